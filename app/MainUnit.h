@@ -1,0 +1,180 @@
+// The main window: one ticket at a time, and every command of the program.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "dbframework/DBFrameWork_DBObjectBase.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QTextEdit;
+class QWidget;
+
+namespace Quenbrook {
+class Configuration;
+}
+namespace DBFrameWork {
+class DBConnection;
+}
+
+// An application error: a command failed with a message for the error box.
+class ApplicationError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Loads the settings, opens (or creates) the data file and shows a fresh
+    // ticket; raises ApplicationError when the data file cannot be opened.
+    explicit TMainForm(QWidget* owner = nullptr);
+    ~TMainForm() override;
+
+    // Start-up and data file (MainUnit.cpp)
+    void ConnectDataFile();
+    void CreateDataFile();
+
+    // Ticket reset, pick lists and caption
+    void NewFileMenuClick();
+    bool HasPlaceholderText() const;
+    void UpdateCaption();
+    void FillTechnicianList();
+    void FillOperatingSystemList();
+
+    // Saving (MainUnit_Save.cpp)
+    void SaveFileMenuClick();
+    bool SaveProblem();
+
+    // Opening (MainUnit_Open.cpp)
+    void OpenFileMenuClick();
+    void LoadProblem(const DBFrameWork::StringList& values);
+    void LoadCustomer(const DBFrameWork::StringList& values);
+    void LoadSystemInfo(const DBFrameWork::StringList& values);
+
+    // System information report (MainUnit_SystemInfo.cpp)
+    void ImportSysInfoButtonClick();
+    void ViewSysInfoButtonClick();
+
+    // Setup, About and Exit (MainUnit_Setup.cpp)
+    void ExitFileMenuClick();
+    void GeneralSetupMenuClick();
+    void TechniciansSetupMenuClick();
+    void OperatingSystemsSetupMenuClick();
+    void AboutHelpMenuClick();
+
+    // State, read by tests and by the commands.
+    Quenbrook::Configuration* GetConfig() const { return Config.get(); }
+    DBFrameWork::DBConnection* GetConnection() const { return Connection.get(); }
+    int32_t GetCustomerID() const { return CustomerID; }
+    int32_t GetProblemID() const { return ProblemID; }
+    const std::string& GetSystemInfoText() const { return SystemInfoText; }
+    bool GetIsNewProblem() const { return IsNewProblem; }
+
+    // The folder of the executable, without a trailing separator.
+    static QString ApplicationFolder();
+    // The settings file and the temporary report file beside the executable.
+    static QString SettingsPath();
+    static QString TemporaryReportPath();
+
+private:
+    void BuildForm();
+    void BuildMenu();
+    // Runs a command handler; an application error it raises goes to the error box.
+    void RunCommand(const std::function<void()>& handler);
+    void ConnectCommand(QAction* action, void (TMainForm::*handler)());
+    void ConnectCommand(QPushButton* button, void (TMainForm::*handler)());
+    // Reads a report file chosen by the user; empty when none was chosen.
+    bool ReadReportFile(std::string& text);
+
+    std::unique_ptr<Quenbrook::Configuration> Config;
+    std::unique_ptr<DBFrameWork::DBConnection> Connection;
+    int32_t CustomerID = 0;
+    int32_t ProblemID = 0;
+    std::string SystemInfoText;
+    bool IsNewProblem = false;
+    // The problem key drawn by a save that did not complete, reused by the next
+    // attempt so that a ticket is never stored twice.
+    int32_t PendingProblemID = 0;
+
+public:
+    // Controls, named as their objectName.
+    QWidget* TopPanel = nullptr;
+    QWidget* ClientPanel = nullptr;
+    QLineEdit* NameEdit = nullptr;
+    QPlainTextEdit* AddressMemo = nullptr;
+    QComboBox* CityComboBox = nullptr;
+    QComboBox* StateComboBox = nullptr;
+    QComboBox* ZipComboBox = nullptr;
+    QSplitter* HRSplitter1 = nullptr;
+    QWidget* ProblemStatsPanel = nullptr;
+    QComboBox* TechnicianComboBox = nullptr;
+    QPushButton* SetupTechniciansButton = nullptr;
+    QLabel* AssignedLabel = nullptr;
+    QDateEdit* AssignmentDatePicker = nullptr;
+    QCheckBox* CompleteCheckBox = nullptr;
+    QDateEdit* CompletedDatePicker = nullptr;
+    QLabel* ActualHoursLabel = nullptr;
+    QSpinBox* ActualHoursEdit = nullptr;
+    QLabel* BillableHoursLabel = nullptr;
+    QSpinBox* BillableHoursEdit = nullptr;
+    QSplitter* HRSplitter2 = nullptr;
+    QWidget* SystemInfoPanel = nullptr;
+    QComboBox* OperatingSystemComboBox = nullptr;
+    QPushButton* SetupOperatingSystemsButton = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QPushButton* ImportSysInfoButton = nullptr;
+    QPushButton* ViewSysInfoButton = nullptr;
+    QPushButton* SaveButton = nullptr;
+    QPushButton* CloseButton = nullptr;
+    QSplitter* VRSplitter1 = nullptr;
+    QWidget* ProblemPanel = nullptr;
+    QLabel* ProblemLabel = nullptr;
+    QTextEdit* ProblemRichEdit = nullptr;
+    QSplitter* VRSplitter2 = nullptr;
+    QWidget* ProblemSolutionsPanel = nullptr;
+    QTabWidget* ResolutionPageControl = nullptr;
+    QWidget* Resolution = nullptr;
+    QTextEdit* ResolutionRichEdit = nullptr;
+    QWidget* Comments = nullptr;
+    QTextEdit* CommentsRichEdit = nullptr;
+    QStatusBar* BottomStatusBar = nullptr;
+    QLabel* StatusPanel0 = nullptr;
+
+    QMenu* FileMenu = nullptr;
+    QAction* NewFileMenu = nullptr;
+    QAction* OpenFileMenu = nullptr;
+    QAction* SaveFileMenu = nullptr;
+    QAction* N2 = nullptr;
+    QAction* PrintFileMenu = nullptr;
+    QAction* PrintSetupFileMenu = nullptr;
+    QAction* N1 = nullptr;
+    QAction* ExitFileMenu = nullptr;
+    QMenu* SetupMenu = nullptr;
+    QAction* GeneralSetupMenu = nullptr;
+    QAction* N3 = nullptr;
+    QAction* TechniciansSetupMenu = nullptr;
+    QAction* OperatingSystemsSetupMenu = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QAction* ContentsHelpMenu = nullptr;
+    QAction* AboutHelpMenu = nullptr;
+};

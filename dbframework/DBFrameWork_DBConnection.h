@@ -1,0 +1,53 @@
+// The one way to the data file: the database handle and its two transactions.
+#pragma once
+
+#include "ibpp/ibpp.h"
+
+namespace Quenbrook {
+class Configuration;
+}
+
+namespace DBFrameWork {
+
+class DBConnection {
+public:
+    // Reads the data file path from config (the default path without one).
+    explicit DBConnection(Quenbrook::Configuration* config);
+    // Releases the handles; does not disconnect.
+    ~DBConnection();
+    DBConnection(const DBConnection&) = delete;
+    DBConnection& operator=(const DBConnection&) = delete;
+
+    bool Create();
+    bool Connect();
+    bool Disconnect();
+
+    // Starts a read-write (true) or read-only (false) transaction unless one is active.
+    void StartTransaction(bool write);
+    void Commit();
+    void Rollback();
+
+    IBPP::Database& GetDatabase();
+    IBPP::Transaction& GetTransaction();
+    IBPP::Statement GetStatement();
+    IBPP::Blob GetBlob();
+
+    bool IsReadOnly() const { return ReadOnly; }
+    bool IsTransactionActive() const { return TransactionActive; }
+    const std::string& GetPath() const { return Path; }
+
+private:
+    IBPP::Database Database;
+    IBPP::Transaction WriteTransaction;
+    IBPP::Transaction ReadTransaction;
+    bool ReadOnly = true;
+
+public:
+    bool Connected = false;
+
+private:
+    bool TransactionActive = false;
+    std::string Path;
+};
+
+}  // namespace DBFrameWork

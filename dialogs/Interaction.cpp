@@ -1,0 +1,86 @@
+#include "dialogs/Interaction.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <QUrl>
+
+namespace Interaction {
+namespace {
+
+QString title()
+{
+    return QApplication::applicationDisplayName();
+}
+
+class Desktop final : public Backend {
+public:
+    void ShowMessage(const QString& text) override
+    {
+        QMessageBox::information(QApplication::activeWindow(), title(), text);
+    }
+
+    void ShowError(const QString& text) override
+    {
+        QMessageBox::critical(QApplication::activeWindow(), title(), text);
+    }
+
+    bool OpenFile(const OpenFileRequest& request, QString& chosenPath) override
+    {
+        QFileDialog dialog(nullptr, QString(), request.initialFolder);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setDefaultSuffix(request.defaultExtension);
+        const QStringList filters = ToolkitFilters(request.filter);
+        dialog.setNameFilters(filters);
+        if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+            dialog.selectNameFilter(filters.at(request.filterIndex - 1));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return false;
+        chosenPath = dialog.selectedFiles().first();
+        return true;
+    }
+
+    bool OpenUrl(const QString& url) override
+    {
+        // The URL is the local path as it stands, without escaping.
+        return QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+    }
+};
+
+Backend* current = nullptr;
+
+}  // namespace
+
+Backend& DesktopBackend()
+{
+    static Desktop desktop;
+    return desktop;
+}
+
+void SetBackend(Backend* backend)
+{
+    current = backend;
+}
+
+Backend& Current()
+{
+    return current ? *current : DesktopBackend();
+}
+
+QStringList ToolkitFilters(const QString& filter)
+{
+    const QStringList parts = filter.split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts.at(i + 1);
+        patterns.replace(';', ' ');
+        const QString name = parts.at(i).section('(', 0, 0).trimmed();
+        filters << QStringLiteral("%1 (%2)").arg(name, patterns);
+    }
+    return filters;
+}
+
+}  // namespace Interaction

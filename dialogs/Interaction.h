@@ -1,0 +1,50 @@
+// Every message box, error box, file dialog and URL launch of the program goes
+// through here, so that tests can answer them without a person.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace Interaction {
+
+struct OpenFileRequest {
+    QString initialFolder;
+    QString defaultExtension;
+    QString filter;  // "Description|patterns|Description|patterns..."
+    int filterIndex = 1;  // counted from 1
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    // The plain message box, titled with the application title.
+    virtual void ShowMessage(const QString& text) = 0;
+    // The error box for an application error, titled with the application title.
+    virtual void ShowError(const QString& text) = 0;
+    // The open-file dialog; true with the chosen file's full path, false on cancel.
+    virtual bool OpenFile(const OpenFileRequest& request, QString& chosenPath) = 0;
+    // Opens a URL with the desktop's default handler; false when the launch failed.
+    virtual bool OpenUrl(const QString& url) = 0;
+};
+
+// The desktop's own dialogs and launcher.
+Backend& DesktopBackend();
+
+// Replaces the backend in use; nullptr returns to the desktop's.
+void SetBackend(Backend* backend);
+Backend& Current();
+
+inline void ShowMessage(const QString& text) { Current().ShowMessage(text); }
+inline void ShowError(const QString& text) { Current().ShowError(text); }
+inline bool OpenFile(const OpenFileRequest& request, QString& chosenPath)
+{
+    return Current().OpenFile(request, chosenPath);
+}
+inline bool OpenUrl(const QString& url) { return Current().OpenUrl(url); }
+
+// Turns "All files (*.*)|*.*|HTML Files (*.htm;*.html)|*.htm;*.html" into the
+// toolkit's filter list ("All files (*.*)", "HTML Files (*.htm *.html)").
+QStringList ToolkitFilters(const QString& filter);
+
+}  // namespace Interaction

@@ -1,0 +1,166 @@
+// A small client layer for Firebird: the part of the IBPP interface that the
+// application uses, over libfbclient's C API. The client library is loaded at
+// run time by CheckVersion() (or by the first factory call) and never unloaded.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+
+namespace IBPP {
+
+// The interface version the application is built against (2.3.1.1).
+constexpr uint32_t Version = 0x02030101;
+
+// The client library file to load instead of the system's libfbclient.
+constexpr const char* ClientLibraryVariable = "IBPP_CLIENT_LIBRARY";
+
+enum TAM { amWrite, amRead };
+enum TIL { ilConcurrency, ilReadDirty, ilReadCommitted, ilConsistency };
+enum TLR { lrWait, lrNoWait };
+enum TFF { tfNone = 0, tfIgnoreLimbo = 0x1, tfAutoCommit = 0x2, tfNoAutoUndo = 0x4 };
+
+// Every failure of this layer. Engine errors carry the engine's own formatted
+// message text, as isql would print it.
+class Exception : public std::exception {
+public:
+    explicit Exception(std::string message, int sqlCode = 0, int engineCode = 0);
+    const char* ErrorMessage() const noexcept { return message_.c_str(); }
+    const char* what() const noexcept override { return message_.c_str(); }
+    int SqlCode() const noexcept { return sqlCode_; }
+    int EngineCode() const noexcept { return engineCode_; }
+
+private:
+    std::string message_;
+    int sqlCode_;
+    int engineCode_;
+};
+
+// Date and time of day, to the ten-thousandth of a second. The setters check
+// their arguments and raise Exception for values out of range
+// (years 1 to 9999, real calendar days, hours 0-23, minutes and seconds 0-59).
+class Timestamp {
+public:
+    Timestamp() = default;  // 1 January 1900, midnight
+    Timestamp(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+
+    void SetDate(int year, int month, int day);
+    void GetDate(int& year, int& month, int& day) const;
+    void SetTime(int hour, int minute, int second, int tenthousandths = 0);
+    void GetTime(int& hour, int& minute, int& second) const;
+    void GetTime(int& hour, int& minute, int& second, int& tenthousandths) const;
+
+    bool operator==(const Timestamp& other) const;
+    bool operator!=(const Timestamp& other) const { return !(*this == other); }
+
+private:
+    int year_ = 1900, month_ = 1, day_ = 1;
+    int hour_ = 0, minute_ = 0, second_ = 0, tenthousandths_ = 0;
+};
+
+class IDatabase;
+class ITransaction;
+class IStatement;
+class IBlob;
+
+// Handles are reference counted: the engine object is released when the last
+// handle goes.
+using Database = std::shared_ptr<IDatabase>;
+using Transaction = std::shared_ptr<ITransaction>;
+using Statement = std::shared_ptr<IStatement>;
+using Blob = std::shared_ptr<IBlob>;
+
+class IDatabase {
+public:
+    virtual ~IDatabase() = default;
+    virtual const std::string& DatabaseName() const = 0;
+    // Creates the file and leaves it detached.
+    virtual void Create(int dialect) = 0;
+    virtual void Connect() = 0;
+    virtual bool Connected() const = 0;
+    virtual void Disconnect() = 0;
+};
+
+class ITransaction {
+public:
+    virtual ~ITransaction() = default;
+    virtual void Start() = 0;
+    virtual bool Started() const = 0;
+    virtual void Commit() = 0;
+    virtual void Rollback() = 0;
+};
+
+class IBlob {
+public:
+    virtual ~IBlob() = default;
+    virtual void Create() = 0;  // a new blob, open for writing
+    virtual void Open() = 0;    // the blob a statement filled in, open for reading
+    virtual void Close() = 0;
+    // Writes one segment; size must not exceed 65535 bytes.
+    virtual void Write(const void* buffer, int size) = 0;
+    // Reads up to size bytes (at most 65535); returns the count, 0 at the end.
+    virtual int Read(void* buffer, int size) = 0;
+    // Total size in bytes, largest segment and number of segments.
+    virtual void Info(int* size, int* largest, int* segments) = 0;
+};
+
+// Parameters and columns are numbered from 1.
+// The Get functions answer true when the column is NULL.
+class IStatement {
+public:
+    virtual ~IStatement() = default;
+    virtual void Prepare(const std::string& sql) = 0;
+    virtual void Execute() = 0;
+    virtual void ExecuteImmediate(const std::string& sql) = 0;
+    // Moves to the next row; false when there is none. The column buffers then
+    // read as "no row": NOT NULL integer columns 0, every other column NULL.
+    virtual bool Fetch() = 0;
+    virtual void Close() = 0;
+    // Rows changed by the last executed INSERT, UPDATE or DELETE.
+    virtual int AffectedRows() = 0;
+    virtual int Parameters() const = 0;
+    virtual int Columns() const = 0;
+
+    virtual void SetNull(int param) = 0;
+    virtual void Set(int param, int32_t value) = 0;
+    virtual void Set(int param, const std::string& value) = 0;
+    virtual void Set(int param, const char* value) = 0;
+    virtual void Set(int param, const Timestamp& value) = 0;
+    virtual void Set(int param, const Blob& value) = 0;
+
+    virtual bool IsNull(int column) = 0;
+    // 64-bit results (GEN_ID, COUNT, SUM) are accepted when they fit in 32 bits.
+    virtual bool Get(int column, int32_t& value) = 0;
+    virtual bool Get(int column, int64_t& value) = 0;
+    virtual bool Get(int column, std::string& value) = 0;
+    virtual bool Get(int column, Timestamp& value) = 0;
+    // Points the given blob handle at the column's blob.
+    virtual bool Get(int column, Blob& value) = 0;
+};
+
+// Loads the client library when it is not loaded yet and answers whether the
+// interface version matches. Raises Exception naming the library file when it
+// cannot be loaded.
+bool CheckVersion(uint32_t version);
+
+Database DatabaseFactory(const std::string& serverName, const std::string& databaseName,
+                         const std::string& userName, const std::string& userPassword,
+                         const std::string& roleName = "", const std::string& charSet = "",
+                         const std::string& createParams = "");
+Transaction TransactionFactory(Database database, TAM access = amWrite, TIL isolation = ilConcurrency,
+                               TLR lockResolution = lrWait, TFF flags = tfNone);
+Statement StatementFactory(Database database, Transaction transaction, const std::string& sql = "");
+Blob BlobFactory(Database database, Transaction transaction);
+
+// Called (on a thread of the client library, never in signal context) when the
+// process receives SIGINT or SIGTERM after the engine took over those signals;
+// the attachments are kept open so that the handler can end the program in order.
+using InterruptHandler = void (*)(int signal);
+void SetInterruptHandler(InterruptHandler handler);
+
+// Shuts the client library down; call once before the process exits. Safe to
+// call when the library was never loaded.
+void Shutdown();
+
+}  // namespace IBPP

@@ -1,0 +1,53 @@
+// The application's settings and their INI file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Quenbrook {
+
+class Configuration {
+public:
+    Configuration();
+
+    // Reads the settings file; an absent file loads the defaults. Never writes.
+    bool Load(const std::string& fileName);
+    // Writes the settings file; false when it cannot be written.
+    bool Save();
+
+    std::string GetCompanyName() const;
+    void SetCompanyName(const std::string& name);
+    std::string GetAddress() const;
+    void SetAddress(const std::string& address);
+    std::string GetWebSite() const;
+    void SetWebSite(const std::string& webSite);
+    std::string GetDataFile() const;
+    void SetDataFile(const std::string& dataFile);
+    std::string GetFileName() const;
+
+    // Phone and fax numbers, stored as "key=number" (Phone1, Fax1, ...).
+    std::string GetNumber(const std::string& key) const;
+    void AddNumber(const std::string& key, const std::string& number);
+    void ClearNumbers();
+
+    // Pick lists; positions count from 1.
+    std::string GetTechnician(int32_t position) const;
+    void SetTechnician(int32_t position, const std::string& name);
+    void ClearTechnicians();
+    std::string GetOperatingSystem(int32_t position) const;
+    void SetOperatingSystem(int32_t position, const std::string& name);
+    void ClearOperatingSystems();
+
+private:
+    std::string CompanyName;
+    std::string Address;
+    std::vector<std::string> Numbers;
+    std::string WebSite;
+    std::vector<std::string> Technicians;
+    std::vector<std::string> OperatingSystems;
+    std::string FileName;
+    std::string DataFile;
+};
+
+}  // namespace Quenbrook

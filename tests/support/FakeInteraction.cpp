@@ -1,0 +1,32 @@
+#include "tests/support/FakeInteraction.h"
+
+FakeInteraction::FakeInteraction()
+{
+    Interaction::SetBackend(this);
+}
+
+FakeInteraction::~FakeInteraction()
+{
+    Interaction::SetBackend(nullptr);
+}
+
+bool FakeInteraction::OpenFile(const Interaction::OpenFileRequest& request, QString& chosenPath)
+{
+    fileRequests.push_back(request);
+    if (fileAnswers.empty())
+        return false;
+    const QString answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    if (answer.isEmpty())
+        return false;
+    chosenPath = answer;
+    return true;
+}
+
+bool FakeInteraction::OpenUrl(const QString& url)
+{
+    openedUrls.append(url);
+    if (useDesktopLauncher)
+        return Interaction::DesktopBackend().OpenUrl(url);
+    return urlLaunchSucceeds;
+}

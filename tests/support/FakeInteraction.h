@@ -1,0 +1,32 @@
+// Answers the program's message boxes, file dialogs and URL launches in tests
+// and records what was asked, so tests can check the exact texts.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+#include "dialogs/Interaction.h"
+
+class FakeInteraction : public Interaction::Backend {
+public:
+    FakeInteraction();   // installs itself
+    ~FakeInteraction() override;  // restores the desktop backend
+
+    void ShowMessage(const QString& text) override { messages.append(text); }
+    void ShowError(const QString& text) override { errors.append(text); }
+    bool OpenFile(const Interaction::OpenFileRequest& request, QString& chosenPath) override;
+    bool OpenUrl(const QString& url) override;
+
+    // The next file dialog answers with this path; an empty path cancels.
+    void QueueFile(const QString& path) { fileAnswers.push_back(path); }
+
+    QStringList messages;
+    QStringList errors;
+    std::vector<Interaction::OpenFileRequest> fileRequests;
+    std::deque<QString> fileAnswers;  // a dialog with no queued answer cancels
+    QStringList openedUrls;
+    bool urlLaunchSucceeds = true;
+    bool useDesktopLauncher = false;  // hand URLs to the real desktop launcher
+};
