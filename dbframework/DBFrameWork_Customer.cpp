@@ -1,0 +1,132 @@
+#include "dbframework/DBFrameWork_Customer.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_Platform.h"
+
+namespace DBFrameWork {
+namespace {
+
+bool IsCharacterType(const std::string& type)
+{
+    return type.find("CHAR") != std::string::npos;
+}
+
+// The declared length of a character type such as "VARCHAR(9)"; 0 when none is given.
+size_t DeclaredLength(const std::string& type)
+{
+    const size_t open = type.find('(');
+    if (open == std::string::npos)
+        return 0;
+    return static_cast<size_t>(std::max(0, ToInt(type.substr(open + 1))));
+}
+
+// The prefix pattern for a search value. The engine sizes the parameter to its
+// column, so a value that already fills the column is searched as it stands:
+// a "%" there could only match the empty rest and would not fit.
+std::string SearchPattern(const std::string& value, const std::string& type)
+{
+    if (!IsCharacterType(type))
+        return value;
+    const size_t length = DeclaredLength(type);
+    if (length > 0 && value.size() >= length)
+        return value;
+    return value + "%";
+}
+
+}  // namespace
+
+Customer::Customer(DBConnection* connection)
+    : DBObjectBase(connection)
+{
+    DefineColumns();
+}
+
+Customer::~Customer() = default;
+
+void Customer::DefineColumns()
+{
+    SetTableName("Customer");
+    SetColumns({"CustomerID", "Name", "Address", "City", "State", "Zip"});
+    SetTypes({"INTEGER", "VARCHAR(120)", "VARCHAR(240)", "VARCHAR(120)", "VARCHAR(120)", "VARCHAR(9)"});
+    SetKeys({"CustomerID"});
+    SetValues({"0", "", "", "", "", ""});
+}
+
+bool Customer::Create()
+{
+    if (!DBObjectBase::Create())
+        return false;
+    DBConnection& connection = *GetConnection();
+    try {
+        connection.StartTransaction(true);
+        IBPP::Statement statement = connection.GetStatement();
+        statement->ExecuteImmediate("CREATE GENERATOR CustomerIDValue;");
+        connection.Commit();
+        return true;
+    } catch (const IBPP::Exception& error) {
+        OutputDebugString(error.ErrorMessage());
+    } catch (...) {
+        OutputDebugString("Uncaught Exception in Customer::Create");
+    }
+    connection.Rollback();
+    return false;
+}
+
+bool Customer::SelectByAll(const StringList& values)
+{
+    const StringList keys = GetKeys();
+    const StringList columns = GetColumns();
+    const StringList types = GetTypes();
+    StringList row = GetValues();
+    const size_t keyCount = keys.size();
+    if (values.size() + keyCount < columns.size())
+        throw std::runtime_error("Select parameters missing in Customer::SelectByAll");
+
+    // An empty field is stored as NULL; it takes part in the search as the empty
+    // text, so that the empty search value ("%") finds it and any other does not.
+    StringList conditions;
+    for (size_t i = keyCount; i < columns.size(); ++i)
+        conditions.push_back(IsCharacterType(types.at(i)) ? "COALESCE(" + columns[i] + ", '') LIKE ?"
+                                                          : columns[i] + " LIKE ?");
+    std::string sql = "SELECT ";
+    for (size_t i = 0; i < columns.size(); ++i)
+        sql += (i > 0 ? ", " : "") + columns[i];
+    sql += " FROM " + GetTableName() + " WHERE ";
+    for (size_t i = 0; i < conditions.size(); ++i)
+        sql += (i > 0 ? " AND " : "") + conditions[i];
+    sql += ";";
+
+    DBConnection& connection = *GetConnection();
+    try {
+        connection.StartTransaction(true);
+        IBPP::Statement statement = connection.GetStatement();
+        statement->Prepare(sql);
+        int parameter = 1;
+        for (size_t i = keyCount; i < columns.size(); ++i, ++parameter)
+            BindValue(statement, parameter, SearchPattern(values[i - keyCount], types.at(i)), types.at(i));
+        statement->Execute();
+        // Only the first match is taken; without one the row reads as a fresh customer's.
+        statement->Fetch();
+        row.clear();
+        for (size_t i = 0; i < columns.size(); ++i) {
+            std::string value;
+            ReadValue(statement, static_cast<int>(i) + 1, value, types.at(i));
+            row.push_back(value);
+        }
+        SetValues(row);
+        statement->Close();
+        connection.Commit();
+        return true;
+    } catch (const IBPP::Exception& error) {
+        OutputDebugString(error.ErrorMessage());
+    } catch (...) {
+        OutputDebugString("Uncaught Exception in Customer::SelectByAll");
+    }
+    connection.Rollback();
+    return false;
+}
+
+}  // namespace DBFrameWork

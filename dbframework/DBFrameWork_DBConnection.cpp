@@ -1,0 +1,148 @@
+#include "dbframework/DBFrameWork_DBConnection.h"
+
+#include "dbframework/DBFrameWork_Platform.h"
+#include "settings/Quenbrook_Configuration.h"
+
+namespace DBFrameWork {
+namespace {
+
+const char* const DefaultDataFile = "./Data/Solutions.fdb";
+const char* const UserName = "SYSDBA";
+const char* const Password = "plumtrove";
+
+IBPP::Transaction MakeTransaction(const IBPP::Database& database, bool write)
+{
+    return IBPP::TransactionFactory(database, write ? IBPP::amWrite : IBPP::amRead, IBPP::ilReadCommitted,
+                                    IBPP::lrNoWait, IBPP::tfNone);
+}
+
+}  // namespace
+
+DBConnection::DBConnection(Quenbrook::Configuration* config)
+    : Path(DefaultDataFile)
+{
+    // The configured path is taken as it stands; the engine reports a bad one on Connect.
+    if (config)
+        Path = config->GetDataFile();
+    Database = IBPP::DatabaseFactory("", Path, UserName, Password, "", "", "");
+    WriteTransaction = MakeTransaction(Database, true);
+    ReadTransaction = MakeTransaction(Database, false);
+    ReadOnly = true;
+    Connected = false;
+    TransactionActive = false;
+}
+
+DBConnection::~DBConnection()
+{
+    ReadTransaction.reset();
+    WriteTransaction.reset();
+    Database.reset();
+}
+
+bool DBConnection::Create()
+{
+    try {
+        Database->Create(3);
+        return true;
+    } catch (const IBPP::Exception& error) {
+        OutputDebugString(error.ErrorMessage());
+    } catch (...) {
+        OutputDebugString("Uncaught Exception in DBConnection::Create");
+    }
+    return false;
+}
+
+bool DBConnection::Connect()
+{
+    try {
+        Database->Connect();
+        Connected = true;
+        return true;
+    } catch (const IBPP::Exception& error) {
+        OutputDebugString(error.ErrorMessage());
+    } catch (...) {
+        OutputDebugString("Uncaught Exception in DBConnection::Connect");
+    }
+    Connected = false;
+    return false;
+}
+
+bool DBConnection::Disconnect()
+{
+    const bool wasConnected = Connected;
+    try {
+        Database->Disconnect();
+        Connected = false;
+        return true;
+    } catch (const IBPP::Exception& error) {
+        OutputDebugString(error.ErrorMessage());
+    } catch (...) {
+        OutputDebugString("Uncaught Exception in DBConnection::Disconnect");
+    }
+    Connected = wasConnected;
+    return false;
+}
+
+void DBConnection::StartTransaction(bool write)
+{
+    const bool wasReadOnly = ReadOnly;
+    const bool wasActive = TransactionActive;
+    try {
+        // Never nested: while one is active, every caller shares it, whatever kind it asked for.
+        if (!TransactionActive) {
+            if (write) {
+                WriteTransaction = MakeTransaction(Database, true);
+                WriteTransaction->Start();
+                ReadOnly = false;
+            } else {
+                ReadTransaction = MakeTransaction(Database, false);
+                ReadTransaction->Start();
+                ReadOnly = true;
+            }
+        }
+        TransactionActive = true;
+        return;
+    } catch (const IBPP::Exception& error) {
+        OutputDebugString(error.ErrorMessage());
+    } catch (...) {
+        // The caller learns of it from its next call on the transaction.
+    }
+    ReadOnly = wasReadOnly;
+    TransactionActive = wasActive;
+}
+
+void DBConnection::Commit()
+{
+    GetTransaction()->Commit();
+    TransactionActive = false;
+    ReadOnly = true;
+}
+
+void DBConnection::Rollback()
+{
+    GetTransaction()->Rollback();
+    TransactionActive = false;
+    ReadOnly = true;
+}
+
+IBPP::Database& DBConnection::GetDatabase()
+{
+    return Database;
+}
+
+IBPP::Transaction& DBConnection::GetTransaction()
+{
+    return ReadOnly ? ReadTransaction : WriteTransaction;
+}
+
+IBPP::Statement DBConnection::GetStatement()
+{
+    return IBPP::StatementFactory(Database, GetTransaction());
+}
+
+IBPP::Blob DBConnection::GetBlob()
+{
+    return IBPP::BlobFactory(Database, GetTransaction());
+}
+
+}  // namespace DBFrameWork
