@@ -1,0 +1,346 @@
+#include "dialogs/OpenProblemDialogUnit.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_Platform.h"
+#include "dbframework/DBFrameWork_Problem.h"
+#include "dialogs/Interaction.h"
+
+const char* const TOpenProblemDialog::CustomerSearchSql =
+    "SELECT P.ProblemID, C.CustomerID, C.Name, C.Address, C.City, C.State, C.Zip, P.Description, "
+    "P.Technician, P.Assigned, P.Completed, P.Resolution,  P.Comment, S.OperatingSystem FROM  Problem P "
+    "JOIN Customer C ON (P.CustomerID = C.CustomerID) JOIN SystemInfo S ON (P.ProblemID = S.ProblemID) "
+    "WHERE  UPPER(C.Name) LIKE UPPER(?);";
+
+const char* const TOpenProblemDialog::DescriptionSearchSql =
+    "SELECT P.ProblemID, C.CustomerID, C.Name, C.Address, C.City, C.State, C.Zip, P.Description, "
+    "P.Assigned, P.Resolution FROM  Problem P JOIN Customer C ON (P.CustomerID = C.CustomerID) "
+    "WHERE  UPPER(P.Description) LIKE UPPER(?);";
+
+namespace {
+
+const char* const SearchFailedText = "Error occured during search, search failed.";
+
+// Blanks and control characters at either end go, as a typed term often has them.
+QString TrimmedTerm(const QString& text)
+{
+    int first = 0;
+    int last = text.size();
+    while (first < last && text.at(first).unicode() <= ' ')
+        ++first;
+    while (last > first && text.at(last - 1).unicode() <= ' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+// A description shown in one grid line: each run of line breaks becomes one blank.
+QString OneLine(const std::string& text)
+{
+    const QString source = QString::fromStdString(text);
+    QString line;
+    line.reserve(source.size());
+    bool inBreak = false;
+    for (const QChar c : source) {
+        if (c == '\r' || c == '\n') {
+            if (!inBreak)
+                line.append(' ');
+            inBreak = true;
+        } else {
+            line.append(c);
+            inBreak = false;
+        }
+    }
+    return line;
+}
+
+// The busy cursor for the length of a search, restored on every path.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { Restore(); }
+    void Restore()
+    {
+        if (active)
+            QApplication::restoreOverrideCursor();
+        active = false;
+    }
+
+private:
+    bool active = true;
+};
+
+}  // namespace
+
+DBFrameWork::StringList SearchResult::ToTexts() const
+{
+    return {std::to_string(ProblemID), std::to_string(CustomerID), Name, Address, City, State, Zip,
+            Description, Technician, Assigned, Completed, Resolution, Comment, OperatingSystem};
+}
+
+TOpenProblemDialog::TOpenProblemDialog(QWidget* owner, DBFrameWork::DBConnection* connection)
+    : QDialog(owner), Connection(connection)
+{
+    BuildForm();
+}
+
+TOpenProblemDialog::~TOpenProblemDialog() = default;
+
+void TOpenProblemDialog::BuildForm()
+{
+    setObjectName("OpenProblemDialog");
+    setWindowTitle("Open Problem...");
+    setFont(QFont("MS Sans Serif", 8));
+    setGeometry(404, 107, 654, 369);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    TopPanel = new QWidget(this);
+    TopPanel->setObjectName("TopPanel");
+    BottmPanel = new QWidget(this);
+    BottmPanel->setObjectName("BottmPanel");
+    BottmPanel->setFixedHeight(41);
+    layout->addWidget(TopPanel, 1);
+    layout->addWidget(BottmPanel);
+
+    CustomerNameLabel = new QLabel("Customer Name", TopPanel);
+    CustomerNameLabel->setObjectName("CustomerNameLabel");
+    CustomerNameLabel->move(16, 16);
+    CustomerNameEdit = new QLineEdit(TopPanel);
+    CustomerNameEdit->setObjectName("CustomerNameEdit");
+    CustomerNameEdit->setGeometry(16, 33, 305, 21);
+    CustomerSearchButton = new QPushButton("Search...", TopPanel);
+    CustomerSearchButton->setObjectName("CustomerSearchButton");
+    CustomerSearchButton->setGeometry(344, 31, 75, 25);
+    CustomerSearchButton->setAutoDefault(false);
+
+    ProblemDescriptionLabel = new QLabel("Problem Description", TopPanel);
+    ProblemDescriptionLabel->setObjectName("ProblemDescriptionLabel");
+    ProblemDescriptionLabel->move(16, 68);
+    Edit1 = new QLineEdit(TopPanel);
+    Edit1->setObjectName("Edit1");
+    Edit1->setGeometry(16, 86, 305, 21);
+    ProblemDescriptionSearchButton = new QPushButton("Search...", TopPanel);
+    ProblemDescriptionSearchButton->setObjectName("ProblemDescriptionSearchButton");
+    ProblemDescriptionSearchButton->setGeometry(344, 84, 75, 25);
+    ProblemDescriptionSearchButton->setAutoDefault(false);
+
+    SearchResultsGroupBox = new QGroupBox(" Search Results ", TopPanel);
+    SearchResultsGroupBox->setObjectName("SearchResultsGroupBox");
+    SearchResultsGroupBox->setGeometry(8, 119, 629, 169);
+    auto* gridLayout = new QVBoxLayout(SearchResultsGroupBox);
+    SearchResultsStringGrid = new QTableWidget(2, 6, SearchResultsGroupBox);
+    SearchResultsStringGrid->setObjectName("SearchResultsStringGrid");
+    gridLayout->addWidget(SearchResultsStringGrid);
+    // Row 0 is the grid's own header row, so the toolkit's headers stay hidden.
+    SearchResultsStringGrid->horizontalHeader()->hide();
+    SearchResultsStringGrid->verticalHeader()->hide();
+    SearchResultsStringGrid->setShowGrid(true);
+    SearchResultsStringGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    SearchResultsStringGrid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    SearchResultsStringGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    const int widths[] = {130, 129, 130, 130, 130, 126};
+    for (int column = 0; column < 6; ++column)
+        SearchResultsStringGrid->setColumnWidth(column, widths[column]);
+    for (int row = 0; row < 2; ++row)
+        SetRowTexts(row, QStringList());
+
+    OKButton = new QPushButton("OK", BottmPanel);
+    OKButton->setObjectName("OKButton");
+    OKButton->setGeometry(456, 8, 75, 25);
+    CancelButton = new QPushButton("Cancel", BottmPanel);
+    CancelButton->setObjectName("CancelButton");
+    CancelButton->setGeometry(544, 8, 75, 25);
+
+    setTabOrder(CustomerNameEdit, CustomerSearchButton);
+    setTabOrder(CustomerSearchButton, Edit1);
+    setTabOrder(Edit1, ProblemDescriptionSearchButton);
+    setTabOrder(ProblemDescriptionSearchButton, SearchResultsStringGrid);
+    setTabOrder(SearchResultsStringGrid, OKButton);
+    setTabOrder(OKButton, CancelButton);
+    CustomerNameEdit->setFocus();
+
+    connect(CustomerSearchButton, &QPushButton::clicked, this, [this] { CustomerSearchButtonClick(); });
+    connect(ProblemDescriptionSearchButton, &QPushButton::clicked, this,
+            [this] { ProblemDescriptionSearchButtonClick(); });
+    // A click and a move of the current row with the keyboard both choose.
+    connect(SearchResultsStringGrid, &QTableWidget::cellClicked, this, [this] { SearchResultsStringGridClick(); });
+    connect(SearchResultsStringGrid, &QTableWidget::currentCellChanged, this,
+            [this] { SearchResultsStringGridClick(); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { OKButtonClick(); });
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool TOpenProblemDialog::Execute()
+{
+    return exec() == QDialog::Accepted;
+}
+
+DBFrameWork::StringList TOpenProblemDialog::GetSelectedValues() const
+{
+    return SelectedValues;
+}
+
+void TOpenProblemDialog::CustomerSearchButtonClick()
+{
+    RunSearch(SearchKind::Customer);
+}
+
+void TOpenProblemDialog::ProblemDescriptionSearchButtonClick()
+{
+    RunSearch(SearchKind::Description);
+}
+
+void TOpenProblemDialog::RunSearch(SearchKind kind)
+{
+    const bool byCustomer = kind == SearchKind::Customer;
+    const char* debugText = byCustomer
+        ? "Uncaught Exception in TOpenProblemDialog::CustomerSearchButtonClick."
+        : "Uncaught Exception in TOpenProblemDialog::ProblemDescriptionSearchButtonClick.";
+    BusyCursor cursor;
+    if (!Connection) {
+        DBFrameWork::OutputDebugString(debugText);
+        cursor.Restore();
+        Interaction::ShowMessage(SearchFailedText);
+        return;
+    }
+    try {
+        Connection->StartTransaction(false);
+        IBPP::Statement statement = Connection->GetStatement();
+        SearchResults.clear();
+        statement->Prepare(byCustomer ? CustomerSearchSql : DescriptionSearchSql);
+        const QString term = TrimmedTerm((byCustomer ? CustomerNameEdit : Edit1)->text()) + "%";
+        statement->Set(1, term.toStdString());
+        statement->Execute();
+        ReadHits(statement, kind);
+        statement->Close();
+        Connection->Commit();
+        FillGrid();
+        return;
+    } catch (const IBPP::Exception& error) {
+        DBFrameWork::OutputDebugString(error.ErrorMessage());
+    } catch (...) {
+        DBFrameWork::OutputDebugString(debugText);
+    }
+    // The rollback itself fails when the transaction never started (a closed
+    // data file); that must not end the program, so it is only logged.
+    try {
+        Connection->Rollback();
+    } catch (const IBPP::Exception& error) {
+        DBFrameWork::OutputDebugString(error.ErrorMessage());
+    } catch (...) {
+        DBFrameWork::OutputDebugString(debugText);
+    }
+    cursor.Restore();
+    Interaction::ShowMessage(SearchFailedText);
+}
+
+void TOpenProblemDialog::ReadHits(IBPP::Statement& statement, SearchKind kind)
+{
+    // The Problem object lends its typed reading, so blob and timestamp columns
+    // read as everywhere else in the program.
+    DBFrameWork::Problem reader(Connection);
+    auto readText = [&statement](int column, std::string& field) {
+        if (statement->Get(column, field))
+            field.clear();
+    };
+    auto readInt = [&statement](int column, int32_t& field) {
+        if (statement->Get(column, field))
+            field = 0;
+    };
+    while (statement->Fetch()) {
+        SearchResult hit;
+        readInt(1, hit.ProblemID);
+        readInt(2, hit.CustomerID);
+        readText(3, hit.Name);
+        readText(4, hit.Address);
+        readText(5, hit.City);
+        readText(6, hit.State);
+        readText(7, hit.Zip);
+        reader.ReadValue(statement, 8, hit.Description, "BLOB SUB_TYPE TEXT");
+        if (kind == SearchKind::Customer) {
+            readText(9, hit.Technician);
+            reader.ReadValue(statement, 10, hit.Assigned, "TIMESTAMP");
+            readText(14, hit.OperatingSystem);
+        } else {
+            reader.ReadValue(statement, 9, hit.Assigned, "TIMESTAMP");
+        }
+        SearchResults.push_back(hit.ToTexts());
+    }
+}
+
+void TOpenProblemDialog::SetRowTexts(int row, const QStringList& texts)
+{
+    const bool header = row == 0;
+    for (int column = 0; column < SearchResultsStringGrid->columnCount(); ++column) {
+        auto* item = new QTableWidgetItem(column < texts.size() ? texts.at(column) : QString());
+        // The header row can be clicked but neither selected nor edited.
+        item->setFlags(header ? Qt::ItemIsEnabled : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        if (header) {
+            QFont bold = item->font();
+            bold.setBold(true);
+            item->setFont(bold);
+            item->setBackground(palette().button());
+        }
+        SearchResultsStringGrid->setItem(row, column, item);
+    }
+}
+
+void TOpenProblemDialog::FillGrid()
+{
+    // Refilling moves the current cell; that is not the user choosing a hit.
+    const QSignalBlocker blocker(SearchResultsStringGrid);
+    QTableWidget* grid = SearchResultsStringGrid;
+    grid->setRowCount(2);
+    for (int row = 0; row < 2; ++row)
+        SetRowTexts(row, QStringList());
+    if (SearchResults.empty())
+        return;
+    grid->setColumnCount(6);
+    grid->setRowCount(static_cast<int>(SearchResults.size()) + 1);
+    SetRowTexts(0, {"Customer", "Address", "Problem", "Technician", "Assigned", "Operating System"});
+    for (size_t i = 0; i < SearchResults.size(); ++i) {
+        const DBFrameWork::StringList& hit = SearchResults[i];
+        auto text = [&hit](size_t field) { return QString::fromStdString(hit[field]); };
+        const QString address = text(3) + ", " + text(4) + ", " + text(5) + " " + text(6);
+        SetRowTexts(static_cast<int>(i) + 1,
+                    {text(2), address, OneLine(hit[7]), text(8), text(9), text(13)});
+    }
+}
+
+void TOpenProblemDialog::SearchResultsStringGridClick()
+{
+    const int row = SearchResultsStringGrid->currentRow();
+    if (row >= 1 && row <= static_cast<int>(SearchResults.size()))
+        SelectedProblemID = DBFrameWork::ToInt(SearchResults[row - 1].front());
+    else
+        SelectedProblemID = -1;
+}
+
+void TOpenProblemDialog::OKButtonClick()
+{
+    if (!Connection) {
+        done(QDialog::Rejected);
+        return;
+    }
+    int result = QDialog::Accepted;
+    DBFrameWork::Problem problem(Connection);
+    SelectedValues.clear();
+    if (SelectedProblemID > 0) {
+        if (!problem.Select({std::to_string(SelectedProblemID)}))
+            result = QDialog::Rejected;
+        SelectedValues = problem.GetValues();
+    }
+    done(result);
+}
