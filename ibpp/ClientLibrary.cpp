@@ -1,0 +1,153 @@
+#include "ibpp/ClientLibrary.h"
+
+#include <dlfcn.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+
+#include "ibpp/LockFolder.h"
+
+namespace IBPP::Client {
+
+namespace {
+
+constexpr const char* DefaultLibrary = "libfbclient.so.2";
+
+std::mutex loadMutex;
+std::atomic<const Api*> loadedApi{nullptr};
+std::atomic<InterruptHandler> interruptHandler{nullptr};
+
+constexpr int AllowShutdown = 0;
+constexpr int RefuseShutdown = 1;
+
+// The engine asks every registered callback before it shuts down; on SIGINT
+// and SIGTERM we refuse, so the attachments survive and the program can end
+// in order through its own handler.
+int OnEngineShutdown(const int reason, const int mask, void*)
+{
+    if (reason != fb_shutrsn_signal || !(mask & fb_shut_confirmation))
+        return AllowShutdown;
+    if (InterruptHandler handler = interruptHandler.load())
+        handler(SIGINT);
+    return RefuseShutdown;
+}
+
+template <typename Function>
+void Resolve(void* library, const std::string& file, const char* name, Function& function)
+{
+    void* symbol = dlsym(library, name);
+    if (!symbol)
+        throw Exception("The client library " + file + " lacks the entry point " + name);
+    function = reinterpret_cast<Function>(symbol);
+}
+
+const Api* LoadLibrary()
+{
+    LockFolder::Prepare();
+    const std::string file = LibraryFileName();
+    // Never unloaded: the library keeps threads and exit handlers of its own.
+    void* library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        const char* reason = dlerror();
+        throw Exception("Cannot load the Firebird client library " + file + ": " +
+                        (reason ? reason : "unknown reason"));
+    }
+    auto api = std::make_unique<Api>();
+    Resolve(library, file, "isc_attach_database", api->attach_database);
+    Resolve(library, file, "isc_create_database", api->create_database);
+    Resolve(library, file, "isc_detach_database", api->detach_database);
+    Resolve(library, file, "isc_start_transaction", api->start_transaction);
+    Resolve(library, file, "isc_commit_transaction", api->commit_transaction);
+    Resolve(library, file, "isc_rollback_transaction", api->rollback_transaction);
+    Resolve(library, file, "isc_dsql_allocate_statement", api->dsql_allocate_statement);
+    Resolve(library, file, "isc_dsql_prepare", api->dsql_prepare);
+    Resolve(library, file, "isc_dsql_describe", api->dsql_describe);
+    Resolve(library, file, "isc_dsql_describe_bind", api->dsql_describe_bind);
+    Resolve(library, file, "isc_dsql_execute", api->dsql_execute);
+    Resolve(library, file, "isc_dsql_execute2", api->dsql_execute2);
+    Resolve(library, file, "isc_dsql_execute_immediate", api->dsql_execute_immediate);
+    Resolve(library, file, "isc_dsql_fetch", api->dsql_fetch);
+    Resolve(library, file, "isc_dsql_free_statement", api->dsql_free_statement);
+    Resolve(library, file, "isc_dsql_sql_info", api->dsql_sql_info);
+    Resolve(library, file, "isc_create_blob2", api->create_blob2);
+    Resolve(library, file, "isc_open_blob2", api->open_blob2);
+    Resolve(library, file, "isc_close_blob", api->close_blob);
+    Resolve(library, file, "isc_cancel_blob", api->cancel_blob);
+    Resolve(library, file, "isc_put_segment", api->put_segment);
+    Resolve(library, file, "isc_get_segment", api->get_segment);
+    Resolve(library, file, "isc_blob_info", api->blob_info);
+    Resolve(library, file, "fb_interpret", api->interpret);
+    Resolve(library, file, "isc_sqlcode", api->sqlcode);
+    Resolve(library, file, "fb_shutdown", api->shutdown);
+    Resolve(library, file, "fb_shutdown_callback", api->shutdown_callback);
+
+    ISC_STATUS_ARRAY status = {};
+    api->shutdown_callback(status, OnEngineShutdown, fb_shut_confirmation, nullptr);
+    if (status[0] == 1 && status[1]) {
+        const std::string message = Message(status);
+        throw Exception("Cannot register with the client library " + file + ": " + message);
+    }
+    return api.release();
+}
+
+}  // namespace
+
+std::string LibraryFileName()
+{
+    const char* file = std::getenv(ClientLibraryVariable);
+    return file && *file ? file : DefaultLibrary;
+}
+
+const Api& Load()
+{
+    if (const Api* api = loadedApi.load())
+        return *api;
+    std::lock_guard<std::mutex> lock(loadMutex);
+    if (!loadedApi.load())
+        loadedApi.store(LoadLibrary());
+    return *loadedApi.load();
+}
+
+const Api* Loaded()
+{
+    return loadedApi.load();
+}
+
+void SetHandler(InterruptHandler handler)
+{
+    interruptHandler.store(handler);
+}
+
+std::string Message(const ISC_STATUS* status)
+{
+    const Api* api = loadedApi.load();
+    if (!api)
+        return "Unknown engine error";
+    std::string message;
+    const ISC_STATUS* cursor = status;
+    char line[1024];
+    while (api->interpret(line, sizeof line, &cursor) > 0) {
+        if (!message.empty())
+            message += "\n-";
+        message += line;
+    }
+    return message.empty() ? "Unknown engine error" : message;
+}
+
+void Check(const ISC_STATUS* status)
+{
+    if (status[0] == 1 && status[1] != 0)
+        Raise(status);
+}
+
+void Raise(const ISC_STATUS* status)
+{
+    const Api& api = Load();
+    const int sqlCode = static_cast<int>(api.sqlcode(status));
+    throw Exception(Message(status), sqlCode, static_cast<int>(status[1]));
+}
+
+}  // namespace IBPP::Client
