@@ -120,7 +120,7 @@ void TMainForm::LoadCustomer(const DBFrameWork::StringList& values)
     if (!values[1].empty())
         NameEdit->setText(Text(values[1]));
     if (!values[2].empty())
-        AddressMemo->setPlainText(Text(values[2]));
+        SetAddressText(Text(values[2]));
     if (!values[3].empty())
         SetComboText(CityComboBox, Text(values[3]));
     if (!values[4].empty())

@@ -338,8 +338,18 @@ void TOpenProblemDialog::OKButtonClick()
     DBFrameWork::Problem problem(Connection);
     SelectedValues.clear();
     if (SelectedProblemID > 0) {
-        if (!problem.Select({std::to_string(SelectedProblemID)}))
+        // Select reports its own failures; one that still escapes it (a rollback
+        // on a closed data file) must not leave through the button's signal.
+        try {
+            if (!problem.Select({std::to_string(SelectedProblemID)}))
+                result = QDialog::Rejected;
+        } catch (const IBPP::Exception& error) {
+            DBFrameWork::OutputDebugString(error.ErrorMessage());
             result = QDialog::Rejected;
+        } catch (...) {
+            DBFrameWork::OutputDebugString("Uncaught Exception in TOpenProblemDialog::OKButtonClick.");
+            result = QDialog::Rejected;
+        }
         SelectedValues = problem.GetValues();
     }
     done(result);
