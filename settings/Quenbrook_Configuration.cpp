@@ -1,0 +1,359 @@
+#include "settings/Quenbrook_Configuration.h"
+
+// Values are kept as the bytes of the file: no character set conversion.
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION  // the template bodies are compiled here, not taken from a shared library
+#include <SimpleIni.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Quenbrook {
+
+namespace {
+
+const char* const GeneralSection = "General";
+const char* const TechniciansSection = "Technicians";
+const char* const OperatingSystemsSection = "Operating Systems";
+
+const char* const DefaultCompanyName = "Your Company Name";
+const char* const DefaultAddress = "123 Example St, City, St ZIP";
+const char* const DefaultDataFile = "./Data/Solutions.fdb";
+
+// Values are read back into a buffer of 2048 bytes, terminator included.
+const size_t MaxValueLength = 2047;
+// A settings file is a few hundred bytes; anything past this is not one of ours.
+const size_t MaxFileSize = 16 * 1024 * 1024;
+
+enum class ReadResult { Missing, Read, Failed };
+
+// Reads the whole file; a path that leads nowhere counts as a missing file.
+ReadResult ReadSettingsFile(const std::string& path, std::string& content)
+{
+    content.clear();
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
+    char buffer[65536];
+    ReadResult result = ReadResult::Read;
+    while (content.size() < MaxFileSize) {
+        const ssize_t count = read(descriptor, buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            result = ReadResult::Failed;
+            break;
+        }
+        if (count == 0)
+            break;
+        content.append(buffer, static_cast<size_t>(count));
+    }
+    close(descriptor);
+    return result;
+}
+
+// Writes the whole text over the file in place, so links and ownership stay.
+bool WriteSettingsFile(const std::string& path, const std::string& content)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
+    const bool flushed = std::fflush(file) == 0;
+    const bool closed = std::fclose(file) == 0;
+    return written && flushed && closed;
+}
+
+// Junk bytes must not end the parse early: the INI reader stops at a NUL.
+// A UTF-8 byte order mark from a Windows editor is dropped; values stay bytes.
+std::string PrepareForParsing(std::string content)
+{
+    if (content.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        content.erase(0, 3);
+    for (char& c : content)
+        if (c == '\0')
+            c = ' ';
+    return content;
+}
+
+// Cuts a value to the length the file format allows, without splitting a
+// UTF-8 sequence at the cut.
+std::string CutValue(const std::string& value)
+{
+    if (value.size() <= MaxValueLength)
+        return value;
+    size_t end = MaxValueLength;
+    while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80)
+        --end;
+    return value.substr(0, end);
+}
+
+// One value per line: a line break inside a value would start a new line.
+std::string OneLine(const std::string& value)
+{
+    std::string line = value;
+    for (char& c : line)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return line;
+}
+
+void ConfigureIni(CSimpleIniA& ini)
+{
+    ini.SetUnicode(false);
+    ini.SetMultiKey(true);  // duplicate keys: the first one counts, as on Windows
+    ini.SetMultiLine(false);
+    ini.SetQuotes(false);
+    ini.SetSpaces(false);
+}
+
+std::string ReadValue(const CSimpleIniA& ini, const char* section, const std::string& key,
+                      const char* defaultValue)
+{
+    const char* value = ini.GetValue(section, key.c_str(), defaultValue);
+    return CutValue(value ? value : "");
+}
+
+bool WriteValue(CSimpleIniA& ini, const char* section, const std::string& key, const std::string& value)
+{
+    return ini.SetValue(section, key.c_str(), OneLine(value).c_str(), nullptr, true) >= 0;
+}
+
+// The number in a key made of the prefix and a decimal number without
+// leading zeros; 0 for any other key.
+long NumberInKey(const char* key, const std::string& prefix)
+{
+    const std::string text = key;
+    if (text.size() <= prefix.size() || strncasecmp(text.c_str(), prefix.c_str(), prefix.size()) != 0)
+        return 0;
+    const std::string digits = text.substr(prefix.size());
+    if (digits[0] == '0' || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    return std::strtol(digits.c_str(), nullptr, 10);
+}
+
+// Removes the numbered keys past the last one just written.
+void RemoveKeysBeyond(CSimpleIniA& ini, const char* section, const std::string& prefix, long lastWritten)
+{
+    CSimpleIniA::TNamesDepend keys;
+    ini.GetAllKeys(section, keys);
+    std::vector<std::string> stale;
+    for (const auto& key : keys)
+        if (NumberInKey(key.pItem, prefix) > lastWritten)
+            stale.emplace_back(key.pItem);
+    for (const auto& key : stale)
+        ini.Delete(section, key.c_str(), true);
+}
+
+}  // namespace
+
+Configuration::Configuration()
+    : FileName("Quenbrook.ini")
+    , DataFile(DefaultDataFile)
+{
+}
+
+bool Configuration::Load(const std::string& fileName)
+{
+    try {
+        if (!fileName.empty())
+            FileName = fileName;
+
+        std::string content;
+        CSimpleIniA ini;
+        ConfigureIni(ini);
+        switch (ReadSettingsFile(FileName, content)) {
+        case ReadResult::Failed:
+            return false;
+        case ReadResult::Missing:
+            break;
+        case ReadResult::Read:
+            if (ini.LoadData(PrepareForParsing(content)) < 0)
+                return false;
+            break;
+        }
+
+        const std::string companyName = ReadValue(ini, GeneralSection, "Company Name", DefaultCompanyName);
+        if (!companyName.empty())
+            CompanyName = companyName;
+        const std::string address = ReadValue(ini, GeneralSection, "Address", DefaultAddress);
+        if (!address.empty())
+            Address = address;
+        const std::string dataFile = ReadValue(ini, GeneralSection, "Data File", DefaultDataFile);
+        if (!dataFile.empty())
+            DataFile = dataFile;
+
+        for (const std::string kind : {"Phone", "Fax"}) {
+            for (int32_t n = 1;; ++n) {
+                const std::string key = kind + std::to_string(n);
+                const std::string number = ReadValue(ini, GeneralSection, key, "");
+                if (number.empty())
+                    break;
+                AddNumber(key, number);
+            }
+        }
+
+        WebSite = ReadValue(ini, GeneralSection, "WebSite", "");
+
+        for (int32_t n = 1;; ++n) {
+            const std::string name = ReadValue(ini, TechniciansSection, std::to_string(n), "");
+            if (name.empty())
+                break;
+            SetTechnician(n, name);
+        }
+        for (int32_t n = 1;; ++n) {
+            const std::string name = ReadValue(ini, OperatingSystemsSection, std::to_string(n), "");
+            if (name.empty())
+                break;
+            SetOperatingSystem(n, name);
+        }
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool Configuration::Save()
+{
+    try {
+        if (FileName.empty())
+            return true;
+
+        // Keys and sections of the file that this class does not know stay as they are.
+        std::string content;
+        CSimpleIniA ini;
+        ConfigureIni(ini);
+        switch (ReadSettingsFile(FileName, content)) {
+        case ReadResult::Failed:
+            return false;
+        case ReadResult::Missing:
+            break;
+        case ReadResult::Read:
+            if (ini.LoadData(PrepareForParsing(content)) < 0)
+                return false;
+            break;
+        }
+
+        bool ok = true;
+        if (!CompanyName.empty())
+            ok = ok && WriteValue(ini, GeneralSection, "Company Name", CompanyName);
+        if (!Address.empty())
+            ok = ok && WriteValue(ini, GeneralSection, "Address", Address);
+        if (!DataFile.empty())
+            ok = ok && WriteValue(ini, GeneralSection, "Data File", DataFile);
+
+        for (const std::string kind : {"Phone", "Fax"}) {
+            long written = 0;
+            for (int32_t n = 1; ok; ++n) {
+                const std::string key = kind + std::to_string(n);
+                const std::string number = GetNumber(key);
+                if (number.empty())
+                    break;
+                ok = WriteValue(ini, GeneralSection, key, number);
+                written = n;
+            }
+            RemoveKeysBeyond(ini, GeneralSection, kind, written);
+        }
+
+        if (!WebSite.empty())
+            ok = ok && WriteValue(ini, GeneralSection, "WebSite", WebSite);
+
+        long technicians = 0;
+        for (int32_t n = 1; ok; ++n) {
+            const std::string name = GetTechnician(n);
+            if (name.empty())
+                break;
+            ok = WriteValue(ini, TechniciansSection, std::to_string(n), name);
+            technicians = n;
+        }
+        RemoveKeysBeyond(ini, TechniciansSection, "", technicians);
+
+        long operatingSystems = 0;
+        for (int32_t n = 1; ok; ++n) {
+            const std::string name = GetOperatingSystem(n);
+            if (name.empty())
+                break;
+            ok = WriteValue(ini, OperatingSystemsSection, std::to_string(n), name);
+            operatingSystems = n;
+        }
+        RemoveKeysBeyond(ini, OperatingSystemsSection, "", operatingSystems);
+
+        if (!ok)
+            return false;
+        std::string output;
+        if (ini.Save(output, false) < 0)
+            return false;
+        return WriteSettingsFile(FileName, output);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+std::string Configuration::GetCompanyName() const { return CompanyName; }
+void Configuration::SetCompanyName(const std::string& name) { CompanyName = name; }
+std::string Configuration::GetAddress() const { return Address; }
+void Configuration::SetAddress(const std::string& address) { Address = address; }
+std::string Configuration::GetWebSite() const { return WebSite; }
+void Configuration::SetWebSite(const std::string& webSite) { WebSite = webSite; }
+std::string Configuration::GetDataFile() const { return DataFile; }
+void Configuration::SetDataFile(const std::string& dataFile) { DataFile = dataFile; }
+std::string Configuration::GetFileName() const { return FileName; }
+
+std::string Configuration::GetNumber(const std::string& key) const
+{
+    // Matched on the whole key and its "=", so that a number containing the
+    // text of another key (Fax1 inside a phone entry) is never taken for it.
+    const std::string prefix = key + "=";
+    for (const auto& entry : Numbers)
+        if (entry.compare(0, prefix.size(), prefix) == 0)
+            return entry.substr(prefix.size());
+    return {};
+}
+
+void Configuration::AddNumber(const std::string& key, const std::string& number)
+{
+    Numbers.push_back(key + "=" + number);
+}
+
+void Configuration::ClearNumbers() { Numbers.clear(); }
+
+namespace {
+
+std::string ItemAt(const std::vector<std::string>& list, int32_t position)
+{
+    if (position < 1 || static_cast<size_t>(position) > list.size())
+        return {};
+    return list[static_cast<size_t>(position) - 1];
+}
+
+void PutItemAt(std::vector<std::string>& list, int32_t position, const std::string& name)
+{
+    if (position >= 1 && static_cast<size_t>(position) <= list.size())
+        list[static_cast<size_t>(position) - 1] = name;
+    else
+        list.push_back(name);
+}
+
+}  // namespace
+
+std::string Configuration::GetTechnician(int32_t position) const { return ItemAt(Technicians, position); }
+void Configuration::SetTechnician(int32_t position, const std::string& name) { PutItemAt(Technicians, position, name); }
+void Configuration::ClearTechnicians() { Technicians.clear(); }
+
+std::string Configuration::GetOperatingSystem(int32_t position) const
+{
+    return ItemAt(OperatingSystems, position);
+}
+void Configuration::SetOperatingSystem(int32_t position, const std::string& name)
+{
+    PutItemAt(OperatingSystems, position, name);
+}
+void Configuration::ClearOperatingSystems() { OperatingSystems.clear(); }
+
+}  // namespace Quenbrook
