@@ -96,9 +96,18 @@ public:
     static QString SettingsPath();
     static QString TemporaryReportPath();
 
+    // The address memo's text with its lines joined by carriage return and
+    // line feed, as it is stored; and the same text put back into the memo.
+    QString AddressText() const;
+    void SetAddressText(const QString& text);
+    // Bytes that a memo text takes in the data file (line breaks as two).
+    static int StoredAddressBytes(const QString& memoText);
+
 private:
     void BuildForm();
     void BuildMenu();
+    // What the destructor releases; also run when construction fails.
+    void ReleaseResources();
     // Runs a command handler; an application error it raises goes to the error box.
     void RunCommand(const std::function<void()>& handler);
     void ConnectCommand(QAction* action, void (TMainForm::*handler)());

@@ -1,0 +1,241 @@
+// The main window's life: start-up, the data file, shutdown, and the small
+// operations that put a ticket into a known state.
+#include "app/MainUnit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <algorithm>
+#include <initializer_list>
+
+#include "dbframework/DBFrameWork_Customer.h"
+#include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_Problem.h"
+#include "dbframework/DBFrameWork_SystemInfo.h"
+#include "dialogs/Interaction.h"
+#include "settings/Quenbrook_Configuration.h"
+
+namespace {
+
+const QString NamePlaceholder = "Name";
+const QString AddressPlaceholder = "Address1\r\nAddress2";
+const QString CityPlaceholder = "City";
+const QString StatePlaceholder = "State";
+const QString ZipPlaceholder = "Zip";
+const QString TechnicianPlaceholder = "Technician";
+const QString OperatingSystemPlaceholder = "Operating System";
+
+// Replaces the pick list from the settings, keeping the text typed in the box;
+// an empty list in the settings leaves the box as it is.
+template <typename Entry>
+void FillPickList(QComboBox* box, Entry entry)
+{
+    std::string item = entry(1);
+    if (item.empty())
+        return;
+    const QString editText = box->currentText();
+    box->clear();
+    for (int position = 2; !item.empty(); ++position) {
+        box->addItem(QString::fromStdString(item));
+        item = entry(position);
+    }
+    box->setEditText(editText);
+}
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner)
+{
+    BuildForm();
+    Config.reset();
+    Connection.reset();
+    SystemInfoText.clear();
+    StatusPanel0->setText("Initializing...");
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        Config = std::make_unique<Quenbrook::Configuration>();
+        const QString settingsPath = SettingsPath();
+        if (!Config->Load(settingsPath.toStdString()))
+            Interaction::ShowMessage("Failed to load configureate (file: " + settingsPath);
+        ConnectDataFile();
+        NewFileMenuClick();
+        UpdateCaption();
+        FillTechnicianList();
+        FillOperatingSystemList();
+    } catch (...) {
+        ReleaseResources();
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    StatusPanel0->setText("Connected...");
+    QApplication::restoreOverrideCursor();
+}
+
+TMainForm::~TMainForm()
+{
+    ReleaseResources();
+}
+
+void TMainForm::ReleaseResources()
+{
+    if (Connection && Connection->Connected)
+        Connection->Disconnect();
+    const QString reportPath = TemporaryReportPath();
+    if (QFileInfo::exists(reportPath))
+        QFile::remove(reportPath);
+    SystemInfoText.clear();
+    Connection.reset();
+    Config.reset();
+}
+
+QString TMainForm::ApplicationFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+QString TMainForm::SettingsPath()
+{
+    return ApplicationFolder() + "/Quenbrook.ini";
+}
+
+QString TMainForm::TemporaryReportPath()
+{
+    return ApplicationFolder() + "/tmp.HTML";
+}
+
+void TMainForm::ConnectDataFile()
+{
+    const QString convertedPath = QDir::toNativeSeparators(QString::fromStdString(Config->GetDataFile()));
+    Connection = std::make_unique<DBFrameWork::DBConnection>(Config.get());
+    if (!QFileInfo::exists(convertedPath))
+        CreateDataFile();
+    if (!Connection->Connect())
+        throw ApplicationError(("Error connecting to Data File (" + convertedPath + ")!").toStdString());
+}
+
+void TMainForm::CreateDataFile()
+{
+    const std::string configuredPath = Config->GetDataFile();
+    const std::string convertedPath =
+        QDir::toNativeSeparators(QString::fromStdString(configuredPath)).toStdString();
+    const QString nativePath = QString::fromStdString(convertedPath);
+
+    // A path without a folder part names a file in the working folder.
+    const int folderEnd = std::max(nativePath.lastIndexOf(QDir::separator()), nativePath.lastIndexOf(':'));
+    const QString folder = nativePath.left(folderEnd + 1);
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        throw ApplicationError("Error creating Directories for Data File (" + convertedPath + ")!");
+
+    if (!Connection->Create())
+        throw ApplicationError("Error creating Data File (" + convertedPath + ")!");
+    if (!Connection->Connect())
+        throw ApplicationError("Error connecting to Data File (" + convertedPath + ")!");
+
+    DBFrameWork::Customer customer(Connection.get());
+    DBFrameWork::Problem problem(Connection.get());
+    DBFrameWork::SystemInfo systemInfo(Connection.get());
+    // Each table's foreign key refers to the table created before it.
+    for (DBFrameWork::DBObjectBase* table : std::initializer_list<DBFrameWork::DBObjectBase*>{&customer, &problem, &systemInfo}) {
+        if (!table->Create())
+            throw ApplicationError("Error creating " + table->GetTableName() + " in Data File (" + configuredPath +
+                                   ")!");
+    }
+
+    if (!Connection->Disconnect())
+        throw ApplicationError("Error disconnecting from Data File (" + convertedPath + ")!");
+}
+
+void TMainForm::RunCommand(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        Interaction::ShowError(QString::fromStdString(error.what()));
+    }
+}
+
+void TMainForm::ConnectCommand(QAction* action, void (TMainForm::*handler)())
+{
+    connect(action, &QAction::triggered, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+}
+
+void TMainForm::ConnectCommand(QPushButton* button, void (TMainForm::*handler)())
+{
+    connect(button, &QPushButton::clicked, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+}
+
+QString TMainForm::AddressText() const
+{
+    QString text = AddressMemo->toPlainText();
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+void TMainForm::SetAddressText(const QString& text)
+{
+    QString lines = text;
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    AddressMemo->setPlainText(lines);
+}
+
+void TMainForm::NewFileMenuClick()
+{
+    IsNewProblem = true;
+    // A key drawn for the ticket being discarded stays with what was stored of it.
+    PendingProblemID = 0;
+    NameEdit->setText(NamePlaceholder);
+    SetAddressText(AddressPlaceholder);
+    CityComboBox->setEditText(CityPlaceholder);
+    StateComboBox->setEditText(StatePlaceholder);
+    ZipComboBox->setEditText(ZipPlaceholder);
+    TechnicianComboBox->setEditText(TechnicianPlaceholder);
+    AssignmentDatePicker->setDate(QDate::currentDate());
+    CompleteCheckBox->setChecked(false);
+    CompletedDatePicker->setDate(QDate::currentDate());
+    ActualHoursEdit->setValue(0);
+    BillableHoursEdit->setValue(0);
+    OperatingSystemComboBox->setEditText(OperatingSystemPlaceholder);
+    ProblemRichEdit->setPlainText(QString());
+    ResolutionRichEdit->setPlainText(QString());
+    CommentsRichEdit->setPlainText(QString());
+    ResolutionPageControl->setCurrentWidget(Resolution);
+}
+
+bool TMainForm::HasPlaceholderText() const
+{
+    return NameEdit->text() == NamePlaceholder || AddressText() == AddressPlaceholder ||
+           CityComboBox->currentText() == CityPlaceholder || StateComboBox->currentText() == StatePlaceholder ||
+           ZipComboBox->currentText() == ZipPlaceholder ||
+           TechnicianComboBox->currentText() == TechnicianPlaceholder ||
+           OperatingSystemComboBox->currentText() == OperatingSystemPlaceholder;
+}
+
+void TMainForm::UpdateCaption()
+{
+    setWindowTitle(QString::fromStdString(Config->GetCompanyName()) + " Solution Database");
+}
+
+void TMainForm::FillTechnicianList()
+{
+    FillPickList(TechnicianComboBox, [this](int position) { return Config->GetTechnician(position); });
+}
+
+void TMainForm::FillOperatingSystemList()
+{
+    FillPickList(OperatingSystemComboBox, [this](int position) { return Config->GetOperatingSystem(position); });
+}
