@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProcess>
 #include <QStringList>
 #include <QUrl>
 
@@ -46,7 +47,11 @@ public:
     bool OpenUrl(const QString& url) override
     {
         // The URL is the local path as it stands, without escaping.
-        return QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+        if (QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode)))
+            return true;
+        // Some platform plugins (offscreen, Wayland without a portal) have no
+        // launcher of their own; the desktop's xdg-open still knows the handler.
+        return QProcess::startDetached("xdg-open", {url});
     }
 };
 

@@ -8,7 +8,7 @@ packages=(
   libgtest-dev googletest
   firebird3.0-server-core libfbclient2 firebird-dev firebird3.0-utils
   libsimpleini-dev
-  xdg-utils
+  xdg-utils file
 )
 
 missing=()
