@@ -162,6 +162,9 @@ void TOpenProblemDialog::BuildForm()
     CancelButton = new QPushButton("Cancel", BottmPanel);
     CancelButton->setObjectName("CancelButton");
     CancelButton->setGeometry(544, 8, 75, 25);
+    // Enter in a search field searches; it must not close the dialog.
+    OKButton->setAutoDefault(false);
+    CancelButton->setAutoDefault(false);
 
     setTabOrder(CustomerNameEdit, CustomerSearchButton);
     setTabOrder(CustomerSearchButton, Edit1);
@@ -174,6 +177,8 @@ void TOpenProblemDialog::BuildForm()
     connect(CustomerSearchButton, &QPushButton::clicked, this, [this] { CustomerSearchButtonClick(); });
     connect(ProblemDescriptionSearchButton, &QPushButton::clicked, this,
             [this] { ProblemDescriptionSearchButtonClick(); });
+    connect(CustomerNameEdit, &QLineEdit::returnPressed, this, [this] { CustomerSearchButtonClick(); });
+    connect(Edit1, &QLineEdit::returnPressed, this, [this] { ProblemDescriptionSearchButtonClick(); });
     // A click and a move of the current row with the keyboard both choose.
     connect(SearchResultsStringGrid, &QTableWidget::cellClicked, this, [this] { SearchResultsStringGridClick(); });
     connect(SearchResultsStringGrid, &QTableWidget::currentCellChanged, this,

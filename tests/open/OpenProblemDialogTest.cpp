@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "dbframework/DBFrameWork_DBConnection.h"
@@ -175,6 +176,20 @@ TEST_F(OpenProblemDialogTest, emptyTermListsEveryNamedCustomerAndSeparatorsStayA
         else
             EXPECT_EQ(address, ", Springfield, IL 62701");
     }
+}
+
+TEST_F(OpenProblemDialogTest, enterInASearchFieldSearchesAndKeepsTheDialogOpen)
+{
+    window.SaveTicket(Ticket("Ursula", "Update failed"));
+    dialog.activateWindow();
+    dialog.Edit1->setFocus();
+    dialog.Edit1->setText("upd");
+    QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+    EXPECT_EQ(dialog.GetSearchResults().size(), 1u);
+    dialog.CustomerNameEdit->setText("nobody");
+    QTest::keyClick(dialog.CustomerNameEdit, Qt::Key_Return);
+    EXPECT_TRUE(dialog.GetSearchResults().empty());
+    EXPECT_TRUE(dialog.isVisible());
 }
 
 TEST_F(OpenProblemDialogTest, failedSearchKeepsTheGridAndReportsTheFailure)
