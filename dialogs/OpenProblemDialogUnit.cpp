@@ -307,6 +307,9 @@ void TOpenProblemDialog::FillGrid()
     // Refilling moves the current cell; that is not the user choosing a hit.
     const QSignalBlocker blocker(SearchResultsStringGrid);
     QTableWidget* grid = SearchResultsStringGrid;
+    // The choice of an earlier search stays, but no row of the new grid shows it.
+    grid->setCurrentItem(nullptr);
+    grid->clearSelection();
     grid->setRowCount(2);
     for (int row = 0; row < 2; ++row)
         SetRowTexts(row, QStringList());
