@@ -104,6 +104,7 @@ TEST(DesktopViewTest, viewStartsTheDesktopsDefaultHandlerForHtml)
     ASSERT_TRUE(FileExists(recorded)) << "the default handler did not run within 20 s";
     const std::string path = TMainForm::TemporaryReportPath().toStdString();
     const std::string argument = ReadFile(recorded);
+    std::cout << "the default handler was given: " << argument;
     EXPECT_TRUE(argument == path + "\n" || argument == "file://" + path + "\n") << argument;
     EXPECT_EQ(ReadFile(copied), window.Form().GetSystemInfoText());
 }
