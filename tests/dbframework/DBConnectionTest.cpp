@@ -132,19 +132,6 @@ TEST_F(DBConnectionTransaction, AreNeverNestedAndTheFirstCommitEndsThem)
     EXPECT_THROW(connection.Commit(), IBPP::Exception);
 }
 
-TEST_F(DBConnectionTransaction, EachTransactionIsAFreshObject)
-{
-    connection.StartTransaction(true);
-    const IBPP::Transaction first = connection.GetTransaction();
-    connection.Rollback();
-    EXPECT_TRUE(connection.IsReadOnly());
-    EXPECT_NE(connection.GetTransaction(), first);
-    connection.StartTransaction(true);
-    EXPECT_NE(connection.GetTransaction(), first);
-    EXPECT_TRUE(connection.GetTransaction()->Started());
-    connection.Commit();
-}
-
 TEST_F(DBConnectionTransaction, RollbackOrCommitWithNoneStartedRaises)
 {
     EXPECT_THROW(connection.Rollback(), IBPP::Exception);
