@@ -11,7 +11,7 @@
 #include <QPushButton>
 
 const char* const TAboutBox::VersionText = "Version 0.0.2 Alpha";
-const char* const TAboutBox::CopyrightText = "Copyright (C) 2026 Velmora Solutions. All rights reserved.";
+const char* const TAboutBox::CopyrightText = "Copyright (C) 2026 Velmora Solutions";
 
 namespace {
 
@@ -87,13 +87,15 @@ void TAboutBox::BuildForm()
 
     ProductName = new QLabel("Product Name", Panel1);
     ProductName->setObjectName("ProductName");
-    ProductName->setGeometry(88, 16, 185, 16);
+    ProductName->setGeometry(88, 8, 185, 34);
+    ProductName->setWordWrap(true);
     Version = new QLabel("Version", Panel1);
     Version->setObjectName("Version");
-    Version->setGeometry(88, 40, 185, 16);
+    Version->setGeometry(88, 46, 185, 16);
     Copyright = new QLabel("Copyright", Panel1);
     Copyright->setObjectName("Copyright");
-    Copyright->setGeometry(8, 80, 265, 16);
+    Copyright->setGeometry(8, 78, 265, 20);
+    Copyright->setWordWrap(true);
     Comments = new QLabel("Comments", Panel1);
     Comments->setObjectName("Comments");
     Comments->setGeometry(8, 104, 269, 53);
