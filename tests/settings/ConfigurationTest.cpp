@@ -65,18 +65,6 @@ using Names = std::vector<std::string>;
 
 }  // namespace
 
-TEST(ConfigurationDefaults, constructedObjectHoldsTheBuiltInValues)
-{
-    const Configuration config;
-    EXPECT_EQ(config.GetFileName(), "Quenbrook.ini");
-    EXPECT_EQ(config.GetDataFile(), "./Data/Solutions.fdb");
-    EXPECT_EQ(config.GetCompanyName(), "");
-    EXPECT_EQ(config.GetAddress(), "");
-    EXPECT_EQ(config.GetWebSite(), "");
-    EXPECT_EQ(config.GetTechnician(1), "");
-    EXPECT_EQ(config.GetNumber("Phone1"), "");
-}
-
 TEST(ConfigurationLoad, missingFileGivesDefaultsAndCreatesNothing)
 {
     TempDir dir;
