@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "ibpp/Interrupts.h"
 #include "ibpp/LockFolder.h"
 
 namespace IBPP::Client {
@@ -18,20 +19,20 @@ constexpr const char* DefaultLibrary = "libfbclient.so.2";
 
 std::mutex loadMutex;
 std::atomic<const Api*> loadedApi{nullptr};
-std::atomic<InterruptHandler> interruptHandler{nullptr};
 
 constexpr int AllowShutdown = 0;
 constexpr int RefuseShutdown = 1;
 
-// The engine asks every registered callback before it shuts down; on SIGINT
-// and SIGTERM we refuse, so the attachments survive and the program can end
-// in order through its own handler.
+// The engine asks every registered callback before it shuts down. A signal
+// that reaches the engine's own handler (one that came before we took the
+// signals back) is refused, so the attachments survive, and handed on; the
+// engine does not say which of the two signals it was. Without a handler
+// the engine goes on as it would.
 int OnEngineShutdown(const int reason, const int mask, void*)
 {
-    if (reason != fb_shutrsn_signal || !(mask & fb_shut_confirmation))
+    if (reason != fb_shutrsn_signal || !(mask & fb_shut_confirmation) || !Interrupts::HasHandler())
         return AllowShutdown;
-    if (InterruptHandler handler = interruptHandler.load())
-        handler(SIGINT);
+    Interrupts::Deliver(SIGINT);
     return RefuseShutdown;
 }
 
@@ -49,7 +50,10 @@ const Api* LoadLibrary()
     LockFolder::Prepare();
     const std::string file = LibraryFileName();
     // Never unloaded: the library keeps threads and exit handlers of its own.
-    void* library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Global: with a local load the engine plugin spun for ever in detach
+    // once an attachment had been idle for about ten seconds.
+    Interrupts::EngineThreadGuard blocked;
+    void* library = dlopen(file.c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (!library) {
         const char* reason = dlerror();
         throw Exception("Cannot load the Firebird client library " + file + ": " +
@@ -114,11 +118,6 @@ const Api& Load()
 const Api* Loaded()
 {
     return loadedApi.load();
-}
-
-void SetHandler(InterruptHandler handler)
-{
-    interruptHandler.store(handler);
 }
 
 std::string Message(const ISC_STATUS* status)

@@ -66,6 +66,4 @@ namespace IBPP::Client {
 // The entry points when the library is loaded, else null; never loads it.
 const Api* Loaded();
 
-void SetHandler(InterruptHandler handler);
-
 }  // namespace IBPP::Client

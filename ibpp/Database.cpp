@@ -2,6 +2,7 @@
 
 #include "ibpp/ClientLibrary.h"
 #include "ibpp/Handles.h"
+#include "ibpp/Interrupts.h"
 
 namespace IBPP {
 
@@ -82,7 +83,12 @@ void DatabaseImpl::Create(int dialect)
     const std::string block = ParameterBlock(true, dialect);
     ISC_STATUS_ARRAY status = {};
     isc_db_handle created = 0;
-    api.create_database(status, 0, path.c_str(), &created, static_cast<short>(block.size()), block.data(), 0);
+    const Interrupts::Handlers before = Interrupts::Current();
+    {
+        Interrupts::EngineThreadGuard blocked;
+        api.create_database(status, 0, path.c_str(), &created, static_cast<short>(block.size()), block.data(), 0);
+    }
+    Interrupts::TakeBack(before);
     Client::Check(status);
     api.detach_database(status, &created);
     Client::Check(status);
@@ -96,7 +102,12 @@ void DatabaseImpl::Connect()
     const std::string path = Path();
     const std::string block = ParameterBlock(false, 0);
     ISC_STATUS_ARRAY status = {};
-    api.attach_database(status, 0, path.c_str(), &handle_, static_cast<short>(block.size()), block.data());
+    const Interrupts::Handlers before = Interrupts::Current();
+    {
+        Interrupts::EngineThreadGuard blocked;
+        api.attach_database(status, 0, path.c_str(), &handle_, static_cast<short>(block.size()), block.data());
+    }
+    Interrupts::TakeBack(before);
     if (status[0] == 1 && status[1] != 0) {
         handle_ = 0;
         Client::Raise(status);

@@ -4,6 +4,7 @@
 
 #include "ibpp/ClientLibrary.h"
 #include "ibpp/Handles.h"
+#include "ibpp/Interrupts.h"
 #include "ibpp/StatementImpl.h"
 
 namespace IBPP {
@@ -67,7 +68,7 @@ Blob BlobFactory(Database database, Transaction transaction)
 
 void SetInterruptHandler(InterruptHandler handler)
 {
-    Client::SetHandler(handler);
+    Interrupts::SetHandler(handler);
 }
 
 void Shutdown()
