@@ -42,9 +42,28 @@ void OnSignal(int)
     [[maybe_unused]] const ssize_t written = write(SignalPipe[1], &byte, 1);
 }
 
-void InstallSignalPipe(QObject* owner)
+void InstallSignalPipe()
 {
     if (pipe2(SignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    // A parent may have left these blocked; they must reach us.
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    sigprocmask(SIG_UNBLOCK, &interrupts, nullptr);
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// Signals that came before the event loop wait in the pipe until it runs.
+void WatchSignalPipe(QObject* owner)
+{
+    if (SignalPipe[0] < 0)
         return;
     auto* notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, owner);
     QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
@@ -53,12 +72,6 @@ void InstallSignalPipe(QObject* owner)
         }
         QuitInOrder(SIGINT);
     });
-    struct sigaction action = {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
 }
 
 // VELMORA_STARTUP_PROBE=1 prints the monotonic clock when the window shows
@@ -78,8 +91,9 @@ void ProbeStartup()
 
 int main(int argc, char** argv)
 {
+    InstallSignalPipe();
     QApplication application(argc, argv);
-    InstallSignalPipe(&application);
+    WatchSignalPipe(&application);
     try {
         bool versionMatches = false;
         try {

@@ -1,0 +1,227 @@
+// Saving tickets, checked in the data file with isql.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QAction>
+#include <QSpinBox>
+#include <QTextEdit>
+
+#include "tests/app/WindowTest.h"
+
+class Save : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        UseDataFile(work.File("save.fdb"));
+    }
+
+    std::string Generator(const std::string& name)
+    {
+        return Value("SELECT GEN_ID(" + name + ", 0) AS G FROM RDB$DATABASE;", "G");
+    }
+};
+
+TEST_F(Save, PlaceholdersLeft_FailsAndWritesNothing)
+{
+    Start();
+    ASSERT_TRUE(window);
+    window->SaveButton->click();
+    EXPECT_EQ(fake->messages, QStringList{"Save Failed!!"});
+    EXPECT_TRUE(window->GetIsNewProblem());
+    EXPECT_EQ(Count("Customer"), 0);
+    EXPECT_EQ(Count("Problem"), 0);
+    EXPECT_EQ(Generator("CustomerIDValue"), "0");
+    EXPECT_EQ(Generator("ProblemIDValue"), "0");
+}
+
+TEST_F(Save, FirstSaveInsertsOneRowEachSecondSaveUpdates)
+{
+    Start();
+    ASSERT_TRUE(window);
+    FillTicket();
+    window->AssignmentDatePicker->setDate(QDate(2004, 12, 25));
+    window->CompleteCheckBox->setChecked(true);
+    window->CompletedDatePicker->setDate(QDate(2005, 1, 3));
+    window->ActualHoursEdit->setValue(5);
+    window->BillableHoursEdit->setValue(3);
+    window->ProblemRichEdit->setPlainText("No sound");
+    window->ResolutionRichEdit->setPlainText("Driver");
+    window->CommentsRichEdit->setPlainText("Happy");
+    window->SaveButton->click();
+    EXPECT_EQ(fake->messages, QStringList{"Save Successfull!"});
+    EXPECT_FALSE(window->GetIsNewProblem());
+    EXPECT_EQ(window->GetCustomerID(), 1);
+    EXPECT_EQ(window->GetProblemID(), 1);
+
+    EXPECT_EQ(Count("Customer"), 1);
+    EXPECT_EQ(Count("Problem"), 1);
+    EXPECT_EQ(Count("SystemInfo"), 1);
+    EXPECT_EQ(Generator("CustomerIDValue"), "1");
+    EXPECT_EQ(Generator("ProblemIDValue"), "1");
+    const std::string customer = Query("SELECT CustomerID, Name, Address, City, State, Zip FROM Customer;");
+    EXPECT_EQ(ListValue(customer, "CUSTOMERID"), "1");
+    EXPECT_EQ(ListValue(customer, "NAME"), "Smith");
+    EXPECT_EQ(ListValue(customer, "ZIP"), "62701");
+    EXPECT_EQ(Value("SELECT IIF(Address = '1 Main St' || ASCII_CHAR(13) || ASCII_CHAR(10) || 'Suite 2', 'yes', 'no') "
+                    "AS JOINED FROM Customer;",
+                    "JOINED"),
+              "yes");
+    const std::string problem = Query(
+        "SELECT ProblemID, Technician, CAST(Assigned AS VARCHAR(30)) AS A, CAST(Completed AS VARCHAR(30)) AS C, "
+        "BillableHours, ActualHours, CAST(Description AS VARCHAR(100)) AS D, CAST(Resolution AS VARCHAR(100)) AS R, "
+        "CAST(Comment AS VARCHAR(100)) AS K, CustomerID FROM Problem;");
+    EXPECT_EQ(ListValue(problem, "PROBLEMID"), "1");
+    EXPECT_EQ(ListValue(problem, "TECHNICIAN"), "Ann");
+    EXPECT_EQ(ListValue(problem, "A"), "2004-12-25 00:00:00.0000");
+    EXPECT_EQ(ListValue(problem, "C"), "2005-01-03 00:00:00.0000");
+    EXPECT_EQ(ListValue(problem, "BILLABLEHOURS"), "3");
+    EXPECT_EQ(ListValue(problem, "ACTUALHOURS"), "5");
+    EXPECT_EQ(ListValue(problem, "D"), "No sound");
+    EXPECT_EQ(ListValue(problem, "R"), "Driver");
+    EXPECT_EQ(ListValue(problem, "K"), "Happy");
+    EXPECT_EQ(ListValue(problem, "CUSTOMERID"), "1");
+    EXPECT_EQ(Value("SELECT ProblemID, OperatingSystem FROM SystemInfo;", "OPERATINGSYSTEM"), "Debian 12");
+
+    // The second save rewrites the same rows.
+    fake->messages.clear();
+    window->ResolutionRichEdit->setPlainText("New driver");
+    window->OperatingSystemComboBox->setEditText("Debian 13");
+    window->CompleteCheckBox->setChecked(false);
+    window->SaveFileMenu->trigger();
+    EXPECT_EQ(fake->messages, QStringList{"Save Successfull!"});
+    EXPECT_EQ(Count("Customer"), 1);
+    EXPECT_EQ(Count("Problem"), 1);
+    EXPECT_EQ(Count("SystemInfo"), 1);
+    EXPECT_EQ(Generator("CustomerIDValue"), "1");
+    EXPECT_EQ(Generator("ProblemIDValue"), "1");
+    EXPECT_EQ(Value("SELECT CAST(Resolution AS VARCHAR(100)) AS R FROM Problem;", "R"), "New driver");
+    // Complete unchecked stores NULL.
+    EXPECT_EQ(Value("SELECT IIF(Completed IS NULL, 'null', 'set') AS C FROM Problem;", "C"), "null");
+    EXPECT_EQ(Value("SELECT OperatingSystem FROM SystemInfo;", "OPERATINGSYSTEM"), "Debian 13");
+}
+
+TEST_F(Save, SecondTicketOfStoredCustomer_ReusesItsKey)
+{
+    Start();
+    ASSERT_TRUE(window);
+    FillTicket("Jones");
+    ASSERT_TRUE(window->SaveProblem());
+    FillTicket("Another");
+    window->NewFileMenuClick();
+    FillTicket("Smith");
+    ASSERT_TRUE(window->SaveProblem());
+    window->NewFileMenuClick();
+    FillTicket("Smith");
+    window->ProblemRichEdit->setPlainText("Second problem");
+    ASSERT_TRUE(window->SaveProblem());
+    EXPECT_EQ(window->GetCustomerID(), 2);
+    EXPECT_EQ(window->GetProblemID(), 3);
+    EXPECT_EQ(Count("Customer"), 2);
+    EXPECT_EQ(Count("Problem"), 3);
+    EXPECT_EQ(Generator("CustomerIDValue"), "2");
+    EXPECT_EQ(Value("SELECT COUNT(*) AS N FROM Problem WHERE CustomerID = 2;", "N"), "2");
+}
+
+TEST_F(Save, DayFirstLocale_StoresThePickedDate)
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    Start();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->AssignmentDatePicker->displayFormat(), "dd.MM.yyyy");
+    FillTicket();
+    window->AssignmentDatePicker->setDate(QDate(2004, 3, 7));
+    window->CompleteCheckBox->setChecked(true);
+    window->CompletedDatePicker->setDate(QDate(2004, 12, 25));
+    ASSERT_TRUE(window->SaveProblem());
+    const std::string problem =
+        Query("SELECT CAST(Assigned AS DATE) AS A, CAST(Completed AS DATE) AS C FROM Problem;");
+    EXPECT_EQ(ListValue(problem, "A"), "2004-03-07");
+    EXPECT_EQ(ListValue(problem, "C"), "2004-12-25");
+}
+
+TEST_F(Save, SavedTicketWithChangedCustomer_AddsThatCustomer)
+{
+    Start();
+    ASSERT_TRUE(window);
+    FillTicket("Smith");
+    ASSERT_TRUE(window->SaveProblem());
+    ASSERT_FALSE(window->GetIsNewProblem());
+
+    window->NameEdit->setText("Miller");
+    window->SaveButton->click();
+    EXPECT_EQ(fake->messages.last(), "Save Successfull!");
+    EXPECT_EQ(window->GetCustomerID(), 2);
+    EXPECT_EQ(window->GetProblemID(), 1);
+    EXPECT_EQ(Count("Customer"), 2);
+    EXPECT_EQ(Count("Problem"), 1);
+    EXPECT_EQ(Value("SELECT CustomerID FROM Problem;", "CUSTOMERID"), "2");
+    EXPECT_EQ(Value("SELECT Name FROM Customer WHERE CustomerID = 2;", "NAME"), "Miller");
+}
+
+TEST_F(Save, RepeatedSaveAfterPartialFailure_StoresTicketOnce)
+{
+    Start();
+    ASSERT_TRUE(window);
+    // The system-information row fails after the problem row was stored.
+    FillTicket();
+    window->OperatingSystemComboBox->setEditText(QString(121, 'x'));
+    EXPECT_FALSE(window->SaveProblem());
+    EXPECT_TRUE(window->GetIsNewProblem());
+    EXPECT_EQ(Count("Problem"), 1);
+    EXPECT_EQ(Count("SystemInfo"), 0);
+
+    window->OperatingSystemComboBox->setEditText("Debian 12");
+    EXPECT_TRUE(window->SaveProblem());
+    EXPECT_FALSE(window->GetIsNewProblem());
+    EXPECT_EQ(window->GetProblemID(), 1);
+    EXPECT_EQ(Count("Problem"), 1);
+    EXPECT_EQ(Count("SystemInfo"), 1);
+    EXPECT_EQ(Generator("ProblemIDValue"), "1");
+    EXPECT_EQ(Value("SELECT ProblemID FROM SystemInfo;", "PROBLEMID"), "1");
+
+    // The problem row itself fails, then the next attempt stores it once.
+    window->NewFileMenuClick();
+    FillTicket("Second");
+    window->TechnicianComboBox->setEditText(QString(121, 't'));
+    EXPECT_FALSE(window->SaveProblem());
+    EXPECT_EQ(Count("Problem"), 1);
+    window->TechnicianComboBox->setEditText("Ann");
+    EXPECT_TRUE(window->SaveProblem());
+    EXPECT_EQ(window->GetProblemID(), 2);
+    EXPECT_EQ(Count("Problem"), 2);
+    EXPECT_EQ(Count("SystemInfo"), 2);
+    EXPECT_EQ(Generator("ProblemIDValue"), "2");
+}
+
+TEST_F(Save, StoredTicketWithoutSystemInfoRow_GetsOne)
+{
+    Start();
+    ASSERT_TRUE(window);
+    FillTicket();
+    ASSERT_TRUE(window->SaveProblem());
+    Query("DELETE FROM SystemInfo; COMMIT;");
+    ASSERT_EQ(Count("SystemInfo"), 0);
+
+    window->OperatingSystemComboBox->setEditText("Windows XP");
+    window->SaveButton->click();
+    EXPECT_EQ(fake->messages.last(), "Save Successfull!");
+    EXPECT_EQ(Count("SystemInfo"), 1);
+    EXPECT_EQ(Value("SELECT OperatingSystem FROM SystemInfo WHERE ProblemID = 1;", "OPERATINGSYSTEM"),
+              "Windows XP");
+}
+
+TEST_F(Save, UnreadableGenerator_FailsWithoutStoringKeyZero)
+{
+    Start();
+    ASSERT_TRUE(window);
+    Query("DROP GENERATOR CustomerIDValue; COMMIT;");
+    FillTicket();
+    window->SaveButton->click();
+    EXPECT_EQ(fake->messages, QStringList{"Save Failed!!"});
+    EXPECT_EQ(Count("Customer"), 0);
+    EXPECT_EQ(Count("Problem"), 0);
+}
