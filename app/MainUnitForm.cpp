@@ -113,6 +113,9 @@ QDateEdit* NewDatePicker(const QString& name, QWidget* parent)
     if (!format.contains(QLatin1String("yyyy")))
         format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
     picker->setDisplayFormat(format);
+    // Room for the widest date of the format, beside the drop-down button.
+    const QString widest = QLocale().toString(QDate(2000, 12, 28), format);
+    picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(widest) + 30);
     return picker;
 }
 
@@ -122,6 +125,8 @@ QSpinBox* NewSpinEdit(const QString& name, QWidget* parent)
     edit->setObjectName(name);
     edit->setRange(INT_MIN, INT_MAX);
     edit->setSingleStep(1);
+    // The huge range would otherwise make the box as wide as ten digits.
+    edit->setMaximumWidth(56);
     return edit;
 }
 
@@ -212,7 +217,7 @@ void TMainForm::BuildForm()
     CityComboBox->setEditText("City");
     StateComboBox = NewComboBox("StateComboBox", StateBytes, ClientPanel);
     StateComboBox->setEditText("State");
-    StateComboBox->setFixedWidth(50);
+    StateComboBox->setFixedWidth(64);  // the drop-down button needs room beside the text
     ZipComboBox = NewComboBox("ZipComboBox", ZipBytes, ClientPanel);
     ZipComboBox->setEditText("Zip");
     ZipComboBox->setMaximumWidth(80);
