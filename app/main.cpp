@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QMetaObject>
 #include <QSocketNotifier>
+#include <QWidget>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
@@ -28,6 +29,9 @@ void QuitInOrder(int)
         [] {
             QuitRequested = true;
             QCoreApplication::quit();
+            // A message box of start-up or of the error handler runs outside the event loop.
+            if (QWidget* box = QApplication::activeModalWidget())
+                box->close();
         },
         Qt::QueuedConnection);
 }

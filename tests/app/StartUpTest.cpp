@@ -19,6 +19,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Starts the window in a child process (after the given shell set-up) and returns its outcome.
+std::string ChildStart(const std::string& setup = "")
+{
+    std::string output;
+    TestSupport::RunCommand("bash -c '" + setup + " VELMORA_SECOND_COPY=1 QT_QPA_PLATFORM=offscreen exec \"" +
+                                fs::read_symlink("/proc/self/exe").string() +
+                                "\" --gtest_filter=SecondCopy.Child' 2>&1",
+                            &output);
+    const size_t start = output.find("RESULT[");
+    const size_t end = output.find("]\n", start);
+    if (start == std::string::npos || end == std::string::npos || end < start)
+        return output;
+    return output.substr(start + 7, end - start - 7);
+}
+
 bool MainWindowExists()
 {
     for (QWidget* widget : QApplication::topLevelWidgets())
@@ -152,6 +167,22 @@ TEST_F(StartUp, CreationFailures_EachStepItsOwnMessage)
     EXPECT_FALSE(MainWindowExists());
 }
 
+TEST_F(StartUp, TableCreationFailure_NamesTableAndConfiguredPath)
+{
+    // The file system takes the empty database and not one byte more, so
+    // the first table cannot be laid out.
+    const std::string probe = work.File("probe.fdb");
+    TestSupport::Isql(probe, "CREATE DATABASE '" + probe + "' USER 'SYSDBA' PASSWORD 'plumtrove';");
+    ASSERT_TRUE(fs::is_regular_file(probe));
+    const auto emptySize = fs::file_size(probe);
+    ASSERT_EQ(emptySize % 1024, 0u);
+    fs::create_directory(work.File("Data"));
+    WriteSettings("[General]\nData File=" + work.File("Data/limited.fdb") + "\n");
+    EXPECT_EQ(ChildStart("trap \"\" XFSZ; ulimit -f " + std::to_string(emptySize / 1024) + ";"),
+              "Error creating Customer in Data File (" + work.File("Data/limited.fdb") + ")!");
+    EXPECT_TRUE(fs::is_regular_file(work.File("Data/limited.fdb")));
+}
+
 TEST_F(StartUp, UnreadableSettings_MessageWithPathThenStarts)
 {
     // A folder in place of the file cannot be read, even by root.
@@ -185,7 +216,8 @@ TEST_F(StartUp, Shutdown_DeletesReportBesideExecutableOnly)
     EXPECT_TRUE(fake->errors.isEmpty());
 }
 
-// Run only as the child of SecondCopy_GetsConnectionError.
+// Run only as a child process of the tests below: starts a window on the
+// settings beside the executable and prints how that ended.
 TEST(SecondCopy, Child)
 {
     if (!std::getenv("VELMORA_SECOND_COPY"))
@@ -206,11 +238,7 @@ TEST_F(StartUp, SecondCopyOnSameDataFile_GetsConnectionError)
     Start();
     ASSERT_TRUE(window);
 
-    std::string output;
-    TestSupport::RunCommand("VELMORA_SECOND_COPY=1 QT_QPA_PLATFORM=offscreen '" + fs::read_symlink("/proc/self/exe").string() +
-                                "' --gtest_filter=SecondCopy.Child 2>&1",
-                            &output);
-    EXPECT_NE(output.find("RESULT[Error connecting to Data File (" + dataFile + ")!]"), std::string::npos) << output;
+    EXPECT_EQ(ChildStart(), "Error connecting to Data File (" + dataFile + ")!");
 
     // The first copy keeps working.
     FillTicket();
