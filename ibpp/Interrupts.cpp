@@ -34,11 +34,19 @@ void OnSignal(int signal)
     errno = saved;
 }
 
-void UnblockInChild();
+// The watching thread, and a child started with fork(), take the signals.
+void UnblockSignals()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
+}
 
 void Watch()
 {
-    UnblockInChild();
+    UnblockSignals();
     for (;;) {
         char number;
         const ssize_t count = read(wakeUp[0], &number, 1);
@@ -49,21 +57,11 @@ void Watch()
     }
 }
 
-// A child started with fork() gets the signals back, as a program expects.
-void UnblockInChild()
-{
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
-}
-
 bool StartWatching()
 {
     if (wakeUp[0] >= 0)
         return true;
-    pthread_atfork(nullptr, nullptr, UnblockInChild);
+    pthread_atfork(nullptr, nullptr, UnblockSignals);
     if (pipe2(wakeUp, O_CLOEXEC) != 0)
         return false;
     fcntl(wakeUp[1], F_SETFL, O_NONBLOCK);
