@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "dbframework/DBFrameWork_DBConnection.h"
-#include "dbframework/DBFrameWork_Platform.h"
+#include "dbframework/DBFrameWork_Transaction.h"
 
 namespace DBFrameWork {
 namespace {
@@ -59,20 +59,9 @@ bool Customer::Create()
 {
     if (!DBObjectBase::Create())
         return false;
-    DBConnection& connection = *GetConnection();
-    try {
-        connection.StartTransaction(true);
-        IBPP::Statement statement = connection.GetStatement();
+    return RunInTransaction(*GetConnection(), "Uncaught Exception in Customer::Create", [&](IBPP::Statement& statement) {
         statement->ExecuteImmediate("CREATE GENERATOR CustomerIDValue;");
-        connection.Commit();
-        return true;
-    } catch (const IBPP::Exception& error) {
-        OutputDebugString(error.ErrorMessage());
-    } catch (...) {
-        OutputDebugString("Uncaught Exception in Customer::Create");
-    }
-    connection.Rollback();
-    return false;
+    });
 }
 
 bool Customer::SelectByAll(const StringList& values)
@@ -99,10 +88,7 @@ bool Customer::SelectByAll(const StringList& values)
         sql += (i > 0 ? " AND " : "") + conditions[i];
     sql += ";";
 
-    DBConnection& connection = *GetConnection();
-    try {
-        connection.StartTransaction(true);
-        IBPP::Statement statement = connection.GetStatement();
+    return RunInTransaction(*GetConnection(), "Uncaught Exception in Customer::SelectByAll", [&](IBPP::Statement& statement) {
         statement->Prepare(sql);
         int parameter = 1;
         for (size_t i = keyCount; i < columns.size(); ++i, ++parameter)
@@ -118,15 +104,7 @@ bool Customer::SelectByAll(const StringList& values)
         }
         SetValues(row);
         statement->Close();
-        connection.Commit();
-        return true;
-    } catch (const IBPP::Exception& error) {
-        OutputDebugString(error.ErrorMessage());
-    } catch (...) {
-        OutputDebugString("Uncaught Exception in Customer::SelectByAll");
-    }
-    connection.Rollback();
-    return false;
+    });
 }
 
 }  // namespace DBFrameWork

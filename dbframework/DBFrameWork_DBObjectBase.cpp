@@ -10,6 +10,7 @@
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Platform.h"
+#include "dbframework/DBFrameWork_Transaction.h"
 
 namespace DBFrameWork {
 namespace {
@@ -39,24 +40,9 @@ bool IsKey(const StringList& keys, const std::string& column)
     return std::find(keys.begin(), keys.end(), column) != keys.end();
 }
 
-// One operation in one read-write transaction: commit on success; on any error
-// write its text to the debug output, roll back and answer false.
-template <typename Body>
-bool RunInTransaction(DBConnection& connection, const char* operation, Body body)
+std::string Uncaught(const char* operation)
 {
-    try {
-        connection.StartTransaction(true);
-        IBPP::Statement statement = connection.GetStatement();
-        body(statement);
-        connection.Commit();
-        return true;
-    } catch (const IBPP::Exception& error) {
-        OutputDebugString(error.ErrorMessage());
-    } catch (...) {
-        OutputDebugString(std::string("Uncaught Exception in DBObjectBase::") + operation);
-    }
-    connection.Rollback();
-    return false;
+    return std::string("Uncaught Exception in DBObjectBase::") + operation;
 }
 
 }  // namespace
@@ -79,10 +65,10 @@ bool DBObjectBase::Create()
     const std::string primaryKey =
         "ALTER TABLE " + TableName + "  ADD CONSTRAINT PK$" + TableName + " PRIMARY KEY (" + Join(Keys, ", ") + ");";
 
-    if (!RunInTransaction(*Connection, "Create",
+    if (!RunInTransaction(*Connection, Uncaught("Create"),
                           [&](IBPP::Statement& statement) { statement->ExecuteImmediate(createTable); }))
         return false;
-    return RunInTransaction(*Connection, "Create",
+    return RunInTransaction(*Connection, Uncaught("Create"),
                             [&](IBPP::Statement& statement) { statement->ExecuteImmediate(primaryKey); });
 }
 
@@ -93,7 +79,7 @@ bool DBObjectBase::Select(const StringList& keyValues)
     const std::string sql =
         "SELECT " + Join(Columns, ", ") + " FROM " + TableName + " WHERE " + Join(Keys, " AND ", " = ?") + ";";
 
-    return RunInTransaction(*Connection, "Select", [&](IBPP::Statement& statement) {
+    return RunInTransaction(*Connection, Uncaught("Select"), [&](IBPP::Statement& statement) {
         statement->Prepare(sql);
         // Keys stand in column order, so the search for each goes on from the previous one.
         size_t column = 0;
@@ -125,7 +111,7 @@ bool DBObjectBase::Insert()
     const std::string sql = "INSERT INTO " + TableName + " (" + Join(Columns, ", ") + ") VALUES (" +
                             Join(placeholders, ", ") + ");";
     int changed = 0;
-    const bool done = RunInTransaction(*Connection, "Insert", [&](IBPP::Statement& statement) {
+    const bool done = RunInTransaction(*Connection, Uncaught("Insert"), [&](IBPP::Statement& statement) {
         statement->Prepare(sql);
         const size_t count = std::min(Values.size(), Types.size());
         for (size_t i = 0; i < count; ++i)
@@ -150,7 +136,7 @@ bool DBObjectBase::Update()
     sql += ";";
 
     int changed = 0;
-    const bool done = RunInTransaction(*Connection, "Update", [&](IBPP::Statement& statement) {
+    const bool done = RunInTransaction(*Connection, Uncaught("Update"), [&](IBPP::Statement& statement) {
         statement->Prepare(sql);
         const size_t count = std::min({Columns.size(), Types.size(), Values.size()});
         int parameter = 1;
@@ -249,7 +235,7 @@ int DBObjectBase::GetGenerator(const std::string& name, int step)
         return 0;
     const std::string sql = "SELECT GEN_ID(" + name + ", " + std::to_string(step) + ") FROM RDB$DATABASE;";
     int32_t value = 0;
-    const bool done = RunInTransaction(*Connection, "GetGenerator", [&](IBPP::Statement& statement) {
+    const bool done = RunInTransaction(*Connection, Uncaught("GetGenerator"), [&](IBPP::Statement& statement) {
         statement->Prepare(sql);
         statement->Execute();
         statement->Fetch();

@@ -1,7 +1,7 @@
 #include "dbframework/DBFrameWork_Problem.h"
 
 #include "dbframework/DBFrameWork_DBConnection.h"
-#include "dbframework/DBFrameWork_Platform.h"
+#include "dbframework/DBFrameWork_Transaction.h"
 
 namespace DBFrameWork {
 
@@ -28,24 +28,13 @@ bool Problem::Create()
 {
     if (!DBObjectBase::Create())
         return false;
-    DBConnection& connection = *GetConnection();
-    try {
-        // Generator and foreign key share one transaction: a failed key takes the generator with it.
-        connection.StartTransaction(true);
-        IBPP::Statement statement = connection.GetStatement();
+    // Generator and foreign key share one transaction: a failed key takes the generator with it.
+    return RunInTransaction(*GetConnection(), "Uncaught Exception in Problem::Create", [&](IBPP::Statement& statement) {
         statement->ExecuteImmediate("CREATE GENERATOR ProblemIDValue;");
         statement->ExecuteImmediate("ALTER TABLE " + GetTableName() +
                                     " ADD CONSTRAINT FK$Problem_Customer FOREIGN KEY (CustomerID) " +
                                     "REFERENCES Customer (CustomerID);");
-        connection.Commit();
-        return true;
-    } catch (const IBPP::Exception& error) {
-        OutputDebugString(error.ErrorMessage());
-    } catch (...) {
-        OutputDebugString("Uncaught Exception in Problem::Create");
-    }
-    connection.Rollback();
-    return false;
+    });
 }
 
 }  // namespace DBFrameWork

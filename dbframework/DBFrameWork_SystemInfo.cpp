@@ -1,7 +1,7 @@
 #include "dbframework/DBFrameWork_SystemInfo.h"
 
 #include "dbframework/DBFrameWork_DBConnection.h"
-#include "dbframework/DBFrameWork_Platform.h"
+#include "dbframework/DBFrameWork_Transaction.h"
 
 namespace DBFrameWork {
 
@@ -27,22 +27,12 @@ bool SystemInfo::Create()
 {
     if (!DBObjectBase::Create())
         return false;
-    DBConnection& connection = *GetConnection();
-    try {
-        connection.StartTransaction(true);
-        IBPP::Statement statement = connection.GetStatement();
+    // This table writes no text of its own for errors that are not the library's.
+    return RunInTransaction(*GetConnection(), "", [&](IBPP::Statement& statement) {
         statement->ExecuteImmediate("ALTER TABLE " + GetTableName() +
                                     " ADD CONSTRAINT FK$SystemInfo_Problem FOREIGN KEY (ProblemID) " +
                                     "REFERENCES Problem (ProblemID);");
-        connection.Commit();
-        return true;
-    } catch (const IBPP::Exception& error) {
-        OutputDebugString(error.ErrorMessage());
-    } catch (...) {
-        // This table has no text of its own for other errors.
-    }
-    connection.Rollback();
-    return false;
+    });
 }
 
 }  // namespace DBFrameWork
