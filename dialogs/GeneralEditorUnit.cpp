@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/Interaction.h"
+#include "dialogs/TextTrim.h"
 
 const char* const TGeneralEditor::DataFileFilter =
     "All files (*.*)|*.*|FireBird files (*.fdb;*.gdb)|*.gdb;*.fdb|InterBase files (*.gdb)|*.GDB";
@@ -18,18 +19,6 @@ const char* const TGeneralEditor::DataFileFilter =
 namespace {
 
 const QString LineBreak = QStringLiteral("\r\n");
-
-// Spaces and control characters go from both ends.
-QString Trimmed(const QString& text)
-{
-    int first = 0;
-    int last = text.size();
-    while (first < last && text.at(first).unicode() <= ' ')
-        ++first;
-    while (last > first && text.at(last - 1).unicode() <= ' ')
-        --last;
-    return text.mid(first, last - first);
-}
 
 bool IsSpaceAt(const QString& text, int position)
 {
@@ -182,12 +171,12 @@ void TGeneralEditor::ShowValues(const QString& companyName, const QString& addre
 
 void TGeneralEditor::StoreValues()
 {
-    CompanyName = Trimmed(CompanyNameEdit->text());
+    CompanyName = TrimmedText(CompanyNameEdit->text());
     Address = AddressFromMemoLines(MemoLines(AddressMemo));
     Phones = MemoLines(PhonesMemo);
     Faxes = MemoLines(FaxesMemo);
-    WebSite = Trimmed(WebSiteEdit->text());
-    const QString dataFile = Trimmed(DataFileEdit->text());
+    WebSite = TrimmedText(WebSiteEdit->text());
+    const QString dataFile = TrimmedText(DataFileEdit->text());
     if (!dataFile.isEmpty())
         DataFile = dataFile;
 }
@@ -243,7 +232,7 @@ QString TGeneralEditor::AddressFromMemoLines(const QStringList& lines)
 {
     QString oneLine;
     for (int i = 0; i < lines.size(); ++i) {
-        oneLine += Trimmed(lines.at(i));
+        oneLine += TrimmedText(lines.at(i));
         if (i + 1 < lines.size())
             oneLine += ", ";
     }

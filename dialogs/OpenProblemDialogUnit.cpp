@@ -15,6 +15,7 @@
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dialogs/Interaction.h"
+#include "dialogs/TextTrim.h"
 
 const char* const TOpenProblemDialog::CustomerSearchSql =
     "SELECT P.ProblemID, C.CustomerID, C.Name, C.Address, C.City, C.State, C.Zip, P.Description, "
@@ -30,18 +31,6 @@ const char* const TOpenProblemDialog::DescriptionSearchSql =
 namespace {
 
 const char* const SearchFailedText = "Error occured during search, search failed.";
-
-// Blanks and control characters at either end go, as a typed term often has them.
-QString TrimmedTerm(const QString& text)
-{
-    int first = 0;
-    int last = text.size();
-    while (first < last && text.at(first).unicode() <= ' ')
-        ++first;
-    while (last > first && text.at(last - 1).unicode() <= ' ')
-        --last;
-    return text.mid(first, last - first);
-}
 
 // A description shown in one grid line: each run of line breaks becomes one blank.
 QString OneLine(const std::string& text)
@@ -225,7 +214,7 @@ void TOpenProblemDialog::RunSearch(SearchKind kind)
         IBPP::Statement statement = Connection->GetStatement();
         SearchResults.clear();
         statement->Prepare(byCustomer ? CustomerSearchSql : DescriptionSearchSql);
-        const QString term = TrimmedTerm((byCustomer ? CustomerNameEdit : Edit1)->text()) + "%";
+        const QString term = TrimmedText((byCustomer ? CustomerNameEdit : Edit1)->text()) + "%";
         statement->Set(1, term.toStdString());
         statement->Execute();
         ReadHits(statement, kind);
