@@ -129,8 +129,10 @@ Figures ThroughClientLayer(int count)
                 IBPP::TransactionFactory(database, IBPP::amWrite, IBPP::ilReadCommitted, IBPP::lrNoWait);
             transaction->Start();
             IBPP::Statement search = IBPP::StatementFactory(database, transaction);
-            search->Prepare("SELECT CustomerID, Name, Address, City, State, Zip FROM Customer WHERE Name LIKE ? AND "
-                            "Address LIKE ? AND City LIKE ? AND State LIKE ? AND Zip LIKE ?;");
+            // The customer search exactly as the program sends it.
+            search->Prepare("SELECT CustomerID, Name, Address, City, State, Zip FROM Customer WHERE "
+                            "COALESCE(Name, '') LIKE ? AND COALESCE(Address, '') LIKE ? AND "
+                            "COALESCE(City, '') LIKE ? AND COALESCE(State, '') LIKE ? AND COALESCE(Zip, '') LIKE ?;");
             search->Set(1, name + "%");
             search->Set(2, std::string("1 Main St\r\nSuite 2%"));
             search->Set(3, std::string("Springfield%"));
