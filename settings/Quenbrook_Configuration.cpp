@@ -151,6 +151,22 @@ void RemoveKeysBeyond(CSimpleIniA& ini, const char* section, const std::string& 
         ini.Delete(section, key.c_str(), true);
 }
 
+// Reads the settings file into ini; a missing file reads as empty.
+bool OpenSettings(const std::string& fileName, CSimpleIniA& ini)
+{
+    ConfigureIni(ini);
+    std::string content;
+    switch (ReadSettingsFile(fileName, content)) {
+    case ReadResult::Failed:
+        return false;
+    case ReadResult::Missing:
+        return true;
+    case ReadResult::Read:
+        break;
+    }
+    return ini.LoadData(PrepareForParsing(content)) >= 0;
+}
+
 }  // namespace
 
 Configuration::Configuration()
@@ -165,19 +181,9 @@ bool Configuration::Load(const std::string& fileName)
         if (!fileName.empty())
             FileName = fileName;
 
-        std::string content;
         CSimpleIniA ini;
-        ConfigureIni(ini);
-        switch (ReadSettingsFile(FileName, content)) {
-        case ReadResult::Failed:
+        if (!OpenSettings(FileName, ini))
             return false;
-        case ReadResult::Missing:
-            break;
-        case ReadResult::Read:
-            if (ini.LoadData(PrepareForParsing(content)) < 0)
-                return false;
-            break;
-        }
 
         const std::string companyName = ReadValue(ini, GeneralSection, "Company Name", DefaultCompanyName);
         if (!companyName.empty())
@@ -226,19 +232,9 @@ bool Configuration::Save()
             return true;
 
         // Keys and sections of the file that this class does not know stay as they are.
-        std::string content;
         CSimpleIniA ini;
-        ConfigureIni(ini);
-        switch (ReadSettingsFile(FileName, content)) {
-        case ReadResult::Failed:
+        if (!OpenSettings(FileName, ini))
             return false;
-        case ReadResult::Missing:
-            break;
-        case ReadResult::Read:
-            if (ini.LoadData(PrepareForParsing(content)) < 0)
-                return false;
-            break;
-        }
 
         bool ok = true;
         if (!CompanyName.empty())
