@@ -58,7 +58,7 @@ void FillPickList(QComboBox* box, Entry entry)
 
 }  // namespace
 
-TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner)
+TMainForm::TMainForm(const ProgramPaths& paths, QWidget* owner) : QMainWindow(owner), Paths(paths)
 {
     BuildForm();
     Config.reset();
@@ -68,7 +68,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         Config = std::make_unique<Quenbrook::Configuration>();
-        const QString settingsPath = SettingsPath();
+        const QString settingsPath = Paths.SettingsFile;
         if (!Config->Load(settingsPath.toStdString()))
             Interaction::ShowMessage("Failed to load configureate (file: " + settingsPath);
         ConnectDataFile();
@@ -94,27 +94,12 @@ void TMainForm::ReleaseResources()
 {
     if (Connection && Connection->Connected)
         Connection->Disconnect();
-    const QString reportPath = TemporaryReportPath();
+    const QString reportPath = Paths.TemporaryReportFile;
     if (QFileInfo::exists(reportPath))
         QFile::remove(reportPath);
     SystemInfoText.clear();
     Connection.reset();
     Config.reset();
-}
-
-QString TMainForm::ApplicationFolder()
-{
-    return QCoreApplication::applicationDirPath();
-}
-
-QString TMainForm::SettingsPath()
-{
-    return ApplicationFolder() + "/Quenbrook.ini";
-}
-
-QString TMainForm::TemporaryReportPath()
-{
-    return ApplicationFolder() + "/tmp.HTML";
 }
 
 void TMainForm::ConnectDataFile()

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/ProgramPaths.h"
 #include "dbframework/DBFrameWork_DBObjectBase.h"
 
 class QAction;
@@ -47,7 +48,7 @@ class TMainForm : public QMainWindow {
 public:
     // Loads the settings, opens (or creates) the data file and shows a fresh
     // ticket; raises ApplicationError when the data file cannot be opened.
-    explicit TMainForm(QWidget* owner = nullptr);
+    explicit TMainForm(const ProgramPaths& paths, QWidget* owner = nullptr);
     ~TMainForm() override;
 
     // Start-up and data file (MainUnit.cpp)
@@ -90,11 +91,7 @@ public:
     const std::string& GetSystemInfoText() const { return SystemInfoText; }
     bool GetIsNewProblem() const { return IsNewProblem; }
 
-    // The folder of the executable, without a trailing separator.
-    static QString ApplicationFolder();
-    // The settings file and the temporary report file beside the executable.
-    static QString SettingsPath();
-    static QString TemporaryReportPath();
+    const ProgramPaths& GetPaths() const { return Paths; }
 
     // The address memo's text with its lines joined by carriage return and
     // line feed, as it is stored; and the same text put back into the memo.
@@ -115,6 +112,7 @@ private:
     // Reads a report file chosen by the user; empty when none was chosen.
     bool ReadReportFile(std::string& text);
 
+    const ProgramPaths Paths;
     std::unique_ptr<Quenbrook::Configuration> Config;
     std::unique_ptr<DBFrameWork::DBConnection> Connection;
     int32_t CustomerID = 0;

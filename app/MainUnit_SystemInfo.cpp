@@ -10,7 +10,7 @@ bool TMainForm::ReadReportFile(std::string& text)
 {
     text.clear();
     Interaction::OpenFileRequest request;
-    request.initialFolder = ApplicationFolder();
+    request.initialFolder = Paths.Folder;
     request.defaultExtension = "htm";
     request.filter = "All files (*.*)|*.*|HTML Files (*.htm;*.html)|*.htm;*.html";
     request.filterIndex = 2;
@@ -57,7 +57,7 @@ void TMainForm::ViewSysInfoButtonClick()
             SystemInfoText = std::move(text);
     }
 
-    const QString path = TemporaryReportPath();
+    const QString path = Paths.TemporaryReportFile;
     if (QFile::exists(path))
         QFile::remove(path);
     {

@@ -118,7 +118,7 @@ int main(int argc, char** argv)
             [](const std::string& text) { Interaction::ShowMessage(QString::fromStdString(text)); });
         IBPP::SetInterruptHandler(QuitInOrder);
 
-        TMainForm mainForm;
+        TMainForm mainForm(ProgramPaths::BesideExecutable());
         mainForm.show();
         ProbeStartup();
         // A quit asked for while start-up still ran has not ended any loop yet.

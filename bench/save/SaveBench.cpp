@@ -1,6 +1,7 @@
 // bench_save [N...]     saves N new tickets (default 100 and 1000) through
 //                       SaveProblem() and the same statements through the client layer
 // bench_save --startup [runs]   time from process start to "Connected..."
+#include <QDir>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -65,7 +66,7 @@ Figures ThroughWindow(int count)
     fs::current_path(folder);
     std::vector<double> times;
     {
-        TMainForm window;
+        TMainForm window(ProgramPaths::InFolder(QDir::currentPath()));
         for (int ticket = 1; ticket <= count; ++ticket) {
             window.NewFileMenuClick();
             window.NameEdit->setText(QString::fromStdString(CustomerName(ticket)));
@@ -115,7 +116,7 @@ Figures ThroughClientLayer(int count)
 {
     const fs::path folder = FreshFolder("client-" + std::to_string(count));
     fs::current_path(folder);
-    { TMainForm creator; }  // lays out the same empty data file
+    { TMainForm creator(ProgramPaths::InFolder(QDir::currentPath())); }  // lays out the same empty data file
     IBPP::Database database =
         IBPP::DatabaseFactory("", (folder / "Data/Solutions.fdb").string(), "SYSDBA", "plumtrove");
     database->Connect();
@@ -273,7 +274,6 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     Silent silent;
     Interaction::SetBackend(&silent);
-    fs::remove(TMainForm::SettingsPath().toStdString());
     IBPP::CheckVersion(IBPP::Version);
 
     std::vector<int> counts;

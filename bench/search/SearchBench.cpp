@@ -1,6 +1,7 @@
 // Times the two searches of the open dialog and the open of one ticket on a
 // data file of 100,000 tickets, and the same two statements through the client
 // layer alone, so that the program's share shows as a ratio. Prints medians.
+#include <QDir>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -97,7 +98,7 @@ void BuildDataSet()
         throw std::runtime_error("cannot enter " + folder);
     std::fprintf(stderr, "Building the data set in %s ...\n", folder.c_str());
     const double ms = TimeMs([] {
-        TMainForm creator;  // lays out the tables as the program does
+        TMainForm creator(ProgramPaths::InFolder(QDir::currentPath()));  // lays out the tables as the program does
         SearchDataSet::Fill(creator.GetConnection()->GetDatabase());
     });
     SearchDataSet::MarkCached();
@@ -123,7 +124,7 @@ int main(int argc, char** argv)
                 std::filesystem::file_size("Data/Solutions.fdb") / 1e6);
 
     {
-        TMainForm form;
+        TMainForm form(ProgramPaths::InFolder(QDir::currentPath()));
         DBFrameWork::DBConnection& connection = *form.GetConnection();
         TOpenProblemDialog dialog(nullptr, &connection);
         dialog.show();
@@ -154,7 +155,7 @@ int main(int argc, char** argv)
     }
 
     // The open of one ticket with a report: from OK to the loaded window.
-    TMainForm form;
+    TMainForm form(ProgramPaths::InFolder(QDir::currentPath()));
     std::vector<double> opens;
     size_t reportSize = 0;
     for (int run = 0; run < Runs; ++run) {

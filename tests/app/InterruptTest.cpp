@@ -15,9 +15,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The program runs from a copy in a folder of the test's, so the settings and
+// report files beside it are never those of the build.
+const std::string& Program()
+{
+    static TestSupport::TempDir folder;
+    static const std::string path = [] {
+        const std::string copy = folder.File("velmora-solutions");
+        fs::copy_file(VELMORA_PROGRAM, copy);
+        return copy;
+    }();
+    return path;
+}
+
 // Starts the program in a folder and waits until it has the data file open.
 pid_t StartProgram(const std::string& folder, const std::string& dataFile)
 {
+    const std::string& program = Program();
     const pid_t child = fork();
     if (child == 0) {
         if (chdir(folder.c_str()) != 0)
@@ -33,7 +47,7 @@ pid_t StartProgram(const std::string& folder, const std::string& dataFile)
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
-        execl(VELMORA_PROGRAM, VELMORA_PROGRAM, static_cast<char*>(nullptr));
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         _exit(112);
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -74,13 +88,10 @@ class Interrupt : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // The program reads the settings beside its own executable: none there.
-        std::error_code ignored;
-        fs::remove_all(fs::path(VELMORA_PROGRAM).parent_path() / "Quenbrook.ini", ignored);
         dataFile = work.File("Data/Solutions.fdb");
         std::string output;
         ASSERT_EQ(TestSupport::RunCommand("cd '" + work.Path() + "' && VELMORA_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen '" +
-                                              VELMORA_PROGRAM + "' 2>&1",
+                                              Program() + "' 2>&1",
                                           &output),
                   0)
             << output;
@@ -124,7 +135,7 @@ TEST_F(Interrupt, SignalsEndProgramWhileAnotherProgramUsesTheEngine)
     TestSupport::TempDir other;
     const std::string otherFile = other.File("Data/Solutions.fdb");
     ASSERT_EQ(TestSupport::RunCommand("cd '" + other.Path() + "' && VELMORA_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen '" +
-                                          VELMORA_PROGRAM + "' >/dev/null 2>&1"),
+                                          Program() + "' >/dev/null 2>&1"),
               0);
     const std::string fifo = other.File("input");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);

@@ -20,10 +20,10 @@ namespace fs = std::filesystem;
 namespace {
 
 // Starts the window in a child process (after the given shell set-up) and returns its outcome.
-std::string ChildStart(const std::string& setup = "")
+std::string ChildStart(const std::string& folder, const std::string& setup = "")
 {
     std::string output;
-    TestSupport::RunCommand("bash -c '" + setup + " VELMORA_SECOND_COPY=1 QT_QPA_PLATFORM=offscreen exec \"" +
+    TestSupport::RunCommand("bash -c '" + setup + " VELMORA_SECOND_COPY=\"" + folder + "\" QT_QPA_PLATFORM=offscreen exec \"" +
                                 fs::read_symlink("/proc/self/exe").string() +
                                 "\" --gtest_filter=SecondCopy.Child' 2>&1",
                             &output);
@@ -52,10 +52,10 @@ std::string RandomBytes(size_t size)
 }
 
 // The construction error, or "" when the window was made.
-std::string StartFailure()
+std::string StartFailure(const ProgramPaths& paths)
 {
     try {
-        TMainForm window;
+        TMainForm window(paths);
     } catch (const ApplicationError& error) {
         return error.what();
     }
@@ -78,7 +78,7 @@ TEST_F(StartUp, DefaultSettingsInEmptyFolder_CreateDataFileThenConnect)
     EXPECT_TRUE(fs::is_regular_file(work.File("Data/Solutions.fdb")));
     EXPECT_EQ(window->windowTitle(), "Your Company Name Solution Database");
     // Start-up never writes the settings.
-    EXPECT_FALSE(fs::exists(TMainForm::SettingsPath().toStdString()));
+    EXPECT_FALSE(fs::exists(paths.SettingsFile.toStdString()));
     window.reset();
 
     // The schema, read by isql from the file itself.
@@ -133,7 +133,7 @@ TEST_F(StartUp, PathThatIsNoDatabase_ConnectionErrorNoWindowFileUntouched)
         const std::string path = work.File(item.name);
         TestSupport::WriteFile(path, item.content);
         UseDataFile(path);
-        EXPECT_EQ(StartFailure(), "Error connecting to Data File (" + path + ")!") << item.name;
+        EXPECT_EQ(StartFailure(paths), "Error connecting to Data File (" + path + ")!") << item.name;
         EXPECT_EQ(TestSupport::ReadFile(path), item.content) << item.name;
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_FALSE(MainWindowExists());
@@ -141,7 +141,7 @@ TEST_F(StartUp, PathThatIsNoDatabase_ConnectionErrorNoWindowFileUntouched)
     const std::string folder = work.File("a-folder.fdb");
     fs::create_directory(folder);
     UseDataFile(folder);
-    EXPECT_EQ(StartFailure(), "Error connecting to Data File (" + folder + ")!");
+    EXPECT_EQ(StartFailure(paths), "Error connecting to Data File (" + folder + ")!");
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_TRUE(fs::is_empty(folder));
     EXPECT_TRUE(fake->errors.isEmpty());
@@ -153,7 +153,7 @@ TEST_F(StartUp, CreationFailures_EachStepItsOwnMessage)
     TestSupport::WriteFile(work.File("blocker"), "keep me");
     const std::string underFile = work.File("blocker/sub/tickets.fdb");
     UseDataFile(underFile);
-    EXPECT_EQ(StartFailure(), "Error creating Directories for Data File (" + underFile + ")!");
+    EXPECT_EQ(StartFailure(paths), "Error creating Directories for Data File (" + underFile + ")!");
     EXPECT_EQ(TestSupport::ReadFile(work.File("blocker")), "keep me");
 
     // Database step: the name is a link into a folder that does not exist.
@@ -161,7 +161,7 @@ TEST_F(StartUp, CreationFailures_EachStepItsOwnMessage)
     const std::string link = work.File("Links/tickets.fdb");
     fs::create_symlink(work.File("missing-folder/target.fdb"), link);
     UseDataFile(link);
-    EXPECT_EQ(StartFailure(), "Error creating Data File (" + link + ")!");
+    EXPECT_EQ(StartFailure(paths), "Error creating Data File (" + link + ")!");
     EXPECT_FALSE(fs::exists(work.File("missing-folder")));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(MainWindowExists());
@@ -178,7 +178,7 @@ TEST_F(StartUp, TableCreationFailure_NamesTableAndConfiguredPath)
     ASSERT_EQ(emptySize % 1024, 0u);
     fs::create_directory(work.File("Data"));
     WriteSettings("[General]\nData File=" + work.File("Data/limited.fdb") + "\n");
-    EXPECT_EQ(ChildStart("trap \"\" XFSZ; ulimit -f " + std::to_string(emptySize / 1024) + ";"),
+    EXPECT_EQ(ChildStart(paths.Folder.toStdString(), "trap \"\" XFSZ; ulimit -f " + std::to_string(emptySize / 1024) + ";"),
               "Error creating Customer in Data File (" + work.File("Data/limited.fdb") + ")!");
     EXPECT_TRUE(fs::is_regular_file(work.File("Data/limited.fdb")));
 }
@@ -186,11 +186,11 @@ TEST_F(StartUp, TableCreationFailure_NamesTableAndConfiguredPath)
 TEST_F(StartUp, UnreadableSettings_MessageWithPathThenStarts)
 {
     // A folder in place of the file cannot be read, even by root.
-    fs::create_directory(TMainForm::SettingsPath().toStdString());
+    fs::create_directory(paths.SettingsFile.toStdString());
     Start();
     ASSERT_TRUE(window);
     ASSERT_EQ(fake->messages.size(), 1);
-    EXPECT_EQ(fake->messages.front(), "Failed to load configureate (file: " + TMainForm::SettingsPath());
+    EXPECT_EQ(fake->messages.front(), "Failed to load configureate (file: " + paths.SettingsFile);
     EXPECT_EQ(window->StatusPanel0->text(), "Connected...");
     EXPECT_TRUE(fs::is_regular_file(work.File("Data/Solutions.fdb")));
 }
@@ -199,7 +199,7 @@ TEST_F(StartUp, Shutdown_DeletesReportBesideExecutableOnly)
 {
     Start();
     ASSERT_TRUE(window);
-    const std::string beside = TMainForm::TemporaryReportPath().toStdString();
+    const std::string beside = paths.TemporaryReportFile.toStdString();
     TestSupport::WriteFile(beside, "<html></html>");
     TestSupport::WriteFile(work.File("tmp.HTML"), "<html>mine</html>");
     DBFrameWork::DBConnection* connection = window->GetConnection();
@@ -220,11 +220,12 @@ TEST_F(StartUp, Shutdown_DeletesReportBesideExecutableOnly)
 // settings beside the executable and prints how that ended.
 TEST(SecondCopy, Child)
 {
-    if (!std::getenv("VELMORA_SECOND_COPY"))
+    const char* folder = std::getenv("VELMORA_SECOND_COPY");
+    if (!folder)
         GTEST_SKIP() << "runs as a child process only";
     FakeInteraction fake;
     try {
-        TMainForm window;
+        TMainForm window(ProgramPaths::InFolder(folder));
         std::printf("RESULT[connected]\n");
     } catch (const std::exception& error) {
         std::printf("RESULT[%s]\n", error.what());
@@ -238,7 +239,7 @@ TEST_F(StartUp, SecondCopyOnSameDataFile_GetsConnectionError)
     Start();
     ASSERT_TRUE(window);
 
-    EXPECT_EQ(ChildStart(), "Error connecting to Data File (" + dataFile + ")!");
+    EXPECT_EQ(ChildStart(paths.Folder.toStdString()), "Error connecting to Data File (" + dataFile + ")!");
 
     // The first copy keeps working.
     FillTicket();

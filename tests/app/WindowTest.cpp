@@ -8,22 +8,11 @@
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 
-namespace {
-
-void RemoveBesideExecutable()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(TMainForm::SettingsPath().toStdString(), ignored);
-    std::filesystem::remove_all(TMainForm::TemporaryReportPath().toStdString(), ignored);
-}
-
-}  // namespace
-
 void WindowTest::SetUp()
 {
     previousFolder = std::filesystem::current_path();
     std::filesystem::current_path(work.Path());
-    RemoveBesideExecutable();
+    std::filesystem::create_directory(paths.Folder.toStdString());
     fake = std::make_unique<FakeInteraction>();
     dataFile = work.File("Data/Solutions.fdb");
 }
@@ -33,13 +22,12 @@ void WindowTest::TearDown()
     window.reset();
     fake.reset();
     QLocale::setDefault(QLocale::system());
-    RemoveBesideExecutable();
     std::filesystem::current_path(previousFolder);
 }
 
 void WindowTest::WriteSettings(const std::string& content)
 {
-    TestSupport::WriteFile(TMainForm::SettingsPath().toStdString(), content);
+    TestSupport::WriteFile(paths.SettingsFile.toStdString(), content);
 }
 
 void WindowTest::UseDataFile(const std::string& path, const std::string& moreGeneral, const std::string& sections)
@@ -51,7 +39,7 @@ void WindowTest::UseDataFile(const std::string& path, const std::string& moreGen
 void WindowTest::Start()
 {
     try {
-        window = std::make_unique<TMainForm>();
+        window = std::make_unique<TMainForm>(paths);
     } catch (const std::exception& error) {
         FAIL() << "start-up failed: " << error.what();
     }

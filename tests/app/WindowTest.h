@@ -35,6 +35,8 @@ protected:
     int Count(const std::string& table);
 
     TestSupport::TempDir work;
+    // The window's own files live in a folder of the test, never beside the executable.
+    ProgramPaths paths = ProgramPaths::InFolder(QString::fromStdString(work.File("program")));
     std::string dataFile;  // absolute path of the data file in use
     std::filesystem::path previousFolder;
     std::unique_ptr<FakeInteraction> fake;

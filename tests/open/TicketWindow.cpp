@@ -30,20 +30,13 @@ std::string CurrentFolder()
     return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
 }
 
-void RemoveBesideExecutable()
-{
-    QFile::remove(TMainForm::SettingsPath());
-    QFile::remove(TMainForm::TemporaryReportPath());
-}
-
 }  // namespace
 
 TicketWindow::TicketWindow() : previousFolder(CurrentFolder())
 {
-    RemoveBesideExecutable();
     if (chdir(work.Path().c_str()) != 0)
         throw std::runtime_error("cannot enter " + work.Path());
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<TMainForm>(ProgramPaths::InFolder(QString::fromStdString(work.Path())));
     form->show();
     fake.messages.clear();
 }
@@ -51,7 +44,6 @@ TicketWindow::TicketWindow() : previousFolder(CurrentFolder())
 TicketWindow::~TicketWindow()
 {
     form.reset();
-    RemoveBesideExecutable();
     if (chdir(previousFolder.c_str()) != 0)
         ADD_FAILURE() << "cannot return to " << previousFolder;
 }

@@ -28,16 +28,12 @@ namespace {
 
 using Names = std::vector<std::string>;
 
+// The window's own files, in the working folder of the test that runs.
+ProgramPaths Paths;
+
 std::string SettingsFile()
 {
-    return TMainForm::SettingsPath().toStdString();
-}
-
-void RemoveBesideExecutable()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(SettingsFile(), ignored);
-    std::filesystem::remove_all(TMainForm::TemporaryReportPath().toStdString(), ignored);
+    return Paths.SettingsFile.toStdString();
 }
 
 // The settings file as the next start of the program will read it.
@@ -101,13 +97,12 @@ protected:
     {
         previousFolder = std::filesystem::current_path();
         std::filesystem::current_path(work.Path());
-        RemoveBesideExecutable();
+        Paths = ProgramPaths::InFolder(QString::fromStdString(work.Path()));
     }
 
     void TearDown() override
     {
         window.reset();
-        RemoveBesideExecutable();
         std::filesystem::current_path(previousFolder);
     }
 
@@ -120,7 +115,7 @@ protected:
 
     void Start()
     {
-        window = std::make_unique<TMainForm>();
+        window = std::make_unique<TMainForm>(Paths);
         window->show();
         fake.messages.clear();
     }
@@ -375,7 +370,7 @@ TEST_F(SetupCommands, failedSaveIsReportedAndTheValuesStayInMemory)
 {
     // A folder where the settings file should be: it can be neither read nor written.
     std::filesystem::create_directory(SettingsFile());
-    window = std::make_unique<TMainForm>();
+    window = std::make_unique<TMainForm>(Paths);
     fake.messages.clear();
     Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
         dialog.CompanyNameEdit->setText("Kept In Memory");

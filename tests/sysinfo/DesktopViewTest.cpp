@@ -102,7 +102,7 @@ TEST(DesktopViewTest, viewStartsTheDesktopsDefaultHandlerForHtml)
         QThread::msleep(50);
     }
     ASSERT_TRUE(FileExists(recorded)) << "the default handler did not run within 20 s";
-    const std::string path = TMainForm::TemporaryReportPath().toStdString();
+    const std::string path = window.Form().GetPaths().TemporaryReportFile.toStdString();
     const std::string argument = ReadFile(recorded);
     std::cout << "the default handler was given: " << argument;
     EXPECT_TRUE(argument == path + "\n" || argument == "file://" + path + "\n") << argument;
@@ -158,7 +158,7 @@ TEST(LargeReportTest, tenMegabyteReportImportsSavesReopensAndViews)
     timer.restart();
     window.Form().ViewSysInfoButton->click();
     const double viewTime = Milliseconds(timer);
-    EXPECT_TRUE(ReadFile(TMainForm::TemporaryReportPath().toStdString()) == expected);
+    EXPECT_TRUE(ReadFile(window.Form().GetPaths().TemporaryReportFile.toStdString()) == expected);
 
     std::cout << "10 MB report (" << expected.size() << " bytes): import " << importTime << " ms, save " << saveTime
               << " ms, reopen (search, choose, open) " << openTime << " ms, view " << viewTime << " ms" << std::endl;

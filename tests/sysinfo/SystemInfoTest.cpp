@@ -23,17 +23,17 @@ protected:
         return window.Form().GetSystemInfoText();
     }
 
-    std::string TemporaryReport() { return ReadFile(TMainForm::TemporaryReportPath().toStdString()); }
+    std::string TemporaryReport() { return ReadFile(window.Form().GetPaths().TemporaryReportFile.toStdString()); }
 
     TicketWindow window;
 };
 
-TEST_F(SystemInfoTest, importAsksForAnHtmlFileBesideTheProgram)
+TEST_F(SystemInfoTest, importAsksForAnHtmlFileInTheProgramFolder)
 {
     EXPECT_EQ(ImportContent("<html>\n"), "<html>\n");
     ASSERT_EQ(window.fake.fileRequests.size(), 1u);
     const Interaction::OpenFileRequest& request = window.fake.fileRequests[0];
-    EXPECT_EQ(request.initialFolder, QCoreApplication::applicationDirPath());
+    EXPECT_EQ(request.initialFolder, window.Form().GetPaths().Folder);
     EXPECT_EQ(request.defaultExtension, "htm");
     EXPECT_EQ(request.filter, "All files (*.*)|*.*|HTML Files (*.htm;*.html)|*.htm;*.html");
     EXPECT_EQ(request.filterIndex, 2);
@@ -121,7 +121,7 @@ TEST_F(SystemInfoTest, viewWithAReportWritesItAndOpensItsFileUrl)
     window.Form().ViewSysInfoButton->click();
     EXPECT_TRUE(window.fake.fileRequests.empty());
     EXPECT_EQ(TemporaryReport(), "<html>shown</html>\n");
-    const QString path = TMainForm::TemporaryReportPath();
+    const QString path = window.Form().GetPaths().TemporaryReportFile;
     EXPECT_TRUE(path.startsWith('/'));
     EXPECT_TRUE(path.endsWith("/tmp.HTML"));
     EXPECT_EQ(window.fake.openedUrls, QStringList({"file://" + path}));
@@ -156,11 +156,11 @@ TEST_F(SystemInfoTest, viewWithoutAReportAsksForOneAndKeepsItSilently)
 
 TEST_F(SystemInfoTest, viewWithoutAReportAndNoFileOpensAnEmptyPage)
 {
-    WriteFile(TMainForm::TemporaryReportPath().toStdString(), "stale content");
+    WriteFile(window.Form().GetPaths().TemporaryReportFile.toStdString(), "stale content");
     window.Form().ViewSysInfoButton->click();  // the dialog is cancelled
     EXPECT_EQ(window.fake.fileRequests.size(), 1u);
     EXPECT_TRUE(window.fake.messages.isEmpty());
-    EXPECT_TRUE(QFile::exists(TMainForm::TemporaryReportPath()));
+    EXPECT_TRUE(QFile::exists(window.Form().GetPaths().TemporaryReportFile));
     EXPECT_EQ(TemporaryReport(), "");
     EXPECT_EQ(window.fake.openedUrls.size(), 1);
     EXPECT_EQ(window.Form().GetSystemInfoText(), "");
