@@ -5,6 +5,9 @@
 #define SI_IMPLEMENTATION  // the template bodies are compiled here, not taken from a shared library
 #include <SimpleIni.h>
 
+#include "settings/Quenbrook_FileReplace.h"
+#include "settings/Quenbrook_TextEncoding.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -58,28 +61,38 @@ ReadResult ReadSettingsFile(const std::string& path, std::string& content)
     return result;
 }
 
-// Writes the whole text over the file in place, so links and ownership stay.
-bool WriteSettingsFile(const std::string& path, const std::string& content)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    const bool flushed = std::fflush(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    return written && flushed && closed;
-}
+const char* const ByteOrderMark = "\xEF\xBB\xBF";
+
+// How the file on disk is written, so that it is written back the same way and
+// the older Windows program keeps reading it.
+struct FileForm {
+    TextEncoding encoding = TextEncoding::Utf8;
+    bool byteOrderMark = false;
+};
 
 // Junk bytes must not end the parse early: the INI reader stops at a NUL.
-// A UTF-8 byte order mark from a Windows editor is dropped; values stay bytes.
-std::string PrepareForParsing(std::string content)
+// A UTF-8 byte order mark from a Windows editor is dropped; a file that is not
+// UTF-8 was written in the Windows code page. Values are kept as UTF-8.
+std::string PrepareForParsing(std::string content, FileForm& form)
 {
-    if (content.compare(0, 3, "\xEF\xBB\xBF") == 0)
+    form.byteOrderMark = content.compare(0, 3, ByteOrderMark) == 0;
+    if (form.byteOrderMark)
         content.erase(0, 3);
     for (char& c : content)
         if (c == '\0')
             c = ' ';
-    return content;
+    form.encoding = form.byteOrderMark || IsValidUtf8(content) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+    return form.encoding == TextEncoding::Utf8 ? content : Windows1252ToUtf8(content);
+}
+
+// The text of the file in its own form. A character that the Windows code page
+// lacks is not dropped: the file is then written as UTF-8.
+std::string InFileForm(const std::string& text, const FileForm& form)
+{
+    std::string converted;
+    if (form.encoding == TextEncoding::Windows1252 && Utf8ToWindows1252(text, converted))
+        return converted;
+    return form.byteOrderMark ? ByteOrderMark + text : text;
 }
 
 // Cuts a value to the length the file format allows, without splitting a
@@ -152,7 +165,7 @@ void RemoveKeysBeyond(CSimpleIniA& ini, const char* section, const std::string& 
 }
 
 // Reads the settings file into ini; a missing file reads as empty.
-bool OpenSettings(const std::string& fileName, CSimpleIniA& ini)
+bool OpenSettings(const std::string& fileName, CSimpleIniA& ini, FileForm& form)
 {
     ConfigureIni(ini);
     std::string content;
@@ -164,7 +177,7 @@ bool OpenSettings(const std::string& fileName, CSimpleIniA& ini)
     case ReadResult::Read:
         break;
     }
-    return ini.LoadData(PrepareForParsing(content)) >= 0;
+    return ini.LoadData(PrepareForParsing(content, form)) >= 0;
 }
 
 }  // namespace
@@ -182,7 +195,8 @@ bool Configuration::Load(const std::string& fileName)
             FileName = fileName;
 
         CSimpleIniA ini;
-        if (!OpenSettings(FileName, ini))
+        FileForm form;
+        if (!OpenSettings(FileName, ini, form))
             return false;
 
         const std::string companyName = ReadValue(ini, GeneralSection, "Company Name", DefaultCompanyName);
@@ -233,7 +247,8 @@ bool Configuration::Save()
 
         // Keys and sections of the file that this class does not know stay as they are.
         CSimpleIniA ini;
-        if (!OpenSettings(FileName, ini))
+        FileForm form;
+        if (!OpenSettings(FileName, ini, form))
             return false;
 
         bool ok = true;
@@ -285,7 +300,7 @@ bool Configuration::Save()
         std::string output;
         if (ini.Save(output, false) < 0)
             return false;
-        return WriteSettingsFile(FileName, output);
+        return ReplaceFile(FileName, InFileForm(output, form));
     } catch (const std::exception&) {
         return false;
     }

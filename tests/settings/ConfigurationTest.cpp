@@ -186,7 +186,8 @@ TEST(ConfigurationLoad, badInputLoadsWhatItCan)
         // Random bytes and NULs around real sections.
         const Configuration config = LoadedFrom(CopyOfData(dir, "junk.bin.ini"));
         EXPECT_EQ(config.GetCompanyName(), "After The Junk");
-        EXPECT_EQ(Technicians(config), (Names{"Ann", "Bo\xFF" "b"}));
+        // A file that is not UTF-8 reads in the Windows code page: byte FF is "ÿ".
+        EXPECT_EQ(Technicians(config), (Names{"Ann", "Bo\xC3\xBF" "b"}));
     }
     {
         // Duplicate keys and sections, any case: the first value counts.
@@ -454,18 +455,17 @@ TEST(ConfigurationSave, readOnlyFileAnswersFalseAndKeepsItsText)
     Configuration config = LoadedFrom(path);
     config.SetCompanyName("Changed");
 
+    // Marked read-only: kept so, even for the administrator.
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
-    // The permission bits do not stop root; the immutable flag does, where the
-    // file system has it.
-    bool immutable = false;
-    if (access(path.c_str(), W_OK) == 0)
-        immutable = TestSupport::RunCommand("chattr +i '" + path + "' 2>/dev/null") == 0;
-    if (access(path.c_str(), W_OK) == 0 && !immutable)
-        GTEST_SKIP() << "nothing here makes a file read-only for this user";
+    EXPECT_FALSE(config.Save());
+    EXPECT_EQ(ReadFile(path), "[General]\nCompany Name=Locked\n");
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
 
+    // Immutable, where the file system has the flag.
+    if (TestSupport::RunCommand("chattr +i '" + path + "' 2>/dev/null") != 0)
+        GTEST_SKIP() << "no immutable flag on this file system";
     const bool saved = config.Save();
-    if (immutable)
-        TestSupport::RunCommand("chattr -i '" + path + "'");
+    TestSupport::RunCommand("chattr -i '" + path + "'");
     EXPECT_FALSE(saved);
     EXPECT_EQ(ReadFile(path), "[General]\nCompany Name=Locked\n");
 }
