@@ -103,6 +103,8 @@ public:
 private:
     void BuildForm();
     void BuildMenu();
+    // Names that a screen reader speaks for each control.
+    void NameAccessibly();
     // What the destructor releases; also run when construction fails.
     void ReleaseResources();
     // Runs a command handler; an application error it raises goes to the error box.

@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 #include <QValidator>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -135,6 +136,8 @@ QTextEdit* NewRichEdit(const QString& name, QWidget* parent)
     auto* edit = new QTextEdit(parent);
     edit->setObjectName(name);
     edit->setAcceptRichText(false);
+    // Tab moves on to the next field, as everywhere else in the window.
+    edit->setTabChangesFocus(true);
     return edit;
 }
 
@@ -292,6 +295,8 @@ void TMainForm::BuildForm()
     groupLayout->addWidget(ViewSysInfoButton);
     systemLayout->addWidget(GroupBox1);
     SaveButton = NewButton("SaveButton", "&Save", SystemInfoPanel);
+    // Alt+S belongs to the Setup menu; Save has Ctrl+S.
+    SaveButton->setShortcut(QKeySequence());
     CloseButton = NewButton("CloseButton", "&Close", SystemInfoPanel);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(SaveButton);
@@ -353,6 +358,8 @@ void TMainForm::BuildForm()
     BottomStatusBar->addWidget(StatusPanel0);
     setStatusBar(BottomStatusBar);
 
+    NameAccessibly();
+
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
@@ -384,13 +391,17 @@ void TMainForm::BuildMenu()
     FileMenu = bar->addMenu("&File");
     FileMenu->setObjectName("FileMenu");
     NewFileMenu = addItem(FileMenu, "NewFileMenu", "&New");
+    NewFileMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     OpenFileMenu = addItem(FileMenu, "OpenFileMenu", "&Open...");
+    OpenFileMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     SaveFileMenu = addItem(FileMenu, "SaveFileMenu", "&Save");
+    SaveFileMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     N2 = addSeparator(FileMenu, "N2");
     PrintFileMenu = addItem(FileMenu, "PrintFileMenu", "&Print...");
     PrintSetupFileMenu = addItem(FileMenu, "PrintSetupFileMenu", "P&rint Setup...");
     N1 = addSeparator(FileMenu, "N1");
     ExitFileMenu = addItem(FileMenu, "ExitFileMenu", "E&xit");
+    ExitFileMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     SetupMenu = bar->addMenu("&Setup");
     SetupMenu->setObjectName("SetupMenu");
@@ -416,4 +427,34 @@ void TMainForm::BuildMenu()
     ConnectCommand(TechniciansSetupMenu, &TMainForm::TechniciansSetupMenuClick);
     ConnectCommand(OperatingSystemsSetupMenu, &TMainForm::OperatingSystemsSetupMenuClick);
     ConnectCommand(AboutHelpMenu, &TMainForm::AboutHelpMenuClick);
+}
+
+void TMainForm::NameAccessibly()
+{
+    const std::pair<QWidget*, const char*> names[] = {
+        {NameEdit, "Customer name"},
+        {AddressMemo, "Address"},
+        {CityComboBox, "City"},
+        {StateComboBox, "State"},
+        {ZipComboBox, "Zip"},
+        {TechnicianComboBox, "Technician"},
+        {SetupTechniciansButton, "Set up technicians"},
+        {AssignmentDatePicker, "Assigned date"},
+        {CompleteCheckBox, "Complete"},
+        {CompletedDatePicker, "Completed date"},
+        {ActualHoursEdit, "Actual hours"},
+        {BillableHoursEdit, "Billable hours"},
+        {OperatingSystemComboBox, "Operating system"},
+        {SetupOperatingSystemsButton, "Set up operating systems"},
+        {ImportSysInfoButton, "Import system information"},
+        {ViewSysInfoButton, "View system information"},
+        {SaveButton, "Save"},
+        {CloseButton, "Close"},
+        {ProblemRichEdit, "Problem description"},
+        {ResolutionPageControl, "Resolution and comments"},
+        {ResolutionRichEdit, "Resolution"},
+        {CommentsRichEdit, "Comments"},
+    };
+    for (const auto& [widget, name] : names)
+        widget->setAccessibleName(name);
 }

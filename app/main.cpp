@@ -113,7 +113,7 @@ int main(int argc, char** argv)
             return 0;
         }
 
-        QApplication::setApplicationDisplayName("Velmora Solutions Database");
+        Interaction::NameApplication();
         DBFrameWork::SetMessageHandler(
             [](const std::string& text) { Interaction::ShowMessage(QString::fromStdString(text)); });
         IBPP::SetInterruptHandler(QuitInOrder);

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFont>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -57,70 +59,87 @@ void TGeneralEditor::BuildForm()
     resize(465, 355);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 8, 8, 0);
-    layout->setSpacing(0);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(8);
 
     BusinessGroupBox = new QGroupBox(" Business ", this);
     BusinessGroupBox->setObjectName("BusinessGroupBox");
     layout->addWidget(BusinessGroupBox, 1);
+    auto* fields = new QGridLayout(BusinessGroupBox);
 
-    NameLabel = new QLabel("Name", BusinessGroupBox);
-    NameLabel->setObjectName("NameLabel");
-    NameLabel->setGeometry(16, 24, 60, 16);
     CompanyNameEdit = new QLineEdit("Your Company Name", BusinessGroupBox);
     CompanyNameEdit->setObjectName("CompanyNameEdit");
-    CompanyNameEdit->setGeometry(80, 22, 353, 21);
     AddressMemo = new QPlainTextEdit(BusinessGroupBox);
     AddressMemo->setObjectName("AddressMemo");
-    AddressMemo->setGeometry(80, 50, 353, 53);
     AddressMemo->setPlainText("123 Example St\nYour Town, ST 67654");
-
-    PhonesLabel = new QLabel("Phones", BusinessGroupBox);
-    PhonesLabel->setObjectName("PhonesLabel");
-    PhonesLabel->setGeometry(16, 112, 60, 16);
+    AddressMemo->setFixedHeight(3 * AddressMemo->fontMetrics().lineSpacing() + 12);
     PhonesMemo = new QPlainTextEdit(BusinessGroupBox);
     PhonesMemo->setObjectName("PhonesMemo");
-    PhonesMemo->setGeometry(80, 110, 170, 89);
     PhonesMemo->setPlainText("(123) 456-7890x0123");
-    FaxesLabel = new QLabel("Faxes", BusinessGroupBox);
-    FaxesLabel->setObjectName("FaxesLabel");
-    FaxesLabel->setGeometry(258, 112, 40, 16);
     FaxesMemo = new QPlainTextEdit(BusinessGroupBox);
     FaxesMemo->setObjectName("FaxesMemo");
-    FaxesMemo->setGeometry(300, 110, 133, 89);
-
-    WebSiteLabel = new QLabel("Web-Site", BusinessGroupBox);
-    WebSiteLabel->setObjectName("WebSiteLabel");
-    WebSiteLabel->setGeometry(16, 210, 60, 16);
     WebSiteEdit = new QLineEdit(BusinessGroupBox);
     WebSiteEdit->setObjectName("WebSiteEdit");
-    WebSiteEdit->setGeometry(80, 208, 353, 21);
-
-    DataFileLabel = new QLabel("Data", BusinessGroupBox);
-    DataFileLabel->setObjectName("DataFileLabel");
-    DataFileLabel->setGeometry(16, 242, 60, 16);
     DataFileEdit = new QLineEdit(BusinessGroupBox);
     DataFileEdit->setObjectName("DataFileEdit");
-    DataFileEdit->setGeometry(80, 240, 321, 21);
     DataFileBrowseButton = new QPushButton("...", BusinessGroupBox);
     DataFileBrowseButton->setObjectName("DataFileBrowseButton");
-    DataFileBrowseButton->setGeometry(408, 239, 25, 23);
     DataFileBrowseButton->setToolTip("Browse...");
+    DataFileBrowseButton->setFixedWidth(DataFileBrowseButton->minimumSizeHint().width());
 
+    // Each label names its field, for the eye and for a screen reader alike.
+    auto label = [this](const char* name, const QString& caption, QWidget* field, const QString& spokenName) {
+        auto* item = new QLabel(caption, BusinessGroupBox);
+        item->setObjectName(name);
+        item->setBuddy(field);
+        field->setAccessibleName(spokenName);
+        return item;
+    };
+    NameLabel = label("NameLabel", "Name", CompanyNameEdit, "Business name");
+    AddressLabel = label("AddressLabel", "Address", AddressMemo, "Business address");
+    PhonesLabel = label("PhonesLabel", "Phones", PhonesMemo, "Phone numbers, one per line");
+    FaxesLabel = label("FaxesLabel", "Faxes", FaxesMemo, "Fax numbers, one per line");
+    WebSiteLabel = label("WebSiteLabel", "Web-Site", WebSiteEdit, "Web site");
+    DataFileLabel = label("DataFileLabel", "Data", DataFileEdit, "Data file");
+    DataFileBrowseButton->setAccessibleName("Browse for the data file");
+
+    auto* numbers = new QHBoxLayout;
+    numbers->addWidget(PhonesMemo, 1);
+    numbers->addWidget(FaxesLabel);
+    numbers->addWidget(FaxesMemo, 1);
+    auto* dataFileRow = new QHBoxLayout;
+    dataFileRow->addWidget(DataFileEdit, 1);
+    dataFileRow->addWidget(DataFileBrowseButton);
+    const Qt::Alignment topLeft = Qt::AlignLeft | Qt::AlignTop;
+    fields->addWidget(NameLabel, 0, 0);
+    fields->addWidget(CompanyNameEdit, 0, 1);
+    fields->addWidget(AddressLabel, 1, 0, topLeft);
+    fields->addWidget(AddressMemo, 1, 1);
+    fields->addWidget(PhonesLabel, 2, 0, topLeft);
+    fields->addLayout(numbers, 2, 1);
+    fields->addWidget(WebSiteLabel, 3, 0);
+    fields->addWidget(WebSiteEdit, 3, 1);
+    fields->addWidget(DataFileLabel, 4, 0);
+    fields->addLayout(dataFileRow, 4, 1);
+    fields->setColumnStretch(1, 1);
+    fields->setRowStretch(2, 1);
+
+    // The buttons keep to the right and are never narrower than their captions.
     BottmPanel = new QWidget(this);
     BottmPanel->setObjectName("BottmPanel");
-    BottmPanel->setFixedHeight(41);
     layout->addWidget(BottmPanel);
+    auto* buttons = new QHBoxLayout(BottmPanel);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->addStretch(1);
     OKButton = new QPushButton("OK", BottmPanel);
     OKButton->setObjectName("OKButton");
-    OKButton->setGeometry(200, 8, 75, 25);
     CancelButton = new QPushButton("Cancel", BottmPanel);
     CancelButton->setObjectName("CancelButton");
-    CancelButton->setGeometry(288, 8, 75, 25);
     ApplyButton = new QPushButton("Apply", BottmPanel);
     ApplyButton->setObjectName("ApplyButton");
-    ApplyButton->setGeometry(376, 8, 75, 25);
     ApplyButton->setEnabled(false);
+    for (QPushButton* button : {OKButton, CancelButton, ApplyButton})
+        buttons->addWidget(button);
     // Enter in an edit must not close the dialog behind the user's back.
     for (QPushButton* button : {DataFileBrowseButton, OKButton, CancelButton, ApplyButton})
         button->setAutoDefault(false);

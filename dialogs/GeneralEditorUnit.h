@@ -67,6 +67,7 @@ public:
     QGroupBox* BusinessGroupBox = nullptr;
     QLabel* NameLabel = nullptr;
     QLineEdit* CompanyNameEdit = nullptr;
+    QLabel* AddressLabel = nullptr;
     QPlainTextEdit* AddressMemo = nullptr;
     QLabel* PhonesLabel = nullptr;
     QPlainTextEdit* PhonesMemo = nullptr;

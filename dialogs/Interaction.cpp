@@ -9,6 +9,12 @@
 #include <QUrl>
 
 namespace Interaction {
+
+void NameApplication()
+{
+    QCoreApplication::setApplicationName("Velmora Solutions Database");
+}
+
 namespace {
 
 QString title()

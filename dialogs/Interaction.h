@@ -43,6 +43,11 @@ inline bool OpenFile(const OpenFileRequest& request, QString& chosenPath)
 }
 inline bool OpenUrl(const QString& url) { return Current().OpenUrl(url); }
 
+// Names the application "Velmora Solutions Database": the title of every
+// message and error box. Only the name is set, not a display name, so that
+// window titles stay the windows' own captions.
+void NameApplication();
+
 // Turns "All files (*.*)|*.*|HTML Files (*.htm;*.html)|*.htm;*.html" into the
 // toolkit's filter list ("All files (*.*)", "HTML Files (*.htm *.html)").
 QStringList ToolkitFilters(const QString& filter);

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -57,6 +58,11 @@ void TListEditor::BuildForm()
     MoveDownButton = new QPushButton(">>", OperationsPanel);
     MoveDownButton->setObjectName("MoveDownButton");
     MoveDownButton->setGeometry(66, 56, 33, 25);
+    MoveUpButton->setToolTip("Move up");
+    MoveDownButton->setToolTip("Move down");
+    MoveUpButton->setAccessibleName("Move up");
+    MoveDownButton->setAccessibleName("Move down");
+    ItemsListBox->setAccessibleName("Entries");
     HRSplitter1->addWidget(ListPanel);
     HRSplitter1->addWidget(OperationsPanel);
     HRSplitter1->setSizes({329, 125});
@@ -71,6 +77,12 @@ void TListEditor::BuildForm()
     bottomLayout->setContentsMargins(8, 8, 8, 8);
     AddItemEdit = new QLineEdit(BottmPanel);
     AddItemEdit->setObjectName("AddItemEdit");
+    // Nothing else tells the user that Enter is what adds the text.
+    AddItemLabel = new QLabel("&Add (Enter):", BottmPanel);
+    AddItemLabel->setObjectName("AddItemLabel");
+    AddItemLabel->setBuddy(AddItemEdit);
+    AddItemEdit->setAccessibleName("New entry, Enter adds it");
+    AddItemEdit->setPlaceholderText("Type, then press Enter");
     OKButton = new QPushButton("OK", BottmPanel);
     OKButton->setObjectName("OKButton");
     CancelButton = new QPushButton("Cancel", BottmPanel);
@@ -78,6 +90,7 @@ void TListEditor::BuildForm()
     ApplyButton = new QPushButton("Apply", BottmPanel);
     ApplyButton->setObjectName("ApplyButton");
     ApplyButton->setEnabled(false);
+    bottomLayout->addWidget(AddItemLabel);
     bottomLayout->addWidget(AddItemEdit, 1);
     bottomLayout->addSpacing(16);
     bottomLayout->addWidget(OKButton);

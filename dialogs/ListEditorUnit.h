@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QStringList>
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -57,6 +58,7 @@ public:
     QPushButton* MoveUpButton = nullptr;
     QPushButton* MoveDownButton = nullptr;
     QWidget* BottmPanel = nullptr;
+    QLabel* AddItemLabel = nullptr;
     QLineEdit* AddItemEdit = nullptr;
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;

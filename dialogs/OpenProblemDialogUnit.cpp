@@ -151,6 +151,12 @@ void TOpenProblemDialog::BuildForm()
     CancelButton = new QPushButton("Cancel", BottmPanel);
     CancelButton->setObjectName("CancelButton");
     CancelButton->setGeometry(544, 8, 75, 25);
+    // The two "Search..." buttons and the fields need names of their own for a screen reader.
+    CustomerNameEdit->setAccessibleName("Customer name");
+    CustomerSearchButton->setAccessibleName("Search by customer name");
+    Edit1->setAccessibleName("Problem description begins with");
+    ProblemDescriptionSearchButton->setAccessibleName("Search by problem description");
+    SearchResultsStringGrid->setAccessibleName("Search results");
     // Enter in a search field searches; it must not close the dialog.
     OKButton->setAutoDefault(false);
     CancelButton->setAutoDefault(false);

@@ -111,7 +111,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName("Velmora Solutions Database");
+    Interaction::NameApplication();
     PrintingBackend backend;
     Interaction::SetBackend(&backend);
 

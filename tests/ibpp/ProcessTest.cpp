@@ -9,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -23,10 +24,10 @@ namespace {
 class Probe {
 public:
     Probe(std::vector<std::string> arguments, std::vector<std::string> environment = {},
-          std::vector<std::string> prefix = {})
+          std::vector<std::string> prefix = {}, const std::string& program = IBPP_PROBE)
     {
         std::vector<std::string> words = prefix;
-        words.push_back(IBPP_PROBE);
+        words.push_back(program);
         words.insert(words.end(), arguments.begin(), arguments.end());
         for (char** variable = environ; *variable; ++variable)
             environment.push_back(*variable);  // given variables come first and win
@@ -194,11 +195,17 @@ TEST(LockFolderTest, AnotherUserOpensADataFile)
     IBPP::DatabaseFactory("", path, "SYSDBA", "plumtrove")->Create(3);
     chmod(dir.Path().c_str(), 0777);
     chmod(path.c_str(), 0666);
+    // The build tree may lie in a folder that only its owner can enter (a home
+    // folder of mode 0700): the other user runs a copy of the probe from here.
+    const std::string probe = dir.File("IbppProbe");
+    std::filesystem::copy_file(IBPP_PROBE, probe);
+    chmod(probe.c_str(), 0755);
 
-    Probe own({"attach", path}, {"FIREBIRD_LOCK="}, {"runuser", "-u", "nobody", "--"});
+    const std::vector<std::string> asNobody = {"runuser", "-u", "nobody", "--"};
+    Probe own({"attach", path}, {"FIREBIRD_LOCK="}, asNobody, probe);
     EXPECT_EQ(0, own.Finish()) << own.Output();
-    Probe shared_({"attach", path}, {std::string("FIREBIRD_LOCK=") + IBPP::LockFolder::SharedFolder},
-                  {"runuser", "-u", "nobody", "--"});
+    Probe shared_({"attach", path}, {std::string("FIREBIRD_LOCK=") + IBPP::LockFolder::SharedFolder}, asNobody,
+                  probe);
     EXPECT_EQ(2, shared_.Finish()) << shared_.Output();
 }
 
