@@ -105,7 +105,7 @@ void TGeneralEditor::BuildForm()
 
     auto* numbers = new QHBoxLayout;
     numbers->addWidget(PhonesMemo, 1);
-    numbers->addWidget(FaxesLabel);
+    numbers->addWidget(FaxesLabel, 0, Qt::AlignTop);
     numbers->addWidget(FaxesMemo, 1);
     auto* dataFileRow = new QHBoxLayout;
     dataFileRow->addWidget(DataFileEdit, 1);
