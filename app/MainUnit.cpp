@@ -154,9 +154,9 @@ void TMainForm::CreateDataFile()
         throw ApplicationError("Error creating Data File (" + convertedPath + ")!");
 
     DBFrameWork::DBConnection creating(newPath);
-    if (!creating.Create())
-        throw ApplicationError("Error creating Data File (" + convertedPath + ")!");
     try {
+        if (!creating.Create())
+            throw ApplicationError("Error creating Data File (" + convertedPath + ")!");
         if (!creating.Connect())
             throw ApplicationError("Error connecting to Data File (" + convertedPath + ")!");
         std::string failedTable;

@@ -74,7 +74,7 @@ for ((run = 1; run <= count; ++run)); do
 
   # The next start must connect, and the file must be whole.
   problem=""
-  output="$(cd "$scratch/run" && timeout 60 "$scratch/bin/velmora-solutions" 2>&1)"
+  output="$(cd "$scratch/run" && timeout 20 "$scratch/bin/velmora-solutions" 2>&1)"
   if ! grep -q '^Connected\.\.\.' <<<"$output"; then
     problem="next start: $(grep -v -e XDG_RUNTIME -e propagateSizeHints <<<"$output" | head -3)"
   else
