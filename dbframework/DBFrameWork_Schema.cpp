@@ -28,7 +28,10 @@ struct TableLayout {
 // to tables before it. What a new data file holds is added here.
 class SchemaTables {
 public:
-    explicit SchemaTables(DBConnection* connection) : customer(connection), problem(connection), systemInfo(connection) {}
+    explicit SchemaTables(DBConnection* connection)
+        : customer(connection), problem(connection), systemInfo(connection)
+    {
+    }
 
     std::vector<TableLayout> Layouts()
     {
