@@ -44,16 +44,20 @@ start_first() {
   done
 }
 
-# How long the first start takes from the file's appearance to "Connected...":
-# the span the kills are spread over.
-start_first
-began=$(now_us)
-while kill -0 "$child" 2>/dev/null && ! grep -q '^Connected' "$scratch/run/first.log"; do
-  sleep 0.001
+# How long the first start takes from the file's appearance to "Connected...",
+# the shortest of three: the span the kills are spread over.
+span_us=0
+for ((trial = 0; trial < 3; ++trial)); do
+  start_first
+  began=$(now_us)
+  while kill -0 "$child" 2>/dev/null && ! grep -q '^Connected' "$scratch/run/first.log"; do
+    sleep 0.001
+  done
+  took_us=$(( $(now_us) - began ))
+  wait "$child"
+  child=""
+  [ "$span_us" -eq 0 ] || [ "$took_us" -lt "$span_us" ] && span_us=$took_us
 done
-span_us=$(( $(now_us) - began ))
-wait "$child"
-child=""
 [ "$span_us" -gt 1000 ] || span_us=1000
 
 killed=0 finished=0 failed=0 left_new=0 left_file=0
