@@ -20,12 +20,10 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <algorithm>
-#include <initializer_list>
 
-#include "dbframework/DBFrameWork_Customer.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
-#include "dbframework/DBFrameWork_Problem.h"
-#include "dbframework/DBFrameWork_SystemInfo.h"
+#include "dbframework/DBFrameWork_FileSystem.h"
+#include "dbframework/DBFrameWork_Schema.h"
 #include "dialogs/Interaction.h"
 #include "settings/Quenbrook_Configuration.h"
 
@@ -54,6 +52,16 @@ void FillPickList(QComboBox* box, Entry entry)
         item = entry(position);
     }
     box->setEditText(editText);
+}
+
+// Where a path that is a link points, through every link on the way; the path
+// itself when it is none.
+std::string LinkTarget(const std::string& path)
+{
+    QFileInfo file(QString::fromStdString(path));
+    for (int depth = 0; depth < 40 && file.isSymLink(); ++depth)
+        file.setFile(file.symLinkTarget());
+    return file.filePath().toStdString();
 }
 
 }  // namespace
@@ -104,12 +112,18 @@ void TMainForm::ReleaseResources()
 
 void TMainForm::ConnectDataFile()
 {
-    const QString convertedPath = QDir::toNativeSeparators(QString::fromStdString(Config->GetDataFile()));
+    const std::string configuredPath = Config->GetDataFile();
+    const QString convertedPath = QDir::toNativeSeparators(QString::fromStdString(configuredPath));
     Connection = std::make_unique<DBFrameWork::DBConnection>(Config.get());
     if (!QFileInfo::exists(convertedPath))
         CreateDataFile();
     if (!Connection->Connect())
         throw ApplicationError(("Error connecting to Data File (" + convertedPath + ")!").toStdString());
+    // A file left half-made by an older creation that was cut off is completed
+    // here; one with rows in it is left as it is.
+    std::string failedTable;
+    if (DBFrameWork::LayOutSchema(*Connection, failedTable) == DBFrameWork::SchemaOutcome::Failed)
+        throw ApplicationError("Error creating " + failedTable + " in Data File (" + configuredPath + ")!");
 }
 
 void TMainForm::CreateDataFile()
@@ -119,27 +133,63 @@ void TMainForm::CreateDataFile()
         QDir::toNativeSeparators(QString::fromStdString(configuredPath)).toStdString();
     const QString nativePath = QString::fromStdString(convertedPath);
 
+    if (DBFrameWork::IsServerPath(configuredPath)) {
+        CreateServerDataFile();
+        return;
+    }
+
     // A path without a folder part names a file in the working folder.
     const int folderEnd = std::max(nativePath.lastIndexOf(QDir::separator()), nativePath.lastIndexOf(':'));
     const QString folder = nativePath.left(folderEnd + 1);
     if (!folder.isEmpty() && !QFileInfo(folder).isDir() && !QDir().mkpath(folder))
         throw ApplicationError("Error creating Directories for Data File (" + convertedPath + ")!");
 
+    // The file is laid out under a name of its own and renamed only when whole,
+    // so a crash leaves either no data file or a whole one. A link names where
+    // the user wants the file; it stays and the file is made at its target.
+    const std::string finalPath = LinkTarget(configuredPath);
+    const std::string newPath = finalPath + ".new";
+    // What an interrupted creation left there is no data file of anybody's.
+    if (!DBFrameWork::RemoveIfPresent(newPath))
+        throw ApplicationError("Error creating Data File (" + convertedPath + ")!");
+
+    DBFrameWork::DBConnection creating(newPath);
+    try {
+        if (!creating.Create())
+            throw ApplicationError("Error creating Data File (" + convertedPath + ")!");
+        if (!creating.Connect())
+            throw ApplicationError("Error connecting to Data File (" + convertedPath + ")!");
+        std::string failedTable;
+        if (DBFrameWork::LayOutSchema(creating, failedTable) != DBFrameWork::SchemaOutcome::Completed)
+            throw ApplicationError("Error creating " + failedTable + " in Data File (" + configuredPath + ")!");
+        if (!creating.Disconnect())
+            throw ApplicationError("Error disconnecting from Data File (" + convertedPath + ")!");
+        if (!DBFrameWork::PutInPlace(newPath, finalPath))
+            throw ApplicationError("Error creating Data File (" + convertedPath + ")!");
+    } catch (...) {
+        // Nothing half-made is left for the next start to find.
+        if (creating.Connected)
+            creating.Disconnect();
+        DBFrameWork::RemoveIfPresent(newPath);
+        throw;
+    }
+}
+
+void TMainForm::CreateServerDataFile()
+{
+    // A server's file cannot be laid out elsewhere and renamed: the tables are
+    // checked after connecting, so a creation cut off is completed by the next.
+    const std::string configuredPath = Config->GetDataFile();
+    const std::string convertedPath =
+        QDir::toNativeSeparators(QString::fromStdString(configuredPath)).toStdString();
     if (!Connection->Create())
         throw ApplicationError("Error creating Data File (" + convertedPath + ")!");
     if (!Connection->Connect())
         throw ApplicationError("Error connecting to Data File (" + convertedPath + ")!");
-
-    DBFrameWork::Customer customer(Connection.get());
-    DBFrameWork::Problem problem(Connection.get());
-    DBFrameWork::SystemInfo systemInfo(Connection.get());
-    // Each table's foreign key refers to the table created before it.
-    for (DBFrameWork::DBObjectBase* table : std::initializer_list<DBFrameWork::DBObjectBase*>{&customer, &problem, &systemInfo}) {
-        if (!table->Create())
-            throw ApplicationError("Error creating " + table->GetTableName() + " in Data File (" + configuredPath +
-                                   ")!");
-    }
-
+    std::string failedTable;
+    const DBFrameWork::SchemaOutcome outcome = DBFrameWork::LayOutSchema(*Connection, failedTable);
+    if (outcome == DBFrameWork::SchemaOutcome::Failed || outcome == DBFrameWork::SchemaOutcome::Unreadable)
+        throw ApplicationError("Error creating " + failedTable + " in Data File (" + configuredPath + ")!");
     if (!Connection->Disconnect())
         throw ApplicationError("Error disconnecting from Data File (" + convertedPath + ")!");
 }

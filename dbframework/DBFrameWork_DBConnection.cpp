@@ -19,11 +19,14 @@ IBPP::Transaction MakeTransaction(const IBPP::Database& database, bool write)
 }  // namespace
 
 DBConnection::DBConnection(Quenbrook::Configuration* config)
-    : Path(DefaultDataFile)
-{
     // The configured path is taken as it stands; the engine reports a bad one on Connect.
-    if (config)
-        Path = config->GetDataFile();
+    : DBConnection(config ? config->GetDataFile() : std::string(DefaultDataFile))
+{
+}
+
+DBConnection::DBConnection(const std::string& path)
+    : Path(path)
+{
     Database = IBPP::DatabaseFactory("", Path, UserName, Password, "", "", "");
     WriteTransaction = MakeTransaction(Database, true);
     ReadTransaction = MakeTransaction(Database, false);

@@ -1,6 +1,8 @@
 // The one way to the data file: the database handle and its two transactions.
 #pragma once
 
+#include <string>
+
 #include "ibpp/ibpp.h"
 
 namespace Quenbrook {
@@ -13,6 +15,9 @@ class DBConnection {
 public:
     // Reads the data file path from config (the default path without one).
     explicit DBConnection(Quenbrook::Configuration* config);
+    // On the data file at path, whatever the settings say: the creation of a
+    // new data file lays it out under a name of its own first.
+    explicit DBConnection(const std::string& path);
     // Releases the handles; does not disconnect.
     ~DBConnection();
     DBConnection(const DBConnection&) = delete;

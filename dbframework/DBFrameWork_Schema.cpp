@@ -1,0 +1,172 @@
+#include "dbframework/DBFrameWork_Schema.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <vector>
+
+#include "dbframework/DBFrameWork_Customer.h"
+#include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_Platform.h"
+#include "dbframework/DBFrameWork_Problem.h"
+#include "dbframework/DBFrameWork_SystemInfo.h"
+#include "dbframework/DBFrameWork_Transaction.h"
+
+namespace DBFrameWork {
+namespace {
+
+// One table of the data file with the named objects its Create() makes.
+struct TableLayout {
+    DBObjectBase* table;
+    // Constraints, indexes and triggers: they go when the table is dropped.
+    StringList parts;
+    // Generators outlive their table and are dropped on their own.
+    StringList generators;
+};
+
+// The tables in the order they are laid out: a table's foreign keys refer only
+// to tables before it. What a new data file holds is added here.
+class SchemaTables {
+public:
+    explicit SchemaTables(DBConnection* connection)
+        : customer(connection), problem(connection), systemInfo(connection)
+    {
+    }
+
+    std::vector<TableLayout> Layouts()
+    {
+        return {
+            {&customer, {"PK$Customer"}, {"CustomerIDValue"}},
+            {&problem, {"PK$Problem", "FK$Problem_Customer"}, {"ProblemIDValue"}},
+            {&systemInfo, {"PK$SystemInfo", "FK$SystemInfo_Problem"}, {}},
+        };
+    }
+
+private:
+    Customer customer;
+    Problem problem;
+    SystemInfo systemInfo;
+};
+
+// The catalogue stores unquoted names in capitals.
+std::string Stored(const std::string& name)
+{
+    std::string upper = name;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return upper;
+}
+
+// The names of every table, generator, constraint, index and trigger that the
+// file's own schema (not the engine's) holds.
+bool ReadNames(DBConnection& connection, std::set<std::string>& names)
+{
+    return RunInTransaction(connection, "Uncaught Exception in LayOutSchema", [&](IBPP::Statement& statement) {
+        statement->Prepare(
+            "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 "
+            "UNION ALL SELECT TRIM(RDB$GENERATOR_NAME) FROM RDB$GENERATORS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 "
+            "UNION ALL SELECT TRIM(RDB$CONSTRAINT_NAME) FROM RDB$RELATION_CONSTRAINTS "
+            "UNION ALL SELECT TRIM(RDB$INDEX_NAME) FROM RDB$INDICES WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 "
+            "UNION ALL SELECT TRIM(RDB$TRIGGER_NAME) FROM RDB$TRIGGERS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0;");
+        statement->Execute();
+        std::string name;
+        while (statement->Fetch())
+            if (!statement->Get(1, name))
+                names.insert(name);
+    });
+}
+
+bool HoldsRow(DBConnection& connection, const std::string& table, bool& holds)
+{
+    return RunInTransaction(connection, "Uncaught Exception in LayOutSchema", [&](IBPP::Statement& statement) {
+        statement->Prepare("SELECT FIRST 1 1 FROM " + table + ";");
+        statement->Execute();
+        holds = statement->Fetch();
+        statement->Close();
+    });
+}
+
+bool Execute(DBConnection& connection, const std::string& sql)
+{
+    return RunInTransaction(connection, "Uncaught Exception in LayOutSchema",
+                            [&](IBPP::Statement& statement) { statement->ExecuteImmediate(sql); });
+}
+
+}  // namespace
+
+SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
+{
+    SchemaTables schema(&connection);
+    const std::vector<TableLayout> layouts = schema.Layouts();
+    std::vector<DBObjectBase*> tables;
+    for (const TableLayout& layout : layouts)
+        tables.push_back(layout.table);
+
+    // Until something is laid out, a failure is one to make the first table.
+    failedTable = tables.front()->GetTableName();
+    std::set<std::string> names;
+    if (!ReadNames(connection, names))
+        return SchemaOutcome::Unreadable;
+    const auto present = [&](const std::string& name) { return names.count(Stored(name)) > 0; };
+    const auto whole = [&](size_t index) {
+        const TableLayout& layout = layouts[index];
+        return present(tables[index]->GetTableName()) &&
+               std::all_of(layout.parts.begin(), layout.parts.end(), present) &&
+               std::all_of(layout.generators.begin(), layout.generators.end(), present);
+    };
+
+    size_t first = 0;
+    while (first < tables.size() && whole(first))
+        ++first;
+    if (first == tables.size()) {
+        failedTable.clear();
+        return SchemaOutcome::Whole;
+    }
+
+    // A stored ticket is never put at risk to mend a schema.
+    for (DBObjectBase* table : tables) {
+        bool holds = false;
+        if (!present(table->GetTableName()))
+            continue;
+        if (!HoldsRow(connection, table->GetTableName(), holds))
+            return SchemaOutcome::Unreadable;
+        if (holds) {
+            OutputDebugString("The data file lacks part of its tables but holds rows; it is left as it is");
+            return SchemaOutcome::HoldsRows;
+        }
+    }
+
+    // Later tables first: their foreign keys hold on to the earlier ones.
+    for (size_t index = tables.size(); index-- > first;) {
+        const std::string name = tables[index]->GetTableName();
+        failedTable = name;
+        if (present(name) && !Execute(connection, "DROP TABLE " + name + ";"))
+            return SchemaOutcome::Failed;
+        for (const std::string& generator : layouts[index].generators)
+            if (present(generator) && !Execute(connection, "DROP GENERATOR " + generator + ";"))
+                return SchemaOutcome::Failed;
+    }
+    for (size_t index = first; index < tables.size(); ++index) {
+        failedTable = tables[index]->GetTableName();
+        if (!tables[index]->Create())
+            return SchemaOutcome::Failed;
+    }
+    failedTable.clear();
+    return SchemaOutcome::Completed;
+}
+
+bool IsServerPath(const std::string& path)
+{
+    const size_t colon = path.find(':');
+    // "C:..." names a drive, and a backslash before the colon a local folder.
+    if (colon == std::string::npos || colon < 2 || path.find('\\') < colon)
+        return false;
+    const std::string server = path.substr(0, colon);
+    const size_t slash = server.find('/');
+    if (slash == std::string::npos)
+        return true;
+    // "host/port": exactly one slash, with text on both sides.
+    return slash > 0 && slash + 1 < server.size() && server.find('/', slash + 1) == std::string::npos;
+}
+
+}  // namespace DBFrameWork
