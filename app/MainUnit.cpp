@@ -114,13 +114,21 @@ void TMainForm::ConnectDataFile()
 {
     const std::string configuredPath = Config->GetDataFile();
     const QString convertedPath = QDir::toNativeSeparators(QString::fromStdString(configuredPath));
+    const std::string connectError = ("Error connecting to Data File (" + convertedPath + ")!").toStdString();
     Connection = std::make_unique<DBFrameWork::DBConnection>(Config.get());
-    if (!QFileInfo::exists(convertedPath))
-        CreateDataFile();
-    if (!Connection->Connect())
-        throw ApplicationError(("Error connecting to Data File (" + convertedPath + ")!").toStdString());
-    // A file left half-made by an older creation that was cut off is completed
-    // here; one with rows in it is left as it is.
+    if (DBFrameWork::IsServerPath(configuredPath)) {
+        // Only the server knows its files: one it cannot open is made there.
+        // When that fails too, the file was there and the connection is what failed.
+        if (!Connection->Connect() && !(Connection->Create() && Connection->Connect()))
+            throw ApplicationError(connectError);
+    } else {
+        if (!QFileInfo::exists(convertedPath))
+            CreateDataFile();
+        if (!Connection->Connect())
+            throw ApplicationError(connectError);
+    }
+    // A file left half-made by a creation that was cut off (on a server, any
+    // new file) is laid out here; one with rows in it is left as it is.
     std::string failedTable;
     if (DBFrameWork::LayOutSchema(*Connection, failedTable) == DBFrameWork::SchemaOutcome::Failed)
         throw ApplicationError("Error creating " + failedTable + " in Data File (" + configuredPath + ")!");
@@ -132,11 +140,6 @@ void TMainForm::CreateDataFile()
     const std::string convertedPath =
         QDir::toNativeSeparators(QString::fromStdString(configuredPath)).toStdString();
     const QString nativePath = QString::fromStdString(convertedPath);
-
-    if (DBFrameWork::IsServerPath(configuredPath)) {
-        CreateServerDataFile();
-        return;
-    }
 
     // A path without a folder part names a file in the working folder.
     const int folderEnd = std::max(nativePath.lastIndexOf(QDir::separator()), nativePath.lastIndexOf(':'));
@@ -173,25 +176,6 @@ void TMainForm::CreateDataFile()
         DBFrameWork::RemoveIfPresent(newPath);
         throw;
     }
-}
-
-void TMainForm::CreateServerDataFile()
-{
-    // A server's file cannot be laid out elsewhere and renamed: the tables are
-    // checked after connecting, so a creation cut off is completed by the next.
-    const std::string configuredPath = Config->GetDataFile();
-    const std::string convertedPath =
-        QDir::toNativeSeparators(QString::fromStdString(configuredPath)).toStdString();
-    if (!Connection->Create())
-        throw ApplicationError("Error creating Data File (" + convertedPath + ")!");
-    if (!Connection->Connect())
-        throw ApplicationError("Error connecting to Data File (" + convertedPath + ")!");
-    std::string failedTable;
-    const DBFrameWork::SchemaOutcome outcome = DBFrameWork::LayOutSchema(*Connection, failedTable);
-    if (outcome == DBFrameWork::SchemaOutcome::Failed || outcome == DBFrameWork::SchemaOutcome::Unreadable)
-        throw ApplicationError("Error creating " + failedTable + " in Data File (" + configuredPath + ")!");
-    if (!Connection->Disconnect())
-        throw ApplicationError("Error disconnecting from Data File (" + convertedPath + ")!");
 }
 
 void TMainForm::RunCommand(const std::function<void()>& handler)

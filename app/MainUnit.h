@@ -54,8 +54,6 @@ public:
     // Start-up and data file (MainUnit.cpp)
     void ConnectDataFile();
     void CreateDataFile();
-    // Creation on a server, where the file cannot be renamed into place.
-    void CreateServerDataFile();
 
     // Ticket reset, pick lists and caption
     void NewFileMenuClick();

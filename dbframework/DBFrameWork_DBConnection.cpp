@@ -1,6 +1,7 @@
 #include "dbframework/DBFrameWork_DBConnection.h"
 
 #include "dbframework/DBFrameWork_Platform.h"
+#include "dbframework/DBFrameWork_Schema.h"
 #include "settings/Quenbrook_Configuration.h"
 
 namespace DBFrameWork {
@@ -12,22 +13,48 @@ const char* const Password = "plumtrove";
 
 IBPP::Transaction MakeTransaction(const IBPP::Database& database, bool write)
 {
-    return IBPP::TransactionFactory(database, write ? IBPP::amWrite : IBPP::amRead, IBPP::ilReadCommitted,
+    // Read committed in its record-version form (the client layer's "ReadDirty",
+    // which reads committed data only): a read sees the last committed version
+    // of a row that another desk is changing, instead of failing on it. Writes
+    // to that row still conflict at once (no wait).
+    return IBPP::TransactionFactory(database, write ? IBPP::amWrite : IBPP::amRead, IBPP::ilReadDirty,
                                     IBPP::lrNoWait, IBPP::tfNone);
+}
+
+// A server checks the login that the settings give for it; a local file is
+// opened with the fixed one.
+bool ServerLoginApplies(const Quenbrook::Configuration* config)
+{
+    return config && IsServerPath(config->GetDataFile()) && !config->GetDataFileUser().empty();
+}
+
+std::string ServerUser(const Quenbrook::Configuration* config)
+{
+    return ServerLoginApplies(config) ? config->GetDataFileUser() : UserName;
+}
+
+std::string ServerPassword(const Quenbrook::Configuration* config)
+{
+    return ServerLoginApplies(config) ? config->GetDataFilePassword() : Password;
 }
 
 }  // namespace
 
 DBConnection::DBConnection(Quenbrook::Configuration* config)
     // The configured path is taken as it stands; the engine reports a bad one on Connect.
-    : DBConnection(config ? config->GetDataFile() : std::string(DefaultDataFile))
+    : DBConnection(config ? config->GetDataFile() : std::string(DefaultDataFile), ServerUser(config),
+                   ServerPassword(config))
 {
 }
 
-DBConnection::DBConnection(const std::string& path)
+DBConnection::DBConnection(const std::string& path) : DBConnection(path, UserName, Password)
+{
+}
+
+DBConnection::DBConnection(const std::string& path, const std::string& user, const std::string& password)
     : Path(path)
 {
-    Database = IBPP::DatabaseFactory("", Path, UserName, Password, "", "", "");
+    Database = IBPP::DatabaseFactory("", Path, user, password, "", "", "");
     WriteTransaction = MakeTransaction(Database, true);
     ReadTransaction = MakeTransaction(Database, false);
     ReadOnly = true;

@@ -18,6 +18,8 @@ public:
     // On the data file at path, whatever the settings say: the creation of a
     // new data file lays it out under a name of its own first.
     explicit DBConnection(const std::string& path);
+    // With the login a server wants for it.
+    DBConnection(const std::string& path, const std::string& user, const std::string& password);
     // Releases the handles; does not disconnect.
     ~DBConnection();
     DBConnection(const DBConnection&) = delete;

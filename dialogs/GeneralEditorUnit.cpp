@@ -86,6 +86,13 @@ void TGeneralEditor::BuildForm()
     DataFileBrowseButton->setObjectName("DataFileBrowseButton");
     DataFileBrowseButton->setToolTip("Browse...");
     DataFileBrowseButton->setFixedWidth(DataFileBrowseButton->minimumSizeHint().width());
+    DataFileUserEdit = new QLineEdit(BusinessGroupBox);
+    DataFileUserEdit->setObjectName("DataFileUserEdit");
+    DataFilePasswordEdit = new QLineEdit(BusinessGroupBox);
+    DataFilePasswordEdit->setObjectName("DataFilePasswordEdit");
+    DataFilePasswordEdit->setEchoMode(QLineEdit::Password);
+    for (QLineEdit* login : {DataFileUserEdit, DataFilePasswordEdit})
+        login->setToolTip("Used only for a data file on a server (host:/path)");
 
     // Each label names its field, for the eye and for a screen reader alike.
     auto label = [this](const char* name, const QString& caption, QWidget* field, const QString& spokenName) {
@@ -102,6 +109,9 @@ void TGeneralEditor::BuildForm()
     WebSiteLabel = label("WebSiteLabel", "Web-Site", WebSiteEdit, "Web site");
     DataFileLabel = label("DataFileLabel", "Data", DataFileEdit, "Data file");
     DataFileBrowseButton->setAccessibleName("Browse for the data file");
+    DataFileUserLabel = label("DataFileUserLabel", "Server user", DataFileUserEdit, "Data file server user");
+    DataFilePasswordLabel =
+        label("DataFilePasswordLabel", "Password", DataFilePasswordEdit, "Data file server password");
 
     auto* numbers = new QHBoxLayout;
     numbers->addWidget(PhonesMemo, 1);
@@ -121,6 +131,12 @@ void TGeneralEditor::BuildForm()
     fields->addWidget(WebSiteEdit, 3, 1);
     fields->addWidget(DataFileLabel, 4, 0);
     fields->addLayout(dataFileRow, 4, 1);
+    auto* loginRow = new QHBoxLayout;
+    loginRow->addWidget(DataFileUserEdit, 1);
+    loginRow->addWidget(DataFilePasswordLabel);
+    loginRow->addWidget(DataFilePasswordEdit, 1);
+    fields->addWidget(DataFileUserLabel, 5, 0);
+    fields->addLayout(loginRow, 5, 1);
     fields->setColumnStretch(1, 1);
     fields->setRowStretch(2, 1);
 
@@ -150,7 +166,9 @@ void TGeneralEditor::BuildForm()
     setTabOrder(FaxesMemo, WebSiteEdit);
     setTabOrder(WebSiteEdit, DataFileEdit);
     setTabOrder(DataFileEdit, DataFileBrowseButton);
-    setTabOrder(DataFileBrowseButton, OKButton);
+    setTabOrder(DataFileBrowseButton, DataFileUserEdit);
+    setTabOrder(DataFileUserEdit, DataFilePasswordEdit);
+    setTabOrder(DataFilePasswordEdit, OKButton);
     setTabOrder(OKButton, CancelButton);
     setTabOrder(CancelButton, ApplyButton);
     for (QPlainTextEdit* memo : {AddressMemo, PhonesMemo, FaxesMemo})
@@ -188,8 +206,19 @@ void TGeneralEditor::ShowValues(const QString& companyName, const QString& addre
     DataFileEdit->setText(DataFile);
 }
 
+void TGeneralEditor::ShowServerLogin(const QString& user, const QString& password)
+{
+    DataFileUser = user;
+    DataFilePassword = password;
+    DataFileUserEdit->setText(user);
+    DataFilePasswordEdit->setText(password);
+}
+
 void TGeneralEditor::StoreValues()
 {
+    DataFileUser = TrimmedText(DataFileUserEdit->text());
+    // A password is taken as typed: its spaces may belong to it.
+    DataFilePassword = DataFilePasswordEdit->text();
     CompanyName = TrimmedText(CompanyNameEdit->text());
     Address = AddressFromMemoLines(MemoLines(AddressMemo));
     Phones = MemoLines(PhonesMemo);

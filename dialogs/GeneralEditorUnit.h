@@ -30,6 +30,8 @@ public:
     void ShowValues(const QString& companyName, const QString& address, const QStringList& phones,
                     const QStringList& faxes, const QString& webSite, const QString& dataFile);
     void StoreValues();
+    // The login for a data file on a server, shown below the data file.
+    void ShowServerLogin(const QString& user, const QString& password);
 
     QString GetCompanyName() const { return CompanyName; }
     QString GetAddress() const { return Address; }
@@ -37,6 +39,8 @@ public:
     QStringList GetFaxes() const { return Faxes; }
     QString GetWebSite() const { return WebSite; }
     QString GetDataFile() const { return DataFile; }
+    QString GetDataFileUser() const { return DataFileUser; }
+    QString GetDataFilePassword() const { return DataFilePassword; }
 
     void OKButtonClick();
     void ApplyButtonClick();
@@ -61,6 +65,8 @@ private:
     QStringList Faxes;
     QString WebSite;
     QString DataFile;
+    QString DataFileUser;
+    QString DataFilePassword;
 
 public:
     // Controls, named as their objectName.
@@ -78,6 +84,10 @@ public:
     QLabel* DataFileLabel = nullptr;
     QLineEdit* DataFileEdit = nullptr;
     QPushButton* DataFileBrowseButton = nullptr;
+    QLabel* DataFileUserLabel = nullptr;
+    QLineEdit* DataFileUserEdit = nullptr;
+    QLabel* DataFilePasswordLabel = nullptr;
+    QLineEdit* DataFilePasswordEdit = nullptr;
     QWidget* BottmPanel = nullptr;
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;

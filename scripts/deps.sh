@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev googletest
-  firebird3.0-server-core libfbclient2 firebird-dev firebird3.0-utils
+  firebird3.0-server-core libfbclient2 firebird-dev firebird3.0-utils firebird3.0-server
   libsimpleini-dev
   xdg-utils file
 )

@@ -220,6 +220,8 @@ bool Configuration::Load(const std::string& fileName)
         }
 
         WebSite = ReadValue(ini, GeneralSection, "WebSite", "");
+        DataFileUser = ReadValue(ini, GeneralSection, "Data File User", "");
+        DataFilePassword = ReadValue(ini, GeneralSection, "Data File Password", "");
 
         for (int32_t n = 1;; ++n) {
             const std::string name = ReadValue(ini, TechniciansSection, std::to_string(n), "");
@@ -274,6 +276,14 @@ bool Configuration::Save()
 
         if (!WebSite.empty())
             ok = ok && WriteValue(ini, GeneralSection, "WebSite", WebSite);
+        // A cleared login leaves no key behind; files without one are as before.
+        for (const auto& [key, value] : {std::make_pair("Data File User", &DataFileUser),
+                                         std::make_pair("Data File Password", &DataFilePassword)}) {
+            if (value->empty())
+                ini.Delete(GeneralSection, key, true);
+            else
+                ok = ok && WriteValue(ini, GeneralSection, key, *value);
+        }
 
         long technicians = 0;
         for (int32_t n = 1; ok; ++n) {
@@ -315,6 +325,10 @@ void Configuration::SetWebSite(const std::string& webSite) { WebSite = webSite; 
 std::string Configuration::GetDataFile() const { return DataFile; }
 void Configuration::SetDataFile(const std::string& dataFile) { DataFile = dataFile; }
 std::string Configuration::GetFileName() const { return FileName; }
+std::string Configuration::GetDataFileUser() const { return DataFileUser; }
+void Configuration::SetDataFileUser(const std::string& user) { DataFileUser = user; }
+std::string Configuration::GetDataFilePassword() const { return DataFilePassword; }
+void Configuration::SetDataFilePassword(const std::string& password) { DataFilePassword = password; }
 
 std::string Configuration::GetNumber(const std::string& key) const
 {

@@ -25,6 +25,11 @@ public:
     std::string GetDataFile() const;
     void SetDataFile(const std::string& dataFile);
     std::string GetFileName() const;
+    // The login for a data file on a server; the local file keeps its own.
+    std::string GetDataFileUser() const;
+    void SetDataFileUser(const std::string& user);
+    std::string GetDataFilePassword() const;
+    void SetDataFilePassword(const std::string& password);
 
     // Phone and fax numbers, stored as "key=number" (Phone1, Fax1, ...).
     std::string GetNumber(const std::string& key) const;
@@ -48,6 +53,8 @@ private:
     std::vector<std::string> OperatingSystems;
     std::string FileName;
     std::string DataFile;
+    std::string DataFileUser;
+    std::string DataFilePassword;
 };
 
 }  // namespace Quenbrook

@@ -1,0 +1,34 @@
+#include "tests/server/DeskWork.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTextEdit>
+
+#include "app/MainUnit.h"
+#include "tests/server/TestServer.h"
+#include "tests/support/TestSupport.h"
+
+namespace DeskWork {
+
+void WriteSettings(const std::string& folder, const std::string& dataFile)
+{
+    TestSupport::WriteFile(folder + "/Quenbrook.ini", "[General]\nData File=" + dataFile +
+                                                          "\nData File User=" + TestServer::User +
+                                                          "\nData File Password=" + TestServer::Password + "\n");
+}
+
+void FillTicket(TMainForm& window, int desk, int round)
+{
+    window.NewFileMenuClick();
+    const bool shared = round % 5 == 0;
+    window.NameEdit->setText(shared ? QString("Shared Customer") : QString("Desk %1 Customer %2").arg(desk).arg(round));
+    window.SetAddressText("1 Main St\r\nSuite 2");
+    window.CityComboBox->setEditText("Springfield");
+    window.StateComboBox->setEditText("IL");
+    window.ZipComboBox->setEditText("62701");
+    window.TechnicianComboBox->setEditText(QString("Desk %1").arg(desk));
+    window.OperatingSystemComboBox->setEditText("Debian 12");
+    window.ProblemRichEdit->setPlainText(QString("Printer jams, desk %1 round %2").arg(desk).arg(round));
+}
+
+}  // namespace DeskWork

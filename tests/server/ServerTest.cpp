@@ -1,0 +1,182 @@
+// The program as one of several desks on a data file served by a Firebird
+// server of the test's own.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "dbframework/DBFrameWork_DBConnection.h"
+#include "dialogs/OpenProblemDialogUnit.h"
+#include "ibpp/ibpp.h"
+#include "tests/app/WindowTest.h"
+#include "tests/server/DeskWork.h"
+#include "tests/server/TestServer.h"
+
+namespace {
+
+class Server : public WindowTest {
+protected:
+    static void SetUpTestSuite() { server = new TestServer; }
+    static void TearDownTestSuite()
+    {
+        delete server;
+        server = nullptr;
+    }
+
+    void UseServerFile(const std::string& name, const std::string& password = TestServer::Password)
+    {
+        UseDataFile(server->DataFile(name), std::string("Data File User=") + TestServer::User +
+                                                 "\nData File Password=" + password + "\n");
+    }
+
+    static TestServer* server;
+};
+
+TestServer* Server::server = nullptr;
+
+// The number a desk printed after its label, -1 when it printed none.
+int Reported(const std::string& output, const std::string& label)
+{
+    const size_t at = output.find(label + " ");
+    return at == std::string::npos ? -1 : std::atoi(output.c_str() + at + label.size() + 1);
+}
+
+}  // namespace
+
+TEST_F(Server, firstStartMakesTheFileOnTheServerAndTicketsRoundTrip)
+{
+    UseServerFile("Solutions.fdb");
+    Start();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->StatusPanel0->text(), "Connected...");
+    // Nothing was made locally: no folder, no file by the name's local reading.
+    EXPECT_TRUE(std::filesystem::is_empty(work.Path() + "/program") ||
+                !std::filesystem::exists(work.File("Data")));
+    EXPECT_TRUE(std::filesystem::is_regular_file(server->LocalFile("Solutions.fdb")));
+
+    FillTicket("Server Customer");
+    window->ProblemRichEdit->setPlainText("Printer offline");
+    ASSERT_TRUE(window->SaveProblem());
+    TOpenProblemDialog dialog(nullptr, window->GetConnection());
+    dialog.CustomerNameEdit->setText("Server");
+    dialog.CustomerSearchButton->click();
+    ASSERT_EQ(dialog.GetSearchResults().size(), 1u);
+    EXPECT_EQ(Count("Problem"), 1);
+    EXPECT_EQ(Count("SystemInfo"), 1);
+
+    // The next start finds the file there and creates nothing.
+    window.reset();
+    Start();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(Count("Customer"), 1);
+}
+
+TEST_F(Server, wrongPasswordIsAConnectionErrorAndMakesNoFile)
+{
+    UseServerFile("Refused.fdb", "not-the-password");
+    try {
+        TMainForm refused(paths);
+        FAIL() << "connected with a wrong password";
+    } catch (const ApplicationError& error) {
+        EXPECT_EQ(std::string(error.what()), "Error connecting to Data File (" + server->DataFile("Refused.fdb") + ")!");
+    }
+    EXPECT_FALSE(std::filesystem::exists(server->LocalFile("Refused.fdb")));
+}
+
+// Desk B saves a ticket while desk A's save of it is still open: B's save fails
+// whole, and succeeds once A has finished.
+TEST_F(Server, sameTicketSavedAtTwoDesks_laterDeskFailsWithNothingWrittenThenSucceeds)
+{
+    UseServerFile("Conflict.fdb");
+    Start();
+    ASSERT_TRUE(window);
+    FillTicket("Conflict Customer");
+    ASSERT_TRUE(window->SaveProblem());
+    const int32_t problem = window->GetProblemID();
+
+    IBPP::Database deskA = IBPP::DatabaseFactory("", server->DataFile("Conflict.fdb"), TestServer::User,
+                                                 TestServer::Password);
+    deskA->Connect();
+    IBPP::Transaction saving =
+        IBPP::TransactionFactory(deskA, IBPP::amWrite, IBPP::ilReadCommitted, IBPP::lrNoWait);
+    saving->Start();
+    IBPP::Statement update = IBPP::StatementFactory(deskA, saving);
+    update->ExecuteImmediate("UPDATE Problem SET Technician = 'desk A' WHERE ProblemID = " + std::to_string(problem));
+
+    // Desk B changes the customer too: a new customer row must not stay behind.
+    window->NameEdit->setText("Conflict Customer Renamed");
+    window->ProblemRichEdit->setPlainText("desk B");
+    fake->messages.clear();
+    window->SaveButton->click();
+    EXPECT_EQ(fake->messages, QStringList({"Save Failed!!"}));
+    saving->Commit();
+    deskA->Disconnect();
+    EXPECT_EQ(Count("Customer"), 1);
+    EXPECT_EQ(Value("SELECT Technician FROM Problem;", "TECHNICIAN"), "desk A");
+
+    fake->messages.clear();
+    window->SaveButton->click();
+    EXPECT_EQ(fake->messages, QStringList({"Save Successfull!"}));
+    EXPECT_EQ(Count("Problem"), 1);
+    EXPECT_EQ(Value("SELECT CAST(Description AS VARCHAR(100)) AS P FROM Problem;", "P"), "desk B");
+}
+
+// Four desks save 500 tickets each while a fifth searches: every ticket
+// reported saved is stored whole, and the file validates clean.
+TEST_F(Server, fourDesksSavingAtOnceLoseNothing)
+{
+    const std::string name = "Busy.fdb";
+    UseServerFile(name);
+    Start();  // lays the file out
+    ASSERT_TRUE(window);
+    window.reset();
+
+    constexpr int Desks = 4;
+    constexpr int Saves = 500;
+    std::vector<FILE*> desks;
+    for (int desk = 0; desk <= Desks; ++desk) {
+        const std::string folder = work.File("desk" + std::to_string(desk));
+        std::filesystem::create_directory(folder);
+        const std::string mode = desk == Desks ? "search" : "save";
+        const std::string command = std::string("'") + SERVER_DESK + "' " + mode + " '" + folder + "' '" +
+                                    server->DataFile(name) + "' " + std::to_string(desk == Desks ? 100 : Saves) +
+                                    " " + std::to_string(desk + 1) + " 2>&1";
+        desks.push_back(popen(command.c_str(), "r"));
+        ASSERT_TRUE(desks.back());
+    }
+    int saved = 0;
+    for (int desk = 0; desk <= Desks; ++desk) {
+        std::string output;
+        char buffer[4096];
+        while (size_t count = fread(buffer, 1, sizeof buffer, desks[desk]))
+            output.append(buffer, count);
+        EXPECT_EQ(pclose(desks[desk]), 0) << output;
+        if (desk == Desks) {
+            EXPECT_EQ(Reported(output, "SEARCHED"), 100) << output;
+            continue;
+        }
+        const int done = Reported(output, "SAVED");
+        EXPECT_GT(done, 0) << output;
+        saved += done;
+    }
+    EXPECT_EQ(Count("Problem"), saved);
+    EXPECT_EQ(Count("SystemInfo"), saved);
+    EXPECT_EQ(Value("SELECT COUNT(*) AS N FROM Problem p LEFT JOIN SystemInfo s ON s.ProblemID = p.ProblemID "
+                    "WHERE s.ProblemID IS NULL;",
+                    "N"),
+              "0");
+    // Every customer has a ticket: none was stored for a save that then failed.
+    EXPECT_EQ(Value("SELECT COUNT(*) AS N FROM Customer c WHERE NOT EXISTS "
+                    "(SELECT 1 FROM Problem p WHERE p.CustomerID = c.CustomerID);",
+                    "N"),
+              "0");
+    int status = -1;
+    EXPECT_EQ(server->Validate(name, &status), "");
+    EXPECT_EQ(status, 0);
+    std::printf("four desks: %d of %d saves reported stored\n", saved, Desks * Saves);
+}
