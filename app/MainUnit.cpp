@@ -102,10 +102,16 @@ void TMainForm::ReleaseResources()
     Config.reset();
 }
 
+QString TMainForm::DataFilePath() const
+{
+    return Paths.DataFilePath(QString::fromStdString(Config->GetDataFile()));
+}
+
 void TMainForm::ConnectDataFile()
 {
-    const QString convertedPath = QDir::toNativeSeparators(QString::fromStdString(Config->GetDataFile()));
-    Connection = std::make_unique<DBFrameWork::DBConnection>(Config.get());
+    const QString dataPath = DataFilePath();
+    const QString convertedPath = QDir::toNativeSeparators(dataPath);
+    Connection = std::make_unique<DBFrameWork::DBConnection>(dataPath.toStdString());
     if (!QFileInfo::exists(convertedPath))
         CreateDataFile();
     if (!Connection->Connect())
@@ -114,7 +120,7 @@ void TMainForm::ConnectDataFile()
 
 void TMainForm::CreateDataFile()
 {
-    const std::string configuredPath = Config->GetDataFile();
+    const std::string configuredPath = DataFilePath().toStdString();
     const std::string convertedPath =
         QDir::toNativeSeparators(QString::fromStdString(configuredPath)).toStdString();
     const QString nativePath = QString::fromStdString(convertedPath);

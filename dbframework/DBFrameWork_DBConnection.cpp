@@ -18,12 +18,15 @@ IBPP::Transaction MakeTransaction(const IBPP::Database& database, bool write)
 
 }  // namespace
 
+// The configured path is taken as it stands; the engine reports a bad one on Connect.
 DBConnection::DBConnection(Quenbrook::Configuration* config)
-    : Path(DefaultDataFile)
+    : DBConnection(config ? config->GetDataFile() : std::string(DefaultDataFile))
 {
-    // The configured path is taken as it stands; the engine reports a bad one on Connect.
-    if (config)
-        Path = config->GetDataFile();
+}
+
+DBConnection::DBConnection(const std::string& path)
+    : Path(path)
+{
     Database = IBPP::DatabaseFactory("", Path, UserName, Password, "", "", "");
     WriteTransaction = MakeTransaction(Database, true);
     ReadTransaction = MakeTransaction(Database, false);

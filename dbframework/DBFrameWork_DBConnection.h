@@ -13,6 +13,8 @@ class DBConnection {
 public:
     // Reads the data file path from config (the default path without one).
     explicit DBConnection(Quenbrook::Configuration* config);
+    // Opens the data file at the path given (the window resolves it first).
+    explicit DBConnection(const std::string& path);
     // Releases the handles; does not disconnect.
     ~DBConnection();
     DBConnection(const DBConnection&) = delete;
