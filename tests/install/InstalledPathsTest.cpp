@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 
+#include "app/DesktopIdentity.h"
 #include "app/MainUnit.h"
 #include "app/ProgramPaths.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
@@ -162,4 +163,14 @@ TEST_F(InstalledCopy, windowKeepsDataAndSettingsInTheUsersFolders)
     EXPECT_EQ(window->GetConfig()->GetTechnician(1), "Ann");
     EXPECT_TRUE(fs::is_regular_file(home + "/.local/share/velmora-solutions/Shop/Tickets.fdb"));
     EXPECT_EQ(window->GetConnection()->GetPath(), home + "/.local/share/velmora-solutions/Shop/Tickets.fdb");
+}
+
+// The window icon and the About box picture come from the resources linked
+// into the program; a resource left out of the link gives an empty picture.
+TEST(DesktopIdentity, pictureIsTheLargeIconUnderTheMenuEntrysName)
+{
+    const QPixmap picture = DesktopIdentity::Picture();
+    EXPECT_EQ(picture.size(), QSize(256, 256));
+    EXPECT_FALSE(DesktopIdentity::Icon().isNull());
+    EXPECT_STREQ(DesktopIdentity::DesktopFileName, "com.velmora.SolutionsDatabase");
 }
