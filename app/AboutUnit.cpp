@@ -3,58 +3,21 @@
 #include <QApplication>
 #include <QFont>
 #include <QFrame>
-#include <QImage>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+
+#include "app/DesktopIdentity.h"
 
 const char* const TAboutBox::VersionText = "Version 0.0.2 Alpha";
 const char* const TAboutBox::CopyrightText = "Copyright (C) 2026 Velmora Solutions";
 
 namespace {
 
-// The program's picture, drawn here rather than shipped: a data cylinder with
-// a wrench across it, in sixteen colours like the bitmap of the form.
+// The picture of the menu entry, at the size the form was drawn for.
 QPixmap ProgramPicture()
 {
-    QImage image(200, 200, QImage::Format_ARGB32);
-    image.fill(QColor(192, 192, 192));
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-
-    QLinearGradient body(40, 0, 160, 0);
-    body.setColorAt(0, QColor(0, 0, 128));
-    body.setColorAt(0.5, QColor(0, 128, 255));
-    body.setColorAt(1, QColor(0, 0, 128));
-    painter.setPen(QPen(Qt::black, 3));
-    painter.setBrush(body);
-    painter.drawRect(40, 50, 120, 110);
-    painter.drawEllipse(40, 140, 120, 40);
-    painter.setPen(Qt::NoPen);
-    painter.drawRect(42, 50, 117, 110);
-    painter.setPen(QPen(Qt::black, 3));
-    painter.setBrush(QColor(0, 255, 255));
-    painter.drawEllipse(40, 30, 120, 40);
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(0, 255, 255), 2));
-    painter.drawArc(42, 90, 116, 36, 180 * 16, 180 * 16);
-
-    painter.translate(100, 110);
-    painter.rotate(-40);
-    painter.setPen(QPen(Qt::black, 2));
-    painter.setBrush(QColor(255, 255, 0));
-    painter.drawRoundedRect(-80, -9, 130, 18, 6, 6);
-    painter.drawEllipse(QPointF(62, 0), 24, 24);
-    painter.setBrush(QColor(192, 192, 192));
-    painter.drawRect(52, -8, 36, 16);
-    painter.end();
-
-    const QList<QRgb> sixteen = {0xff000000, 0xff800000, 0xff008000, 0xff808000, 0xff000080, 0xff800080,
-                                 0xff008080, 0xffc0c0c0, 0xff808080, 0xffff0000, 0xff00ff00, 0xffffff00,
-                                 0xff0000ff, 0xffff00ff, 0xff00ffff, 0xffffffff};
-    return QPixmap::fromImage(image.convertToFormat(QImage::Format_Indexed8, sixteen, Qt::ThresholdDither));
+    return DesktopIdentity::Picture().scaled(200, 200, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 }  // namespace

@@ -110,12 +110,18 @@ void TMainForm::ReleaseResources()
     Config.reset();
 }
 
+QString TMainForm::DataFilePath() const
+{
+    return Paths.DataFilePath(QString::fromStdString(Config->GetDataFile()));
+}
+
 void TMainForm::ConnectDataFile()
 {
     const std::string configuredPath = Config->GetDataFile();
-    const QString convertedPath = QDir::toNativeSeparators(QString::fromStdString(configuredPath));
+    const QString dataPath = DataFilePath();
+    const QString convertedPath = QDir::toNativeSeparators(dataPath);
     const std::string connectError = ("Error connecting to Data File (" + convertedPath + ")!").toStdString();
-    Connection = std::make_unique<DBFrameWork::DBConnection>(Config.get());
+    Connection = std::make_unique<DBFrameWork::DBConnection>(Config.get(), dataPath.toStdString());
     if (DBFrameWork::IsServerPath(configuredPath)) {
         // Only the server knows its files: one it cannot open is made there.
         // When that fails too, the file was there and the connection is what failed.
@@ -131,12 +137,12 @@ void TMainForm::ConnectDataFile()
     // new file) is laid out here; one with rows in it is left as it is.
     std::string failedTable;
     if (DBFrameWork::LayOutSchema(*Connection, failedTable) == DBFrameWork::SchemaOutcome::Failed)
-        throw ApplicationError("Error creating " + failedTable + " in Data File (" + configuredPath + ")!");
+        throw ApplicationError("Error creating " + failedTable + " in Data File (" + dataPath.toStdString() + ")!");
 }
 
 void TMainForm::CreateDataFile()
 {
-    const std::string configuredPath = Config->GetDataFile();
+    const std::string configuredPath = DataFilePath().toStdString();
     const std::string convertedPath =
         QDir::toNativeSeparators(QString::fromStdString(configuredPath)).toStdString();
     const QString nativePath = QString::fromStdString(convertedPath);

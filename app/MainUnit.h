@@ -54,6 +54,8 @@ public:
     // Start-up and data file (MainUnit.cpp)
     void ConnectDataFile();
     void CreateDataFile();
+    // The configured data file path as it is opened (see ProgramPaths).
+    QString DataFilePath() const;
 
     // Ticket reset, pick lists and caption
     void NewFileMenuClick();
@@ -111,6 +113,9 @@ private:
     void RunCommand(const std::function<void()>& handler);
     void ConnectCommand(QAction* action, void (TMainForm::*handler)());
     void ConnectCommand(QPushButton* button, void (TMainForm::*handler)());
+    // Saves the settings, creating their folder first (an installed copy's
+    // does not exist before the first save).
+    bool SaveSettings();
     // Reads a report file chosen by the user; empty when none was chosen.
     bool ReadReportFile(std::string& text);
 

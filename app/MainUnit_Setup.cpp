@@ -1,4 +1,6 @@
 // The Setup commands, About and Exit.
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QString>
 #include <QStringList>
@@ -7,6 +9,7 @@
 
 #include "app/AboutUnit.h"
 #include "app/MainUnit.h"
+#include "dbframework/DBFrameWork_Platform.h"
 #include "dialogs/GeneralEditorUnit.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/ListEditorUnit.h"
@@ -84,6 +87,16 @@ bool EditPickList(const PickList& list)
 
 }  // namespace
 
+bool TMainForm::SaveSettings()
+{
+    const QString folder = QFileInfo(Paths.SettingsFile).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        DBFrameWork::OutputDebugString("Unable to create the settings folder " + folder.toStdString());
+        return false;
+    }
+    return Config->Save();
+}
+
 void TMainForm::ExitFileMenuClick()
 {
     close();
@@ -107,7 +120,7 @@ void TMainForm::GeneralSetupMenuClick()
     Config->SetDataFileUser(dialog.GetDataFileUser().toStdString());
     Config->SetDataFilePassword(dialog.GetDataFilePassword().toStdString());
     UpdateCaption();
-    if (!Config->Save())
+    if (!SaveSettings())
         Interaction::ShowMessage(SaveFailedText);
 }
 
@@ -120,7 +133,7 @@ void TMainForm::TechniciansSetupMenuClick()
     if (!EditPickList(technicians))
         return;
     FillTechnicianList();
-    if (!Config->Save())
+    if (!SaveSettings())
         Interaction::ShowMessage(SaveFailedText);
 }
 
@@ -134,7 +147,7 @@ void TMainForm::OperatingSystemsSetupMenuClick()
     if (!EditPickList(operatingSystems))
         return;
     FillOperatingSystemList();
-    if (!Config->Save())
+    if (!SaveSettings())
         Interaction::ShowMessage(SaveFailedText);
 }
 

@@ -1,5 +1,7 @@
 // The system-information report: imported from a file, viewed in the browser.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <fstream>
 
 #include "app/MainUnit.h"
@@ -60,6 +62,8 @@ void TMainForm::ViewSysInfoButtonClick()
     const QString path = Paths.TemporaryReportFile;
     if (QFile::exists(path))
         QFile::remove(path);
+    // An installed copy's report folder is made on first use.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     {
         std::ofstream file(path.toStdString(), std::ios::binary | std::ios::trunc);
         file.write(SystemInfoText.data(), static_cast<std::streamsize>(SystemInfoText.size()));

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "app/DesktopIdentity.h"
 #include "app/MainUnit.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dialogs/Interaction.h"
@@ -98,6 +99,9 @@ int main(int argc, char** argv)
     InstallSignalPipe();
     QApplication application(argc, argv);
     WatchSignalPipe(&application);
+    // The running window is matched to its menu entry and shows the same icon.
+    QGuiApplication::setDesktopFileName(DesktopIdentity::DesktopFileName);
+    QApplication::setWindowIcon(DesktopIdentity::Icon());
     try {
         bool versionMatches = false;
         try {
@@ -118,7 +122,7 @@ int main(int argc, char** argv)
             [](const std::string& text) { Interaction::ShowMessage(QString::fromStdString(text)); });
         IBPP::SetInterruptHandler(QuitInOrder);
 
-        TMainForm mainForm(ProgramPaths::BesideExecutable());
+        TMainForm mainForm(ProgramPaths::ForThisCopy());
         mainForm.show();
         ProbeStartup();
         // A quit asked for while start-up still ran has not ended any loop yet.

@@ -23,31 +23,35 @@ IBPP::Transaction MakeTransaction(const IBPP::Database& database, bool write)
 
 // A server checks the login that the settings give for it; a local file is
 // opened with the fixed one.
-bool ServerLoginApplies(const Quenbrook::Configuration* config)
+bool ServerLoginApplies(const Quenbrook::Configuration* config, const std::string& path)
 {
-    return config && IsServerPath(config->GetDataFile()) && !config->GetDataFileUser().empty();
+    return config && IsServerPath(path) && !config->GetDataFileUser().empty();
 }
 
-std::string ServerUser(const Quenbrook::Configuration* config)
+std::string ServerUser(const Quenbrook::Configuration* config, const std::string& path)
 {
-    return ServerLoginApplies(config) ? config->GetDataFileUser() : UserName;
+    return ServerLoginApplies(config, path) ? config->GetDataFileUser() : UserName;
 }
 
-std::string ServerPassword(const Quenbrook::Configuration* config)
+std::string ServerPassword(const Quenbrook::Configuration* config, const std::string& path)
 {
-    return ServerLoginApplies(config) ? config->GetDataFilePassword() : Password;
+    return ServerLoginApplies(config, path) ? config->GetDataFilePassword() : Password;
 }
 
 }  // namespace
 
+// The configured path is taken as it stands; the engine reports a bad one on Connect.
 DBConnection::DBConnection(Quenbrook::Configuration* config)
-    // The configured path is taken as it stands; the engine reports a bad one on Connect.
-    : DBConnection(config ? config->GetDataFile() : std::string(DefaultDataFile), ServerUser(config),
-                   ServerPassword(config))
+    : DBConnection(config, config ? config->GetDataFile() : std::string(DefaultDataFile))
 {
 }
 
 DBConnection::DBConnection(const std::string& path) : DBConnection(path, UserName, Password)
+{
+}
+
+DBConnection::DBConnection(const Quenbrook::Configuration* config, const std::string& path)
+    : DBConnection(path, ServerUser(config, path), ServerPassword(config, path))
 {
 }
 

@@ -18,7 +18,10 @@ public:
     // On the data file at path, whatever the settings say: the creation of a
     // new data file lays it out under a name of its own first.
     explicit DBConnection(const std::string& path);
-    // With the login a server wants for it.
+    // On path (the configured data file as the window resolved it), with the
+    // login that the settings give for a data file on a server.
+    DBConnection(const Quenbrook::Configuration* config, const std::string& path);
+    // With the login given.
     DBConnection(const std::string& path, const std::string& user, const std::string& password);
     // Releases the handles; does not disconnect.
     ~DBConnection();

@@ -9,6 +9,7 @@ packages=(
   firebird3.0-server-core libfbclient2 firebird-dev firebird3.0-utils firebird3.0-server
   libsimpleini-dev
   xdg-utils file
+  librsvg2-bin desktop-file-utils appstream dpkg-dev
 )
 
 missing=()
