@@ -53,7 +53,7 @@ double TimeMs(const std::function<void()>& action)
 int RunStatement(DBFrameWork::DBConnection& connection, const char* sql, const std::string& term, bool byCustomer)
 {
     IBPP::Transaction transaction = IBPP::TransactionFactory(connection.GetDatabase(), IBPP::amRead,
-                                                             IBPP::ilReadCommitted, IBPP::lrNoWait);
+                                                             IBPP::ilReadDirty, IBPP::lrNoWait);
     transaction->Start();
     IBPP::Statement statement = IBPP::StatementFactory(connection.GetDatabase(), transaction);
     statement->Prepare(sql);

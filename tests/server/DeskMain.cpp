@@ -1,13 +1,16 @@
 // One desk of the shop in a process of its own, for the several-desks test:
 // the real window on a data file through the server, saving tickets in a loop
 // ("save") or searching the open dialog in a loop ("search"). Prints what it
-// did, as "SAVED n FAILED m" or "SEARCHED n FAILED m".
+// did, as "SAVED n FAILED m MEDIAN ms" or "SEARCHED n FAILED m MEDIAN ms".
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 #include <string>
 
 #include "app/MainUnit.h"
@@ -48,9 +51,12 @@ int main(int argc, char** argv)
 
     int done = 0;
     int failed = 0;
+    std::vector<double> milliseconds;
     try {
         TMainForm window(ProgramPaths::InFolder(folder));
         for (int round = 1; round <= count; ++round) {
+            QElapsedTimer timer;
+            timer.start();
             if (mode == "save") {
                 DeskWork::FillTicket(window, desk, round);
                 (window.SaveProblem() ? done : failed)++;
@@ -63,12 +69,15 @@ int main(int argc, char** argv)
                 dialog.ProblemDescriptionSearchButton->click();
                 (recorder.messages.isEmpty() ? done : failed)++;
             }
+            milliseconds.push_back(timer.nsecsElapsed() / 1e6);
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "desk %d: %s\n", desk, error.what());
         return 1;
     }
-    std::printf("%s %d FAILED %d\n", mode == "save" ? "SAVED" : "SEARCHED", done, failed);
+    std::sort(milliseconds.begin(), milliseconds.end());
+    std::printf("%s %d FAILED %d MEDIAN %.3f\n", mode == "save" ? "SAVED" : "SEARCHED", done, failed,
+                milliseconds.empty() ? 0.0 : milliseconds[milliseconds.size() / 2]);
     Interaction::SetBackend(nullptr);
     IBPP::Shutdown();
     return 0;

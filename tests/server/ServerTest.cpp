@@ -158,6 +158,7 @@ TEST_F(Server, fourDesksSavingAtOnceLoseNothing)
         EXPECT_EQ(pclose(desks[desk]), 0) << output;
         if (desk == Desks) {
             EXPECT_EQ(Reported(output, "SEARCHED"), 100) << output;
+            EXPECT_EQ(Reported(output, "FAILED"), 0) << output;
             continue;
         }
         const int done = Reported(output, "SAVED");

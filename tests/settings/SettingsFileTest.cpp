@@ -181,3 +181,26 @@ TEST(SettingsReplace, killedDuringSavesLeavesOldOrNewNeverAMix)
         ASSERT_EQ(count, Entries) << "attempt " << attempt;
     }
 }
+
+TEST(SettingsServerLogin, savedWhenGivenAndLeavesNoKeyWhenCleared)
+{
+    TempDir dir;
+    const std::string path = dir.File("Quenbrook.ini");
+    WriteFile(path, "[General]\nData File=server/3050:/srv/Solutions.fdb\n");
+    Configuration config;
+    ASSERT_TRUE(config.Load(path));
+    EXPECT_EQ(config.GetDataFileUser(), "");
+    config.SetDataFileUser("clerk");
+    config.SetDataFilePassword("s3cret");
+    ASSERT_TRUE(config.Save());
+    Configuration again;
+    ASSERT_TRUE(again.Load(path));
+    EXPECT_EQ(again.GetDataFileUser(), "clerk");
+    EXPECT_EQ(again.GetDataFilePassword(), "s3cret");
+
+    again.SetDataFileUser("");
+    again.SetDataFilePassword("");
+    ASSERT_TRUE(again.Save());
+    EXPECT_FALSE(Contains(ReadFile(path), "Data File User"));
+    EXPECT_FALSE(Contains(ReadFile(path), "Data File Password"));
+}

@@ -193,3 +193,16 @@ TEST(GeneralEditor, applyStoresWithoutClosingAndDisablesItself)
     }));
     EXPECT_TRUE(stillOpen);
 }
+
+TEST(GeneralEditor, serverLoginShowsMaskedAndIsHandedBack)
+{
+    TGeneralEditor dialog(nullptr, "Co", "", {}, {}, "", "server/3050:/srv/Solutions.fdb");
+    dialog.ShowServerLogin("clerk", "s3cret");
+    EXPECT_EQ(dialog.DataFileUserEdit->text(), "clerk");
+    EXPECT_EQ(dialog.DataFilePasswordEdit->echoMode(), QLineEdit::Password);
+    dialog.DataFileUserEdit->setText("  desk2 ");
+    dialog.DataFilePasswordEdit->setText(" pass word ");
+    dialog.StoreValues();
+    EXPECT_EQ(dialog.GetDataFileUser(), "desk2");
+    EXPECT_EQ(dialog.GetDataFilePassword(), " pass word ");
+}
