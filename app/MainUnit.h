@@ -109,8 +109,9 @@ private:
     void RunCommand(const std::function<void()>& handler);
     void ConnectCommand(QAction* action, void (TMainForm::*handler)());
     void ConnectCommand(QPushButton* button, void (TMainForm::*handler)());
-    // Reads a report file chosen by the user; empty when none was chosen.
-    bool ReadReportFile(std::string& text);
+    // Reads a report file chosen by the user (see ReportText for what is kept).
+    enum class ReportFile { NoneChosen, Read, NotText };
+    ReportFile ReadReportFile(std::string& text);
 
     const ProgramPaths Paths;
     std::unique_ptr<Quenbrook::Configuration> Config;
