@@ -2,6 +2,7 @@
 // imported and viewed through the window.
 #include <QPushButton>
 #include <QString>
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 #include "tests/open/TicketWindow.h"
@@ -13,20 +14,14 @@ namespace {
 
 const QString NotText = "This file is not a text report and was not imported.";
 
-enum class Order { LittleEndian, BigEndian };
+constexpr auto LittleEndian = QStringConverter::Utf16LE;
+constexpr auto BigEndian = QStringConverter::Utf16BE;
 
 // The bytes of a UTF-8 text saved as UTF-16, with or without a byte order mark.
-std::string Utf16(const std::string& utf8, Order order, bool bom)
+std::string Utf16(const std::string& utf8, QStringConverter::Encoding encoding, bool bom)
 {
-    QString text = QString::fromStdString(utf8);
-    if (bom)
-        text.prepend(QChar(0xFEFF));
-    std::string bytes;
-    for (const QChar c : text) {
-        const char low = static_cast<char>(c.unicode() & 0xFF), high = static_cast<char>(c.unicode() >> 8);
-        bytes += order == Order::LittleEndian ? std::string{low, high} : std::string{high, low};
-    }
-    return bytes;
+    QStringEncoder encoder(encoding, bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    return QByteArray(encoder(QString::fromStdString(utf8))).toStdString();
 }
 
 std::string Repeat(const std::string& text, int times)
@@ -54,21 +49,21 @@ const Case Cases[] = {
     {"UTF-16LE with BOM",
      Utf16("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-16\">"
            "<title>PC</title></head>\r\n" + Body + "\r\n" + Rows,
-           Order::LittleEndian, true),
+           LittleEndian, true),
      "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
      "<title>PC</title></head>\n" + Body + "\n" + RowsStored},
-    {"UTF-16BE with BOM", Utf16("<html><head><meta charset=\"unicode\"></head>\r\n" + Body, Order::BigEndian, true),
+    {"UTF-16BE with BOM", Utf16("<html><head><meta charset=\"unicode\"></head>\r\n" + Body, BigEndian, true),
      "<html><head><meta charset=\"utf-8\"></head>\n" + Body + "\n"},
-    {"UTF-16LE without BOM", Utf16("<HTML><HEAD><META CHARSET=utf-16></HEAD>" + Body, Order::LittleEndian, false),
+    {"UTF-16LE without BOM", Utf16("<HTML><HEAD><META CHARSET=utf-16></HEAD>" + Body, LittleEndian, false),
      "<HTML><HEAD><META CHARSET=utf-8></HEAD>" + Body + "\n"},
-    {"UTF-16BE without BOM", Utf16("<html>\n" + Body + "\n", Order::BigEndian, false), "<html>\n" + Body + "\n"},
+    {"UTF-16BE without BOM", Utf16("<html>\n" + Body + "\n", BigEndian, false), "<html>\n" + Body + "\n"},
     // UTF-8 and 8-bit files keep every byte, their BOM and charset included.
     {"UTF-8 with BOM", "\xEF\xBB\xBF<html><head><meta charset=\"utf-16\"></head>\r\n" + Body + "\r\n",
      "\xEF\xBB\xBF<html><head><meta charset=\"utf-16\"></head>\n" + Body + "\n"},
     {"Windows-1252", "<html><head><meta charset=\"windows-1252\"></head><p>Gr\xF6\xDF" "e \x80 \x97</p>\r\n",
      "<html><head><meta charset=\"windows-1252\"></head><p>Gr\xF6\xDF" "e \x80 \x97</p>\n"},
     {"binary", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10", 20), ""},
-    {"UTF-16 holding a zero character", Utf16(std::string("<p>\0</p>", 8), Order::LittleEndian, true), ""},
+    {"UTF-16 holding a zero character", Utf16(std::string("<p>\0</p>", 8), LittleEndian, true), ""},
 };
 
 const std::string EarlierReport = "<p>earlier</p>\n";
