@@ -116,8 +116,9 @@ private:
     // Saves the settings, creating their folder first (an installed copy's
     // does not exist before the first save).
     bool SaveSettings();
-    // Reads a report file chosen by the user; empty when none was chosen.
-    bool ReadReportFile(std::string& text);
+    // Reads a report file chosen by the user (see ReportText for what is kept).
+    enum class ReportFile { NoneChosen, Read, NotText };
+    ReportFile ReadReportFile(std::string& text);
 
     const ProgramPaths Paths;
     std::unique_ptr<Quenbrook::Configuration> Config;

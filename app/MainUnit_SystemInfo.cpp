@@ -5,10 +5,17 @@
 #include <fstream>
 
 #include "app/MainUnit.h"
+#include "app/ReportText.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dialogs/Interaction.h"
 
-bool TMainForm::ReadReportFile(std::string& text)
+namespace {
+
+const char* const NotTextReportMessage = "This file is not a text report and was not imported.";
+
+}  // namespace
+
+TMainForm::ReportFile TMainForm::ReadReportFile(std::string& text)
 {
     text.clear();
     Interaction::OpenFileRequest request;
@@ -18,30 +25,30 @@ bool TMainForm::ReadReportFile(std::string& text)
     request.filterIndex = 2;
     QString chosenPath;
     if (!Interaction::OpenFile(request, chosenPath))
-        return false;
+        return ReportFile::NoneChosen;
 
-    // A file that cannot be opened reads as empty.
-    std::ifstream file(chosenPath.toStdString(), std::ios::binary);
-    if (!file)
-        return true;
-    // Reports come from Windows tools as often as not: a line break may be
-    // CR LF, and the report keeps one line feed per line either way.
-    std::string line;
-    while (std::getline(file, line)) {
-        const bool endedByLineFeed = !file.eof();
-        if (endedByLineFeed && !line.empty() && line.back() == '\r')
-            line.pop_back();
-        text += line;
-        text += '\n';
-    }
-    return true;
+    // A file that cannot be opened (a folder too) reads as empty.
+    QFile file(chosenPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return ReportFile::Read;
+    const QByteArray bytes = file.readAll();
+    std::optional<std::string> report = ReportText::FromFileBytes(bytes.toStdString());
+    if (!report)
+        return ReportFile::NotText;
+    text = std::move(*report);
+    return ReportFile::Read;
 }
 
 void TMainForm::ImportSysInfoButtonClick()
 {
     std::string text;
-    if (!ReadReportFile(text))
+    const ReportFile read = ReadReportFile(text);
+    if (read == ReportFile::NoneChosen)
         return;
+    if (read == ReportFile::NotText) {
+        Interaction::ShowMessage(NotTextReportMessage);
+        return;
+    }
     if (text.empty()) {
         Interaction::ShowMessage("Import file is empty, import aborted.");
         return;
@@ -55,7 +62,13 @@ void TMainForm::ViewSysInfoButtonClick()
     QString url = "file://";
     if (SystemInfoText.empty()) {
         std::string text;
-        if (ReadReportFile(text) && !text.empty())
+        const ReportFile read = ReadReportFile(text);
+        // A file refused by Import is refused here too, and there is nothing to show.
+        if (read == ReportFile::NotText) {
+            Interaction::ShowMessage(NotTextReportMessage);
+            return;
+        }
+        if (read == ReportFile::Read && !text.empty())
             SystemInfoText = std::move(text);
     }
 

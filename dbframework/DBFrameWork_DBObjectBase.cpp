@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <locale>
 #include <optional>
 #include <sstream>
@@ -15,9 +14,8 @@
 namespace DBFrameWork {
 namespace {
 
-// The client library's segment limit, and the read buffer with room for a closing zero.
+// The client library's segment limit.
 constexpr int SegmentSize = 65535;
-constexpr int ReadBufferSize = 65536;
 
 bool Contains(const std::string& text, const char* word)
 {
@@ -298,18 +296,23 @@ void DBObjectBase::ReadValue(IBPP::Statement& statement, int index, std::string&
         blob->Open();
         int size = 0, largest = 0, segments = 0;
         blob->Info(&size, &largest, &segments);
-        std::array<char, ReadBufferSize> buffer;
+        std::array<char, SegmentSize> buffer;
+        value.reserve(static_cast<size_t>(std::max(size, 0)));
         int total = 0;
         while (total < size) {
-            buffer.fill('\0');
             const int count = blob->Read(buffer.data(), SegmentSize);
             if (count <= 0)
-                break;  // shorter than announced; keep what came
-            // A zero byte ends the text of its piece.
-            value.append(buffer.data(), strnlen(buffer.data(), static_cast<size_t>(count)));
+                break;
+            // Every byte read belongs to the text, a zero byte included: cutting a
+            // piece there would lose the rest of it at the next save.
+            value.append(buffer.data(), static_cast<size_t>(count));
             total += count;
         }
         blob->Close();
+        // A text cut short would be stored cut at the next save.
+        if (total < size)
+            throw std::runtime_error("A blob gave " + std::to_string(total) + " of its " + std::to_string(size) +
+                                     " bytes");
     }
 }
 

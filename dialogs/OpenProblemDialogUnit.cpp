@@ -11,10 +11,12 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "dbframework/DBFrameWork_Customer.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dialogs/Interaction.h"
+#include "dialogs/SearchPattern.h"
 #include "dialogs/TextTrim.h"
 
 const char* const TOpenProblemDialog::CustomerSearchSql =
@@ -50,6 +52,12 @@ QString OneLine(const std::string& text)
         }
     }
     return line;
+}
+
+size_t CustomerNameBytes()
+{
+    static const size_t bytes = DeclaredBytes(DBFrameWork::Customer(nullptr), "Name");
+    return bytes;
 }
 
 // The busy cursor for the length of a search, restored on every path.
@@ -220,8 +228,10 @@ void TOpenProblemDialog::RunSearch(SearchKind kind)
         IBPP::Statement statement = Connection->GetStatement();
         SearchResults.clear();
         statement->Prepare(byCustomer ? CustomerSearchSql : DescriptionSearchSql);
-        const QString term = TrimmedText((byCustomer ? CustomerNameEdit : Edit1)->text()) + "%";
-        statement->Set(1, term.toStdString());
+        const std::string term = TrimmedText((byCustomer ? CustomerNameEdit : Edit1)->text()).toStdString();
+        // The engine sizes the name parameter to its column: a longer pattern
+        // would fail the search, so the term is cut to fit.
+        statement->Set(1, byCustomer ? FittedPrefixPattern(term, CustomerNameBytes()) : term + "%");
         statement->Execute();
         ReadHits(statement, kind);
         statement->Close();

@@ -6,6 +6,8 @@
 #include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Problem.h"
@@ -267,6 +269,49 @@ TEST_F(OpenProblemDialogTest, okWithoutAChoiceAcceptsWithAnEmptyListAndAFailedRe
     dialog.OKButton->click();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     ASSERT_TRUE(window.Connection()->Connect());
+}
+
+TEST_F(OpenProblemDialogTest, customerSearchCutsALongTermOnACharacterBoundaryToFitTheNameColumn)
+{
+    // The Name column holds 120 bytes, so term and "%" fit with 119 bytes of term.
+    auto repeat = [](const std::string& text, int times) {
+        std::string result;
+        for (int i = 0; i < times; ++i)
+            result += text;
+        return result;
+    };
+    const std::string a120(120, 'a'), a119b = std::string(119, 'a') + "b", a118b = std::string(118, 'a') + "b";
+    const std::string e60 = repeat("\xC3\xA9", 60);                    // 60 times e-acute
+    const std::string e59a = repeat("\xC3\xA9", 59) + "\xC4\x81";     // then a-macron
+    const std::string e59ab = repeat("\xC3\xA9", 59) + "ab";
+    for (const std::string& name : {a120, a119b, a118b, e60, e59a, e59ab})
+        window.SaveTicket(Ticket(QString::fromStdString(name), "Long name"));
+
+    struct Case {
+        std::string term;
+        std::vector<std::string> found;
+    };
+    const Case cases[] = {
+        {std::string(119, 'a'), {a120, a119b}},
+        {std::string(120, 'a'), {a120, a119b}},
+        {std::string(500, 'a'), {a120, a119b}},
+        {a118b, {a118b}},  // 119 bytes: searched whole
+        {repeat("\xC3\xA9", 59) + "a", {e59ab}},
+        // Cut inside the 60th character, the term would end in its first byte,
+        // which the a-macron does not begin with.
+        {e60, {e60, e59a, e59ab}},
+        {repeat("\xC3\xA9", 250), {e60, e59a, e59ab}},
+    };
+    for (const Case& c : cases) {
+        SearchCustomer(dialog, QString::fromStdString(c.term));
+        QStringList expected;
+        for (const std::string& name : c.found)
+            expected << QString::fromStdString(name);
+        expected.sort();
+        EXPECT_EQ(Names(dialog), expected) << c.term.size() << " bytes of term";
+        EXPECT_EQ(window.fake.messages, QStringList()) << c.term.size() << " bytes of term";
+        window.fake.messages.clear();
+    }
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST_F(SystemInfoTest, importReplacesTheReportButTheDataFileKeepsTheOldOneUntilS
 
 TEST_F(SystemInfoTest, reportIsSavedAndReopenedByteForByte)
 {
-    // Every byte but the zero byte (the blob reading ends a piece there), past
+    // Every byte but the zero byte (Import refuses a file holding one), past
     // the client library's 64 KB segment, with CR, tabs and invalid UTF-8.
     std::string line;
     for (int byte = 1; byte < 256; ++byte)
