@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/MainUnit.h"
+#include "bench/support/BenchSupport.h"
 #include "dialogs/Interaction.h"
 #include "ibpp/ibpp.h"
 
@@ -255,13 +256,6 @@ int Startup(int runs)
     return 0;
 }
 
-class Silent : public Interaction::Backend {
-public:
-    void ShowMessage(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
-    void ShowError(const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    bool OpenFile(const Interaction::OpenFileRequest&, QString&) override { return false; }
-    bool OpenUrl(const QString&) override { return false; }
-};
 
 }  // namespace
 
@@ -272,7 +266,7 @@ int main(int argc, char** argv)
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    Silent silent;
+    BenchSupport::PrintingBackend silent;
     Interaction::SetBackend(&silent);
     IBPP::CheckVersion(IBPP::Version);
 

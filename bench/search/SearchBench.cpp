@@ -17,6 +17,7 @@
 
 #include "app/MainUnit.h"
 #include "bench/search/SearchDataSet.h"
+#include "bench/support/BenchSupport.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/OpenProblemDialogUnit.h"
@@ -25,28 +26,9 @@ namespace {
 
 constexpr int Runs = 9;
 
-// No person answers here: messages go to standard error.
-class PrintingBackend : public Interaction::Backend {
-public:
-    void ShowMessage(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
-    void ShowError(const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    bool OpenFile(const Interaction::OpenFileRequest&, QString&) override { return false; }
-    bool OpenUrl(const QString&) override { return false; }
-};
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double TimeMs(const std::function<void()>& action)
-{
-    QElapsedTimer timer;
-    timer.start();
-    action();
-    return timer.nsecsElapsed() / 1e6;
-}
+using BenchSupport::Median;
+using BenchSupport::PrintingBackend;
+using BenchSupport::TimeMs;
 
 // The statement alone: prepare, bind, fetch every row and read the columns
 // that the dialog reads, the blob and the timestamp included.

@@ -16,6 +16,7 @@
 
 #include "app/MainUnit.h"
 #include "bench/search/SearchDataSet.h"
+#include "bench/support/BenchSupport.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/OpenProblemDialogUnit.h"
 #include "ibpp/ibpp.h"
@@ -24,27 +25,8 @@
 
 namespace {
 
-class Silent final : public Interaction::Backend {
-public:
-    void ShowMessage(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
-    void ShowError(const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    bool OpenFile(const Interaction::OpenFileRequest&, QString&) override { return false; }
-    bool OpenUrl(const QString&) override { return false; }
-};
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double TimeMs(const std::function<void()>& action)
-{
-    QElapsedTimer timer;
-    timer.start();
-    action();
-    return timer.nsecsElapsed() / 1e6;
-}
+using BenchSupport::Median;
+using BenchSupport::TimeMs;
 
 // One desk in this process: saves per second and the median save.
 void OneDesk(const char* label, const std::string& dataFile, int saves)
@@ -129,7 +111,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     Interaction::NameApplication();
-    Silent silent;
+    BenchSupport::PrintingBackend silent;
     Interaction::SetBackend(&silent);
     const int saves = argc > 1 ? std::atoi(argv[1]) : 500;
     try {
