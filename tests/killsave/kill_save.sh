@@ -3,7 +3,9 @@
 # that no ticket was left half-stored and that the data file is sound.
 #   kill_save.sh [kills] [driver]
 # Counts tickets with a Problem row but no SystemInfo row, customers without
-# a ticket, and files that `gfix -v -full` finds damaged. Fails when any appear.
+# a ticket, and files in which `gfix -v -full` finds errors. Fails when any
+# appear. Page warnings (pages a killed engine had allocated but not yet used)
+# are counted apart: gfix frees those pages, no data is touched.
 set -uo pipefail
 
 kills="${1:-50}"
@@ -34,6 +36,7 @@ SQL
 value() { awk -v name="$1" '$1 == name { print $2 }'; }
 
 damaged=0
+warned=0
 unreadable=0
 killed_in_save=0
 for ((i = 1; i <= kills; ++i)); do
@@ -51,9 +54,12 @@ for ((i = 1; i <= kills; ++i)); do
   wait "$pid" 2>/dev/null
 
   check="$(gfix -v -full "${user[@]}" "$data" 2>&1)"
-  if [ -n "$check" ]; then
+  if grep -qi "errors[[:space:]]*:" <<< "$check" || { [ -n "$check" ] && ! grep -qi "warnings" <<< "$check"; }; then
     damaged=$((damaged + 1))
     echo "kill $i: gfix reports: $check"
+  elif [ -n "$check" ]; then
+    warned=$((warned + 1))
+    echo "kill $i: gfix warns: $(tr -s '\t\n' ' ' <<< "$check")"
   fi
   counts="$(count)"
   if [ -z "$(value TICKETS <<< "$counts")" ]; then
@@ -69,7 +75,7 @@ tickets="$(value TICKETS <<< "$counts")"
 echo "kills: $kills (killed while saving: $killed_in_save), tickets stored: ${tickets:-?}"
 echo "partial tickets (Problem without SystemInfo): ${partial:-?}"
 echo "customers without a ticket: ${orphans:-?}"
-echo "damaged files (gfix -v -full): $damaged, unreadable: $unreadable"
+echo "damaged files (gfix -v -full errors): $damaged, unreadable: $unreadable, page warnings only: $warned"
 if [ "${partial:-1}" != 0 ] || [ "${orphans:-1}" != 0 ] || [ "$damaged" != 0 ] || [ "$unreadable" != 0 ] ||
    [ "$killed_in_save" != "$kills" ]; then
   exit 1
