@@ -7,8 +7,8 @@ namespace DBFrameWork {
 namespace {
 
 const char* const DefaultDataFile = "./Data/Solutions.fdb";
-const char* const UserName = "SYSDBA";
-const char* const Password = "plumtrove";
+const char* const User = "SYSDBA";
+const char* const Secret = "plumtrove";
 
 IBPP::Transaction MakeTransaction(const IBPP::Database& database, bool write)
 {
@@ -24,12 +24,22 @@ DBConnection::DBConnection(Quenbrook::Configuration* config)
     // The configured path is taken as it stands; the engine reports a bad one on Connect.
     if (config)
         Path = config->GetDataFile();
-    Database = IBPP::DatabaseFactory("", Path, UserName, Password, "", "", "");
+    Database = IBPP::DatabaseFactory("", Path, User, Secret, "", "", "");
     WriteTransaction = MakeTransaction(Database, true);
     ReadTransaction = MakeTransaction(Database, false);
     ReadOnly = true;
     Connected = false;
     TransactionActive = false;
+}
+
+const char* DBConnection::UserName()
+{
+    return User;
+}
+
+const char* DBConnection::Password()
+{
+    return Secret;
 }
 
 DBConnection::~DBConnection()
