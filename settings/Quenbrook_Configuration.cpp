@@ -5,6 +5,7 @@
 #define SI_IMPLEMENTATION  // the template bodies are compiled here, not taken from a shared library
 #include <SimpleIni.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,10 @@ const char* const OperatingSystemsSection = "Operating Systems";
 const char* const DefaultCompanyName = "Your Company Name";
 const char* const DefaultAddress = "123 Example St, City, St ZIP";
 const char* const DefaultDataFile = "./Data/Solutions.fdb";
+const char* const BackupOnExitKey = "Backup On Exit";
+const char* const BackupCopiesKey = "Backup Copies";
+const int32_t DefaultBackupCopies = 10;
+const int32_t MaxBackupCopies = 999;
 
 // Values are read back into a buffer of 2048 bytes, terminator included.
 const size_t MaxValueLength = 2047;
@@ -207,6 +212,17 @@ bool Configuration::Load(const std::string& fileName)
 
         WebSite = ReadValue(ini, GeneralSection, "WebSite", "");
 
+        // Files written before these keys existed get the defaults; a value
+        // that is not a number keeps them too.
+        const std::string onExit = ReadValue(ini, GeneralSection, BackupOnExitKey, "1");
+        BackupOnExit = onExit != "0";
+        const std::string copies = ReadValue(ini, GeneralSection, BackupCopiesKey, "");
+        char* end = nullptr;
+        const long number = std::strtol(copies.c_str(), &end, 10);
+        const bool isNumber = !copies.empty() && *end == '\0';
+        SetBackupCopies(isNumber ? static_cast<int32_t>(std::clamp<long>(number, 1, MaxBackupCopies))
+                                 : DefaultBackupCopies);
+
         for (int32_t n = 1;; ++n) {
             const std::string name = ReadValue(ini, TechniciansSection, std::to_string(n), "");
             if (name.empty())
@@ -259,6 +275,8 @@ bool Configuration::Save()
 
         if (!WebSite.empty())
             ok = ok && WriteValue(ini, GeneralSection, "WebSite", WebSite);
+        ok = ok && WriteValue(ini, GeneralSection, BackupOnExitKey, BackupOnExit ? "1" : "0");
+        ok = ok && WriteValue(ini, GeneralSection, BackupCopiesKey, std::to_string(BackupCopies));
 
         long technicians = 0;
         for (int32_t n = 1; ok; ++n) {
@@ -300,6 +318,10 @@ void Configuration::SetWebSite(const std::string& webSite) { WebSite = webSite; 
 std::string Configuration::GetDataFile() const { return DataFile; }
 void Configuration::SetDataFile(const std::string& dataFile) { DataFile = dataFile; }
 std::string Configuration::GetFileName() const { return FileName; }
+bool Configuration::GetBackupOnExit() const { return BackupOnExit; }
+void Configuration::SetBackupOnExit(bool backupOnExit) { BackupOnExit = backupOnExit; }
+int32_t Configuration::GetBackupCopies() const { return BackupCopies; }
+void Configuration::SetBackupCopies(int32_t copies) { BackupCopies = std::clamp(copies, 1, MaxBackupCopies); }
 
 std::string Configuration::GetNumber(const std::string& key) const
 {

@@ -26,6 +26,14 @@ public:
     void SetDataFile(const std::string& dataFile);
     std::string GetFileName() const;
 
+    // The verified backup made when the program ends (at most once a day),
+    // and how many of those backups are kept.
+    bool GetBackupOnExit() const;
+    void SetBackupOnExit(bool backupOnExit);
+    int32_t GetBackupCopies() const;
+    // Values below 1 keep one copy.
+    void SetBackupCopies(int32_t copies);
+
     // Phone and fax numbers, stored as "key=number" (Phone1, Fax1, ...).
     std::string GetNumber(const std::string& key) const;
     void AddNumber(const std::string& key, const std::string& number);
@@ -48,6 +56,8 @@ private:
     std::vector<std::string> OperatingSystems;
     std::string FileName;
     std::string DataFile;
+    bool BackupOnExit = true;
+    int32_t BackupCopies = 10;
 };
 
 }  // namespace Quenbrook
