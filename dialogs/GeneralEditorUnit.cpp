@@ -1,6 +1,7 @@
 #include "dialogs/GeneralEditorUnit.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFont>
 #include <QGroupBox>
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "dialogs/Interaction.h"
@@ -107,6 +109,22 @@ void TGeneralEditor::BuildForm()
     DataFileBrowseButton->setGeometry(408, 239, 25, 23);
     DataFileBrowseButton->setToolTip("Browse...");
 
+    BackupOnExitCheckBox = new QCheckBox("Back up on exit, keep", BusinessGroupBox);
+    BackupOnExitCheckBox->setObjectName("BackupOnExitCheckBox");
+    BackupOnExitCheckBox->setGeometry(80, 270, 150, 21);
+    BackupOnExitCheckBox->setChecked(true);
+    BackupCopiesSpinEdit = new QSpinBox(BusinessGroupBox);
+    BackupCopiesSpinEdit->setObjectName("BackupCopiesSpinEdit");
+    BackupCopiesSpinEdit->setGeometry(232, 270, 56, 21);
+    BackupCopiesSpinEdit->setRange(1, 999);
+    BackupCopiesSpinEdit->setValue(10);
+    BackupCopiesSpinEdit->setAccessibleName("Backup copies to keep");
+    BackupCopiesLabel = new QLabel("copies", BusinessGroupBox);
+    BackupCopiesLabel->setObjectName("BackupCopiesLabel");
+    BackupCopiesLabel->setGeometry(294, 272, 60, 16);
+    BackupCopiesLabel->setBuddy(BackupCopiesSpinEdit);
+    connect(BackupOnExitCheckBox, &QCheckBox::toggled, BackupCopiesSpinEdit, &QSpinBox::setEnabled);
+
     BottmPanel = new QWidget(this);
     BottmPanel->setObjectName("BottmPanel");
     BottmPanel->setFixedHeight(41);
@@ -131,7 +149,9 @@ void TGeneralEditor::BuildForm()
     setTabOrder(FaxesMemo, WebSiteEdit);
     setTabOrder(WebSiteEdit, DataFileEdit);
     setTabOrder(DataFileEdit, DataFileBrowseButton);
-    setTabOrder(DataFileBrowseButton, OKButton);
+    setTabOrder(DataFileBrowseButton, BackupOnExitCheckBox);
+    setTabOrder(BackupOnExitCheckBox, BackupCopiesSpinEdit);
+    setTabOrder(BackupCopiesSpinEdit, OKButton);
     setTabOrder(OKButton, CancelButton);
     setTabOrder(CancelButton, ApplyButton);
     for (QPlainTextEdit* memo : {AddressMemo, PhonesMemo, FaxesMemo})
@@ -179,6 +199,17 @@ void TGeneralEditor::StoreValues()
     const QString dataFile = TrimmedText(DataFileEdit->text());
     if (!dataFile.isEmpty())
         DataFile = dataFile;
+    BackupOnExit = BackupOnExitCheckBox->isChecked();
+    BackupCopies = BackupCopiesSpinEdit->value();
+}
+
+void TGeneralEditor::ShowBackupValues(bool backupOnExit, int copies)
+{
+    BackupOnExit = backupOnExit;
+    BackupCopies = copies;
+    BackupOnExitCheckBox->setChecked(backupOnExit);
+    BackupCopiesSpinEdit->setEnabled(backupOnExit);
+    BackupCopiesSpinEdit->setValue(copies);
 }
 
 void TGeneralEditor::OKButtonClick()

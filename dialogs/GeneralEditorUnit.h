@@ -6,11 +6,13 @@
 #include <QString>
 #include <QStringList>
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QWidget;
 
 class TGeneralEditor : public QDialog {
@@ -30,6 +32,10 @@ public:
     void ShowValues(const QString& companyName, const QString& address, const QStringList& phones,
                     const QStringList& faxes, const QString& webSite, const QString& dataFile);
     void StoreValues();
+    // The automatic backup when the program ends, and how many are kept.
+    void ShowBackupValues(bool backupOnExit, int copies);
+    bool GetBackupOnExit() const { return BackupOnExit; }
+    int GetBackupCopies() const { return BackupCopies; }
 
     QString GetCompanyName() const { return CompanyName; }
     QString GetAddress() const { return Address; }
@@ -61,6 +67,8 @@ private:
     QStringList Faxes;
     QString WebSite;
     QString DataFile;
+    bool BackupOnExit = true;
+    int BackupCopies = 10;
 
 public:
     // Controls, named as their objectName.
@@ -77,6 +85,10 @@ public:
     QLabel* DataFileLabel = nullptr;
     QLineEdit* DataFileEdit = nullptr;
     QPushButton* DataFileBrowseButton = nullptr;
+    // "Back up on exit, keep N copies"
+    QCheckBox* BackupOnExitCheckBox = nullptr;
+    QSpinBox* BackupCopiesSpinEdit = nullptr;
+    QLabel* BackupCopiesLabel = nullptr;
     QWidget* BottmPanel = nullptr;
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
