@@ -94,6 +94,7 @@ void TMainForm::GeneralSetupMenuClick()
     TGeneralEditor dialog(nullptr, Text(Config->GetCompanyName()), Text(Config->GetAddress()),
                           NumbersOf(*Config, "Phone"), NumbersOf(*Config, "Fax"), Text(Config->GetWebSite()),
                           Text(Config->GetDataFile()));
+    dialog.ShowBackupValues(Config->GetBackupOnExit(), Config->GetBackupCopies());
     if (!dialog.Execute())
         return;
     Config->SetCompanyName(dialog.GetCompanyName().toStdString());
@@ -103,6 +104,8 @@ void TMainForm::GeneralSetupMenuClick()
     AddNumbers(*Config, "Fax", dialog.GetFaxes());
     Config->SetWebSite(dialog.GetWebSite().toStdString());
     Config->SetDataFile(dialog.GetDataFile().toStdString());
+    Config->SetBackupOnExit(dialog.GetBackupOnExit());
+    Config->SetBackupCopies(dialog.GetBackupCopies());
     UpdateCaption();
     if (!Config->Save())
         Interaction::ShowMessage(SaveFailedText);
