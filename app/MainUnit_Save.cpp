@@ -55,8 +55,12 @@ bool TMainForm::SaveProblem()
     // Generator draws are outside it (the engine never takes them back).
     DBFrameWork::DBConnection& connection = *Connection;
     connection.StartTransaction(true);
-    if (!connection.IsTransactionActive())
-        return false;  // the engine's reason is in the debug output
+    if (!connection.IsTransactionActive()) {
+        // No transaction starts without the attachment; the table operations
+        // then fail as they always did (nothing can be stored), and the
+        // library's error reaches the error box.
+        return StoreTicket();
+    }
     bool stored = false;
     try {
         stored = StoreTicket();
