@@ -55,26 +55,28 @@ bool TMainForm::SaveProblem()
     // Generator draws are outside it (the engine never takes them back).
     DBFrameWork::DBConnection& connection = *Connection;
     connection.StartTransaction(true);
-    if (!connection.IsTransactionActive()) {
-        // No transaction starts without the attachment; the table operations
-        // then fail as they always did (nothing can be stored), and the
-        // library's error reaches the error box.
-        return StoreTicket();
-    }
+    // No transaction starts without the attachment; the table operations then
+    // fail as they always did (nothing can be stored), and the library's
+    // error reaches the error box.
+    const bool owned = connection.IsTransactionActive();
     bool stored = false;
     try {
         stored = StoreTicket();
-        if (stored)
+        if (stored && owned)
             connection.Commit();
     } catch (const IBPP::Exception& error) {
+        if (!owned)
+            throw;
         DBFrameWork::OutputDebugString(error.ErrorMessage());
         stored = false;
     } catch (const std::exception& error) {
+        if (!owned)
+            throw;
         DBFrameWork::OutputDebugString(std::string("Uncaught Exception in TMainForm::SaveProblem: ") + error.what());
         stored = false;
     }
     if (!stored) {
-        if (connection.IsTransactionActive()) {
+        if (owned && connection.IsTransactionActive()) {
             try {
                 connection.Rollback();
             } catch (const IBPP::Exception& error) {
