@@ -4,12 +4,14 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "app/ProgramPaths.h"
+#include "dbframework/DBFrameWork_Backup.h"
 #include "dbframework/DBFrameWork_DBObjectBase.h"
 
 class QAction;
@@ -78,6 +80,14 @@ public:
     void ImportSysInfoButtonClick();
     void ViewSysInfoButtonClick();
 
+    // Backup and restore (MainUnit_Backup.cpp)
+    void BackupFileMenuClick();
+    void RestoreFileMenuClick();
+    // The verified backup when the program ends: when the settings ask for it
+    // and none was made on the day of `now`; then keeps the newest copies the
+    // settings allow. True when a backup was made.
+    bool BackupOnExit(std::time_t now);
+
     // Setup, About and Exit (MainUnit_Setup.cpp)
     void ExitFileMenuClick();
     void GeneralSetupMenuClick();
@@ -119,6 +129,9 @@ private:
     // Reads a report file chosen by the user (see ReportText for what is kept).
     enum class ReportFile { NoneChosen, Read, NotText };
     ReportFile ReadReportFile(std::string& text);
+    DBFrameWork::BackupResult RunBackup(const std::string& backupFile, const QString& caption);
+    // Stores the three rows of the ticket in the transaction SaveProblem started.
+    bool StoreTicket();
 
     const ProgramPaths Paths;
     std::unique_ptr<Quenbrook::Configuration> Config;
@@ -182,6 +195,9 @@ public:
     QAction* N2 = nullptr;
     QAction* PrintFileMenu = nullptr;
     QAction* PrintSetupFileMenu = nullptr;
+    QAction* N4 = nullptr;
+    QAction* BackupFileMenu = nullptr;
+    QAction* RestoreFileMenu = nullptr;
     QAction* N1 = nullptr;
     QAction* ExitFileMenu = nullptr;
     QMenu* SetupMenu = nullptr;

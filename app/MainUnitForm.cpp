@@ -399,6 +399,9 @@ void TMainForm::BuildMenu()
     N2 = addSeparator(FileMenu, "N2");
     PrintFileMenu = addItem(FileMenu, "PrintFileMenu", "&Print...");
     PrintSetupFileMenu = addItem(FileMenu, "PrintSetupFileMenu", "P&rint Setup...");
+    N4 = addSeparator(FileMenu, "N4");
+    BackupFileMenu = addItem(FileMenu, "BackupFileMenu", "&Backup...");
+    RestoreFileMenu = addItem(FileMenu, "RestoreFileMenu", "&Restore...");
     N1 = addSeparator(FileMenu, "N1");
     ExitFileMenu = addItem(FileMenu, "ExitFileMenu", "E&xit");
     ExitFileMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -422,6 +425,8 @@ void TMainForm::BuildMenu()
     ConnectCommand(NewFileMenu, &TMainForm::NewFileMenuClick);
     ConnectCommand(OpenFileMenu, &TMainForm::OpenFileMenuClick);
     ConnectCommand(SaveFileMenu, &TMainForm::SaveFileMenuClick);
+    ConnectCommand(BackupFileMenu, &TMainForm::BackupFileMenuClick);
+    ConnectCommand(RestoreFileMenu, &TMainForm::RestoreFileMenuClick);
     ConnectCommand(ExitFileMenu, &TMainForm::ExitFileMenuClick);
     ConnectCommand(GeneralSetupMenu, &TMainForm::GeneralSetupMenuClick);
     ConnectCommand(TechniciansSetupMenu, &TMainForm::TechniciansSetupMenuClick);

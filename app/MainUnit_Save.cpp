@@ -7,9 +7,12 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTextEdit>
+#include <exception>
 
 #include "app/DateText.h"
 #include "dbframework/DBFrameWork_Customer.h"
+#include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
 #include "dialogs/Interaction.h"
@@ -47,6 +50,48 @@ bool TMainForm::SaveProblem()
     if (HasPlaceholderText())
         return false;
 
+    // One save is one transaction: the table operations join it, so the three
+    // rows are stored together or not at all, whatever ends the program.
+    // Generator draws are outside it (the engine never takes them back).
+    DBFrameWork::DBConnection& connection = *Connection;
+    connection.StartTransaction(true);
+    // No transaction starts without the attachment; the table operations then
+    // fail as they always did (nothing can be stored), and the library's
+    // error reaches the error box.
+    const bool owned = connection.IsTransactionActive();
+    bool stored = false;
+    try {
+        stored = StoreTicket();
+        if (stored && owned)
+            connection.Commit();
+    } catch (const IBPP::Exception& error) {
+        if (!owned)
+            throw;
+        DBFrameWork::OutputDebugString(error.ErrorMessage());
+        stored = false;
+    } catch (const std::exception& error) {
+        if (!owned)
+            throw;
+        DBFrameWork::OutputDebugString(std::string("Uncaught Exception in TMainForm::SaveProblem: ") + error.what());
+        stored = false;
+    }
+    if (!stored) {
+        if (owned && connection.IsTransactionActive()) {
+            try {
+                connection.Rollback();
+            } catch (const IBPP::Exception& error) {
+                DBFrameWork::OutputDebugString(error.ErrorMessage());
+            }
+        }
+        return false;
+    }
+    IsNewProblem = false;
+    PendingProblemID = 0;
+    return true;
+}
+
+bool TMainForm::StoreTicket()
+{
     DBFrameWork::Customer customer(Connection.get());
     DBFrameWork::Problem problem(Connection.get());
     DBFrameWork::SystemInfo systemInfo(Connection.get());
@@ -76,7 +121,8 @@ bool TMainForm::SaveProblem()
     if (!StoreRow(customer, customerRow, !customerIsNew))
         return false;
 
-    // A new ticket keeps the key of an earlier attempt that stored part of it.
+    // A new ticket keeps the key drawn by an earlier attempt that failed (its
+    // rows were rolled back, the key was not): no key is drawn twice for it.
     bool ticketMayBeStored = !IsNewProblem;
     if (IsNewProblem) {
         if (PendingProblemID > 0) {
@@ -108,10 +154,5 @@ bool TMainForm::SaveProblem()
 
     const DBFrameWork::StringList systemInfoRow = {problemKey, Text(OperatingSystemComboBox->currentText()),
                                                    SystemInfoText};
-    if (!StoreRow(systemInfo, systemInfoRow, ticketMayBeStored))
-        return false;
-
-    IsNewProblem = false;
-    PendingProblemID = 0;
-    return true;
+    return StoreRow(systemInfo, systemInfoRow, ticketMayBeStored);
 }

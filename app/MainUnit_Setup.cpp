@@ -108,6 +108,7 @@ void TMainForm::GeneralSetupMenuClick()
                           NumbersOf(*Config, "Phone"), NumbersOf(*Config, "Fax"), Text(Config->GetWebSite()),
                           Text(Config->GetDataFile()));
     dialog.ShowServerLogin(Text(Config->GetDataFileUser()), Text(Config->GetDataFilePassword()));
+    dialog.ShowBackupValues(Config->GetBackupOnExit(), Config->GetBackupCopies());
     if (!dialog.Execute())
         return;
     Config->SetCompanyName(dialog.GetCompanyName().toStdString());
@@ -119,6 +120,8 @@ void TMainForm::GeneralSetupMenuClick()
     Config->SetDataFile(dialog.GetDataFile().toStdString());
     Config->SetDataFileUser(dialog.GetDataFileUser().toStdString());
     Config->SetDataFilePassword(dialog.GetDataFilePassword().toStdString());
+    Config->SetBackupOnExit(dialog.GetBackupOnExit());
+    Config->SetBackupCopies(dialog.GetBackupCopies());
     UpdateCaption();
     if (!SaveSettings())
         Interaction::ShowMessage(SaveFailedText);

@@ -129,6 +129,9 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents();
         if (!QuitRequested)
             QApplication::exec();
+        // A program ended by a signal (the system going down) does not wait for a backup.
+        if (!QuitRequested)
+            mainForm.BackupOnExit(std::time(nullptr));
     } catch (const std::exception& error) {
         while (QApplication::overrideCursor())
             QApplication::restoreOverrideCursor();

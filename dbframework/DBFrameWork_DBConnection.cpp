@@ -8,8 +8,8 @@ namespace DBFrameWork {
 namespace {
 
 const char* const DefaultDataFile = "./Data/Solutions.fdb";
-const char* const UserName = "SYSDBA";
-const char* const Password = "plumtrove";
+const char* const User = "SYSDBA";
+const char* const Secret = "plumtrove";
 
 IBPP::Transaction MakeTransaction(const IBPP::Database& database, bool write)
 {
@@ -30,12 +30,12 @@ bool ServerLoginApplies(const Quenbrook::Configuration* config, const std::strin
 
 std::string ServerUser(const Quenbrook::Configuration* config, const std::string& path)
 {
-    return ServerLoginApplies(config, path) ? config->GetDataFileUser() : UserName;
+    return ServerLoginApplies(config, path) ? config->GetDataFileUser() : User;
 }
 
 std::string ServerPassword(const Quenbrook::Configuration* config, const std::string& path)
 {
-    return ServerLoginApplies(config, path) ? config->GetDataFilePassword() : Password;
+    return ServerLoginApplies(config, path) ? config->GetDataFilePassword() : Secret;
 }
 
 }  // namespace
@@ -46,7 +46,7 @@ DBConnection::DBConnection(Quenbrook::Configuration* config)
 {
 }
 
-DBConnection::DBConnection(const std::string& path) : DBConnection(path, UserName, Password)
+DBConnection::DBConnection(const std::string& path) : DBConnection(path, User, Secret)
 {
 }
 
@@ -64,6 +64,16 @@ DBConnection::DBConnection(const std::string& path, const std::string& user, con
     ReadOnly = true;
     Connected = false;
     TransactionActive = false;
+}
+
+const char* DBConnection::UserName()
+{
+    return User;
+}
+
+const char* DBConnection::Password()
+{
+    return Secret;
 }
 
 DBConnection::~DBConnection()

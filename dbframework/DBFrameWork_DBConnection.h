@@ -42,6 +42,10 @@ public:
     IBPP::Statement GetStatement();
     IBPP::Blob GetBlob();
 
+    // The credentials of every attachment; the service manager needs them too.
+    static const char* UserName();
+    static const char* Password();
+
     bool IsReadOnly() const { return ReadOnly; }
     bool IsTransactionActive() const { return TransactionActive; }
     const std::string& GetPath() const { return Path; }

@@ -2,6 +2,11 @@
 // connection, committed on success; on any error the library's message (or the
 // operation's own text for other errors) goes to the debug output, the
 // transaction is rolled back and the answer is false.
+//
+// A transaction that the caller already started on the connection is joined
+// instead: the operation neither commits nor rolls it back, so several
+// operations can store their rows together, and the caller, who started it,
+// ends it (rolling back when an operation answered false).
 #pragma once
 
 #include <string>
@@ -16,11 +21,13 @@ namespace DBFrameWork {
 template <typename Body>
 bool RunInTransaction(DBConnection& connection, const std::string& uncaughtText, Body body)
 {
+    const bool joined = connection.IsTransactionActive();
     try {
         connection.StartTransaction(true);
         IBPP::Statement statement = connection.GetStatement();
         body(statement);
-        connection.Commit();
+        if (!joined)
+            connection.Commit();
         return true;
     } catch (const IBPP::Exception& error) {
         OutputDebugString(error.ErrorMessage());
@@ -28,7 +35,8 @@ bool RunInTransaction(DBConnection& connection, const std::string& uncaughtText,
         if (!uncaughtText.empty())
             OutputDebugString(uncaughtText);
     }
-    connection.Rollback();
+    if (!joined)
+        connection.Rollback();
     return false;
 }
 

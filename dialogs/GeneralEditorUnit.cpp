@@ -1,6 +1,7 @@
 #include "dialogs/GeneralEditorUnit.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFont>
 #include <QGridLayout>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "dialogs/Interaction.h"
@@ -56,7 +58,7 @@ void TGeneralEditor::BuildForm()
     setObjectName("GeneralEditor");
     setWindowTitle("General...");
     setFont(QFont("MS Sans Serif", 8));
-    resize(465, 355);
+    resize(480, 430);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -93,6 +95,19 @@ void TGeneralEditor::BuildForm()
     DataFilePasswordEdit->setEchoMode(QLineEdit::Password);
     for (QLineEdit* login : {DataFileUserEdit, DataFilePasswordEdit})
         login->setToolTip("Used only for a data file on a server (host:/path)");
+
+    BackupOnExitCheckBox = new QCheckBox("Back up on exit, keep", BusinessGroupBox);
+    BackupOnExitCheckBox->setObjectName("BackupOnExitCheckBox");
+    BackupOnExitCheckBox->setChecked(true);
+    BackupCopiesSpinEdit = new QSpinBox(BusinessGroupBox);
+    BackupCopiesSpinEdit->setObjectName("BackupCopiesSpinEdit");
+    BackupCopiesSpinEdit->setRange(1, 999);
+    BackupCopiesSpinEdit->setValue(10);
+    BackupCopiesSpinEdit->setAccessibleName("Backup copies to keep");
+    BackupCopiesLabel = new QLabel("copies", BusinessGroupBox);
+    BackupCopiesLabel->setObjectName("BackupCopiesLabel");
+    BackupCopiesLabel->setBuddy(BackupCopiesSpinEdit);
+    connect(BackupOnExitCheckBox, &QCheckBox::toggled, BackupCopiesSpinEdit, &QSpinBox::setEnabled);
 
     // Each label names its field, for the eye and for a screen reader alike.
     auto label = [this](const char* name, const QString& caption, QWidget* field, const QString& spokenName) {
@@ -137,6 +152,12 @@ void TGeneralEditor::BuildForm()
     loginRow->addWidget(DataFilePasswordEdit, 1);
     fields->addWidget(DataFileUserLabel, 5, 0);
     fields->addLayout(loginRow, 5, 1);
+    auto* backupRow = new QHBoxLayout;
+    backupRow->addWidget(BackupOnExitCheckBox);
+    backupRow->addWidget(BackupCopiesSpinEdit);
+    backupRow->addWidget(BackupCopiesLabel);
+    backupRow->addStretch(1);
+    fields->addLayout(backupRow, 6, 1);
     fields->setColumnStretch(1, 1);
     fields->setRowStretch(2, 1);
 
@@ -168,7 +189,9 @@ void TGeneralEditor::BuildForm()
     setTabOrder(DataFileEdit, DataFileBrowseButton);
     setTabOrder(DataFileBrowseButton, DataFileUserEdit);
     setTabOrder(DataFileUserEdit, DataFilePasswordEdit);
-    setTabOrder(DataFilePasswordEdit, OKButton);
+    setTabOrder(DataFilePasswordEdit, BackupOnExitCheckBox);
+    setTabOrder(BackupOnExitCheckBox, BackupCopiesSpinEdit);
+    setTabOrder(BackupCopiesSpinEdit, OKButton);
     setTabOrder(OKButton, CancelButton);
     setTabOrder(CancelButton, ApplyButton);
     for (QPlainTextEdit* memo : {AddressMemo, PhonesMemo, FaxesMemo})
@@ -227,6 +250,17 @@ void TGeneralEditor::StoreValues()
     const QString dataFile = TrimmedText(DataFileEdit->text());
     if (!dataFile.isEmpty())
         DataFile = dataFile;
+    BackupOnExit = BackupOnExitCheckBox->isChecked();
+    BackupCopies = BackupCopiesSpinEdit->value();
+}
+
+void TGeneralEditor::ShowBackupValues(bool backupOnExit, int copies)
+{
+    BackupOnExit = backupOnExit;
+    BackupCopies = copies;
+    BackupOnExitCheckBox->setChecked(backupOnExit);
+    BackupCopiesSpinEdit->setEnabled(backupOnExit);
+    BackupCopiesSpinEdit->setValue(copies);
 }
 
 void TGeneralEditor::OKButtonClick()

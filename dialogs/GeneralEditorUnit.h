@@ -6,11 +6,13 @@
 #include <QString>
 #include <QStringList>
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QWidget;
 
 class TGeneralEditor : public QDialog {
@@ -32,6 +34,10 @@ public:
     void StoreValues();
     // The login for a data file on a server, shown below the data file.
     void ShowServerLogin(const QString& user, const QString& password);
+    // The automatic backup when the program ends, and how many are kept.
+    void ShowBackupValues(bool backupOnExit, int copies);
+    bool GetBackupOnExit() const { return BackupOnExit; }
+    int GetBackupCopies() const { return BackupCopies; }
 
     QString GetCompanyName() const { return CompanyName; }
     QString GetAddress() const { return Address; }
@@ -67,6 +73,8 @@ private:
     QString DataFile;
     QString DataFileUser;
     QString DataFilePassword;
+    bool BackupOnExit = true;
+    int BackupCopies = 10;
 
 public:
     // Controls, named as their objectName.
@@ -88,6 +96,10 @@ public:
     QLineEdit* DataFileUserEdit = nullptr;
     QLabel* DataFilePasswordLabel = nullptr;
     QLineEdit* DataFilePasswordEdit = nullptr;
+    // "Back up on exit, keep N copies"
+    QCheckBox* BackupOnExitCheckBox = nullptr;
+    QSpinBox* BackupCopiesSpinEdit = nullptr;
+    QLabel* BackupCopiesLabel = nullptr;
     QWidget* BottmPanel = nullptr;
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;

@@ -50,6 +50,28 @@ public:
         return true;
     }
 
+    bool Confirm(const QString& text) override
+    {
+        return QMessageBox::question(QApplication::activeWindow(), title(), text,
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    }
+
+    bool SaveFile(const OpenFileRequest& request, QString& chosenPath) override
+    {
+        QFileDialog dialog(nullptr, QString(), request.initialFolder);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(request.defaultExtension);
+        const QStringList filters = ToolkitFilters(request.filter);
+        dialog.setNameFilters(filters);
+        if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+            dialog.selectNameFilter(filters.at(request.filterIndex - 1));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return false;
+        chosenPath = dialog.selectedFiles().first();
+        return true;
+    }
+
     bool OpenUrl(const QString& url) override
     {
         // The URL is the local path as it stands, without escaping.
@@ -64,6 +86,16 @@ public:
 Backend* current = nullptr;
 
 }  // namespace
+
+bool Backend::Confirm(const QString&)
+{
+    return false;
+}
+
+bool Backend::SaveFile(const OpenFileRequest&, QString&)
+{
+    return false;
+}
 
 Backend& DesktopBackend()
 {

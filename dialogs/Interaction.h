@@ -26,6 +26,11 @@ public:
     virtual bool OpenFile(const OpenFileRequest& request, QString& chosenPath) = 0;
     // Opens a URL with the desktop's default handler; false when the launch failed.
     virtual bool OpenUrl(const QString& url) = 0;
+    // A question answered Yes (true) or No; a backend that cannot ask says No.
+    virtual bool Confirm(const QString& text);
+    // The save-file dialog (request.initialFolder may name the proposed file);
+    // true with the chosen file's full path, false on cancel.
+    virtual bool SaveFile(const OpenFileRequest& request, QString& chosenPath);
 };
 
 // The desktop's own dialogs and launcher.
@@ -42,6 +47,11 @@ inline bool OpenFile(const OpenFileRequest& request, QString& chosenPath)
     return Current().OpenFile(request, chosenPath);
 }
 inline bool OpenUrl(const QString& url) { return Current().OpenUrl(url); }
+inline bool Confirm(const QString& text) { return Current().Confirm(text); }
+inline bool SaveFile(const OpenFileRequest& request, QString& chosenPath)
+{
+    return Current().SaveFile(request, chosenPath);
+}
 
 // Names the application "Velmora Solutions Database": the title of every
 // message and error box. Only the name is set, not a display name, so that

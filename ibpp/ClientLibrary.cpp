@@ -83,6 +83,10 @@ const Api* LoadLibrary()
     Resolve(library, file, "isc_put_segment", api->put_segment);
     Resolve(library, file, "isc_get_segment", api->get_segment);
     Resolve(library, file, "isc_blob_info", api->blob_info);
+    Resolve(library, file, "isc_service_attach", api->service_attach);
+    Resolve(library, file, "isc_service_detach", api->service_detach);
+    Resolve(library, file, "isc_service_start", api->service_start);
+    Resolve(library, file, "isc_service_query", api->service_query);
     Resolve(library, file, "fb_interpret", api->interpret);
     Resolve(library, file, "isc_sqlcode", api->sqlcode);
     Resolve(library, file, "fb_shutdown", api->shutdown);

@@ -35,6 +35,10 @@ struct Api {
     decltype(&isc_put_segment) put_segment;
     decltype(&isc_get_segment) get_segment;
     decltype(&isc_blob_info) blob_info;
+    decltype(&isc_service_attach) service_attach;
+    decltype(&isc_service_detach) service_detach;
+    decltype(&isc_service_start) service_start;
+    decltype(&isc_service_query) service_query;
     decltype(&fb_interpret) interpret;
     decltype(&isc_sqlcode) sqlcode;
     decltype(&fb_shutdown) shutdown;

@@ -63,6 +63,7 @@ class IDatabase;
 class ITransaction;
 class IStatement;
 class IBlob;
+class IService;
 
 // Handles are reference counted: the engine object is released when the last
 // handle goes.
@@ -70,6 +71,7 @@ using Database = std::shared_ptr<IDatabase>;
 using Transaction = std::shared_ptr<ITransaction>;
 using Statement = std::shared_ptr<IStatement>;
 using Blob = std::shared_ptr<IBlob>;
+using Service = std::shared_ptr<IService>;
 
 class IDatabase {
 public:
@@ -139,6 +141,36 @@ public:
     virtual bool Get(int column, Blob& value) = 0;
 };
 
+// The engine's service manager: backup, restore and validation of a data file
+// by path, run by the engine itself (with the embedded engine, inside this
+// process). One action at a time: start it, then read its lines until the end.
+// An action that fails raises Exception with the engine's message from the
+// call that learns of it (the start, or WaitMsg/Wait).
+class IService {
+public:
+    virtual ~IService() = default;
+    virtual void Connect() = 0;
+    virtual bool Connected() const = 0;
+    virtual void Disconnect() = 0;
+
+    // Writes a backup (the gbak format) of databaseFile into backupFile.
+    virtual void StartBackup(const std::string& databaseFile, const std::string& backupFile, bool verbose) = 0;
+    // Makes databaseFile from backupFile; an existing databaseFile is refused
+    // unless replace is set.
+    virtual void StartRestore(const std::string& backupFile, const std::string& databaseFile, bool replace,
+                              bool verbose) = 0;
+    // Checks every page and record of databaseFile without changing it, as
+    // gfix -v -full does. Errors found end the action with an Exception whose
+    // message is the engine's summary of them.
+    virtual void StartValidation(const std::string& databaseFile) = 0;
+
+    // The next line of the running action's output; false once the action
+    // has ended (successfully: a failure raises Exception).
+    virtual bool WaitMsg(std::string& line) = 0;
+    // Reads the running action's output to its end and drops it.
+    virtual void Wait() = 0;
+};
+
 // Loads the client library when it is not loaded yet and answers whether the
 // interface version matches. Raises Exception naming the library file when it
 // cannot be loaded.
@@ -152,6 +184,9 @@ Transaction TransactionFactory(Database database, TAM access = amWrite, TIL isol
                                TLR lockResolution = lrWait, TFF flags = tfNone);
 Statement StatementFactory(Database database, Transaction transaction, const std::string& sql = "");
 Blob BlobFactory(Database database, Transaction transaction);
+// An empty server name reaches the local (embedded) service manager.
+Service ServiceFactory(const std::string& serverName, const std::string& userName,
+                       const std::string& userPassword);
 
 // Called (on a thread of the client library, never in signal context) when the
 // process receives SIGINT or SIGTERM after the engine took over those signals;

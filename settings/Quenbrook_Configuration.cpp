@@ -8,6 +8,7 @@
 #include "settings/Quenbrook_FileReplace.h"
 #include "settings/Quenbrook_TextEncoding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,10 @@ const char* const OperatingSystemsSection = "Operating Systems";
 const char* const DefaultCompanyName = "Your Company Name";
 const char* const DefaultAddress = "123 Example St, City, St ZIP";
 const char* const DefaultDataFile = "./Data/Solutions.fdb";
+const char* const BackupOnExitKey = "Backup On Exit";
+const char* const BackupCopiesKey = "Backup Copies";
+const int32_t DefaultBackupCopies = 10;
+const int32_t MaxBackupCopies = 999;
 
 // Values are read back into a buffer of 2048 bytes, terminator included.
 const size_t MaxValueLength = 2047;
@@ -223,6 +228,17 @@ bool Configuration::Load(const std::string& fileName)
         DataFileUser = ReadValue(ini, GeneralSection, "Data File User", "");
         DataFilePassword = ReadValue(ini, GeneralSection, "Data File Password", "");
 
+        // Files written before these keys existed get the defaults; a value
+        // that is not a number keeps them too.
+        const std::string onExit = ReadValue(ini, GeneralSection, BackupOnExitKey, "1");
+        BackupOnExit = onExit != "0";
+        const std::string copies = ReadValue(ini, GeneralSection, BackupCopiesKey, "");
+        char* end = nullptr;
+        const long number = std::strtol(copies.c_str(), &end, 10);
+        const bool isNumber = !copies.empty() && *end == '\0';
+        SetBackupCopies(isNumber ? static_cast<int32_t>(std::clamp<long>(number, 1, MaxBackupCopies))
+                                 : DefaultBackupCopies);
+
         for (int32_t n = 1;; ++n) {
             const std::string name = ReadValue(ini, TechniciansSection, std::to_string(n), "");
             if (name.empty())
@@ -284,6 +300,8 @@ bool Configuration::Save()
             else
                 ok = ok && WriteValue(ini, GeneralSection, key, *value);
         }
+        ok = ok && WriteValue(ini, GeneralSection, BackupOnExitKey, BackupOnExit ? "1" : "0");
+        ok = ok && WriteValue(ini, GeneralSection, BackupCopiesKey, std::to_string(BackupCopies));
 
         long technicians = 0;
         for (int32_t n = 1; ok; ++n) {
@@ -329,6 +347,10 @@ std::string Configuration::GetDataFileUser() const { return DataFileUser; }
 void Configuration::SetDataFileUser(const std::string& user) { DataFileUser = user; }
 std::string Configuration::GetDataFilePassword() const { return DataFilePassword; }
 void Configuration::SetDataFilePassword(const std::string& password) { DataFilePassword = password; }
+bool Configuration::GetBackupOnExit() const { return BackupOnExit; }
+void Configuration::SetBackupOnExit(bool backupOnExit) { BackupOnExit = backupOnExit; }
+int32_t Configuration::GetBackupCopies() const { return BackupCopies; }
+void Configuration::SetBackupCopies(int32_t copies) { BackupCopies = std::clamp(copies, 1, MaxBackupCopies); }
 
 std::string Configuration::GetNumber(const std::string& key) const
 {

@@ -31,6 +31,14 @@ public:
     std::string GetDataFilePassword() const;
     void SetDataFilePassword(const std::string& password);
 
+    // The verified backup made when the program ends (at most once a day),
+    // and how many of those backups are kept.
+    bool GetBackupOnExit() const;
+    void SetBackupOnExit(bool backupOnExit);
+    int32_t GetBackupCopies() const;
+    // Values below 1 keep one copy.
+    void SetBackupCopies(int32_t copies);
+
     // Phone and fax numbers, stored as "key=number" (Phone1, Fax1, ...).
     std::string GetNumber(const std::string& key) const;
     void AddNumber(const std::string& key, const std::string& number);
@@ -55,6 +63,8 @@ private:
     std::string DataFile;
     std::string DataFileUser;
     std::string DataFilePassword;
+    bool BackupOnExit = true;
+    int32_t BackupCopies = 10;
 };
 
 }  // namespace Quenbrook

@@ -48,6 +48,9 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
                           {"N2", "", false},
                           {"PrintFileMenu", "&Print...", false},
                           {"PrintSetupFileMenu", "P&rint Setup...", false},
+                          {"N4", "", true},
+                          {"BackupFileMenu", "&Backup...", true},
+                          {"RestoreFileMenu", "&Restore...", true},
                           {"N1", "", true},
                           {"ExitFileMenu", "E&xit", true},
                           {"GeneralSetupMenu", "&General...", true},
@@ -65,7 +68,7 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
     EXPECT_EQ(window->FileMenu->title(), "&File");
     EXPECT_EQ(window->SetupMenu->title(), "&Setup");
     EXPECT_EQ(window->HelpMenu->title(), "&Help");
-    EXPECT_EQ(window->FileMenu->actions().size(), 8);
+    EXPECT_EQ(window->FileMenu->actions().size(), 11);
 
     EXPECT_EQ(window->ResolutionPageControl->tabText(0), "Resolution");
     EXPECT_EQ(window->ResolutionPageControl->tabText(1), "Comments");

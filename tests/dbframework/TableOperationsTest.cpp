@@ -6,6 +6,7 @@
 #include "dbframework/DBFrameWork_DBObjectBase.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Problem.h"
+#include "dbframework/DBFrameWork_SystemInfo.h"
 #include "tests/dbframework/TestDatabase.h"
 #include "tests/support/TestSupport.h"
 
@@ -149,7 +150,7 @@ TEST_F(TableOperations, UpdateOfAKeyOnlyTableIsRejectedByTheEngine)
     EXPECT_FALSE(db.Connection().IsTransactionActive());
 }
 
-TEST_F(TableOperations, AnOperationInsideAReadOnlyTransactionJoinsAndEndsIt)
+TEST_F(TableOperations, AnOperationInsideAReadOnlyTransactionJoinsItAndLeavesItToItsOwner)
 {
     db.Connection().StartTransaction(false);
     DBFrameWork::Problem problem(&db.Connection());
@@ -157,7 +158,40 @@ TEST_F(TableOperations, AnOperationInsideAReadOnlyTransactionJoinsAndEndsIt)
     DebugCapture debug;
     EXPECT_FALSE(problem.Insert());
     EXPECT_EQ(debug.Lines().size(), 1u);
+    EXPECT_TRUE(db.Connection().IsTransactionActive());
+    EXPECT_TRUE(db.Connection().IsReadOnly());
+    db.Connection().Commit();
     EXPECT_FALSE(db.Connection().IsTransactionActive());
+}
+
+TEST_F(TableOperations, OperationsJoiningAWriteTransactionStoreTogetherOrNotAtAll)
+{
+    DBFrameWork::DBConnection& connection = db.Connection();
+    DBFrameWork::Problem problem(&connection);
+    DBFrameWork::SystemInfo info(&connection);
+
+    // Rolled back by the owner: neither row stays, though both operations succeeded.
+    connection.StartTransaction(true);
+    problem.SetValues(StoredProblem);
+    EXPECT_TRUE(problem.Insert());
+    info.SetValues({"5", "Debian", "report"});
+    EXPECT_TRUE(info.Insert());
+    EXPECT_TRUE(connection.IsTransactionActive());
+    connection.Rollback();
+    EXPECT_EQ(db.Query("SELECT COUNT(*) FROM Problem;"), std::vector<std::string>{"0"});
+    EXPECT_EQ(db.Query("SELECT COUNT(*) FROM SystemInfo;"), std::vector<std::string>{"0"});
+
+    // A failed operation leaves the transaction to its owner; what the others
+    // stored in it is committed by the owner alone.
+    connection.StartTransaction(true);
+    EXPECT_TRUE(problem.Insert());
+    DebugCapture debug;
+    EXPECT_FALSE(problem.Insert());  // the same key again
+    EXPECT_EQ(debug.Lines().size(), 1u);
+    EXPECT_TRUE(connection.IsTransactionActive());
+    EXPECT_EQ(problem.GetGenerator("ProblemIDValue", 1), 1);
+    connection.Commit();
+    EXPECT_EQ(db.Query("SELECT COUNT(*) FROM Problem;"), std::vector<std::string>{"1"});
 }
 
 TEST_F(TableOperations, GetGeneratorCountsFromOneOnANewGenerator)

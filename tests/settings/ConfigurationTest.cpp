@@ -291,6 +291,8 @@ TEST(ConfigurationSave, newFileHoldsTheValuesInTheirOrder)
               "Phone2=222\n"
               "Fax1=901\n"
               "WebSite=www.acme.example\n"
+              "Backup On Exit=1\n"
+              "Backup Copies=10\n"
               "\n\n"
               "[Technicians]\n"
               "1=Ann\n"
@@ -468,4 +470,32 @@ TEST(ConfigurationSave, readOnlyFileAnswersFalseAndKeepsItsText)
     TestSupport::RunCommand("chattr -i '" + path + "'");
     EXPECT_FALSE(saved);
     EXPECT_EQ(ReadFile(path), "[General]\nCompany Name=Locked\n");
+}
+
+TEST(ConfigurationBackup, olderFilesGetTheDefaultsAndOddValuesAreTamed)
+{
+    TempDir dir;
+    const std::string path = dir.File("Quenbrook.ini");
+    WriteFile(path, "[General]\nCompany Name=Old\n");
+    Configuration old = LoadedFrom(path);
+    EXPECT_TRUE(old.GetBackupOnExit());
+    EXPECT_EQ(old.GetBackupCopies(), 10);
+
+    const std::vector<std::pair<std::string, int>> copies = {
+        {"3", 3}, {"0", 1}, {"-5", 1}, {"many", 10}, {"", 10}, {"12x", 10}, {"99999999999", 999}};
+    for (const auto& [text, expected] : copies) {
+        WriteFile(path, "[General]\nBackup On Exit=0\nBackup Copies=" + text + "\n");
+        const Configuration loaded = LoadedFrom(path);
+        EXPECT_FALSE(loaded.GetBackupOnExit());
+        EXPECT_EQ(loaded.GetBackupCopies(), expected) << text;
+    }
+
+    // Saved and read back; the keys an older program does not know stay beside its own.
+    Configuration config = LoadedFrom(path);
+    config.SetBackupOnExit(true);
+    config.SetBackupCopies(0);
+    ASSERT_TRUE(config.Save());
+    const Configuration loaded = LoadedFrom(path);
+    EXPECT_TRUE(loaded.GetBackupOnExit());
+    EXPECT_EQ(loaded.GetBackupCopies(), 1);
 }

@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QCheckBox>
 #include <QLabel>
+#include <QSpinBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -415,4 +417,26 @@ TEST_F(SetupCommands, exitAndCloseEndWithoutSavingAnything)
         EXPECT_NE(output.find("STORED_ROWS"), std::string::npos) << output;
         EXPECT_EQ(ListValue(output, "STORED_ROWS"), "0") << output;
     }
+}
+
+TEST_F(SetupCommands, backupOnExitSettingsShowInGeneralAndReachTheFile)
+{
+    WriteSettings("Backup On Exit=0\nBackup Copies=4\n");
+    Start();
+    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+        EXPECT_EQ(dialog.BackupOnExitCheckBox->text(), "Back up on exit, keep");
+        EXPECT_EQ(dialog.BackupCopiesLabel->text(), "copies");
+        EXPECT_FALSE(dialog.BackupOnExitCheckBox->isChecked());
+        EXPECT_FALSE(dialog.BackupCopiesSpinEdit->isEnabled());
+        EXPECT_EQ(dialog.BackupCopiesSpinEdit->value(), 4);
+        dialog.BackupOnExitCheckBox->setChecked(true);
+        EXPECT_TRUE(dialog.BackupCopiesSpinEdit->isEnabled());
+        dialog.BackupCopiesSpinEdit->setValue(7);
+        dialog.OKButton->click();
+    });
+    EXPECT_TRUE(window->GetConfig()->GetBackupOnExit());
+    EXPECT_EQ(window->GetConfig()->GetBackupCopies(), 7);
+    const std::string onDisk = TestSupport::ReadFile(SettingsFile());
+    EXPECT_NE(onDisk.find("Backup On Exit=1"), std::string::npos) << onDisk;
+    EXPECT_NE(onDisk.find("Backup Copies=7"), std::string::npos) << onDisk;
 }

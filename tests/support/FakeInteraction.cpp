@@ -23,6 +23,25 @@ bool FakeInteraction::OpenFile(const Interaction::OpenFileRequest& request, QStr
     return true;
 }
 
+bool FakeInteraction::Confirm(const QString& text)
+{
+    questions.append(text);
+    return confirmAnswer;
+}
+
+bool FakeInteraction::SaveFile(const Interaction::OpenFileRequest& request, QString& chosenPath)
+{
+    saveRequests.push_back(request);
+    if (fileAnswers.empty())
+        return false;
+    const QString answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    if (answer.isEmpty())
+        return false;
+    chosenPath = answer;
+    return true;
+}
+
 bool FakeInteraction::OpenUrl(const QString& url)
 {
     openedUrls.append(url);

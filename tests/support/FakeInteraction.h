@@ -18,6 +18,8 @@ public:
     void ShowError(const QString& text) override { errors.append(text); }
     bool OpenFile(const Interaction::OpenFileRequest& request, QString& chosenPath) override;
     bool OpenUrl(const QString& url) override;
+    bool Confirm(const QString& text) override;
+    bool SaveFile(const Interaction::OpenFileRequest& request, QString& chosenPath) override;
 
     // The next file dialog answers with this path; an empty path cancels.
     void QueueFile(const QString& path) { fileAnswers.push_back(path); }
@@ -27,6 +29,10 @@ public:
     std::vector<Interaction::OpenFileRequest> fileRequests;
     std::deque<QString> fileAnswers;  // a dialog with no queued answer cancels
     QStringList openedUrls;
+    QStringList questions;  // every Confirm text, answered with confirmAnswer
+    bool confirmAnswer = false;
+    // Save dialogs take their answers from fileAnswers too.
+    std::vector<Interaction::OpenFileRequest> saveRequests;
     bool urlLaunchSucceeds = true;
     bool useDesktopLauncher = false;  // hand URLs to the real desktop launcher
 };

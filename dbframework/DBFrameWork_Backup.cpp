@@ -1,0 +1,291 @@
+#include "dbframework/DBFrameWork_Backup.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <stdexcept>
+#include <system_error>
+
+#include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_Platform.h"
+#include "ibpp/ibpp.h"
+
+namespace DBFrameWork {
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const Tables[] = {"Customer", "Problem", "SystemInfo"};
+
+std::string Stamp(std::time_t when, const char* format)
+{
+    std::tm local{};
+    localtime_r(&when, &local);
+    char text[32];
+    std::strftime(text, sizeof text, format, &local);
+    return text;
+}
+
+IBPP::Service ConnectService()
+{
+    IBPP::Service service = IBPP::ServiceFactory("", DBConnection::UserName(), DBConnection::Password());
+    service->Connect();
+    return service;
+}
+
+void Follow(IBPP::Service& service, const ProgressHandler& progress)
+{
+    std::string line;
+    while (service->WaitMsg(line))
+        if (progress)
+            progress(line);
+}
+
+// Removes a file when it goes, whatever path leaves the scope.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string path) : path_(std::move(path)) { Remove(); }
+    ~TemporaryFile() { Remove(); }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    void Remove()
+    {
+        std::error_code ignored;
+        fs::remove(path_, ignored);
+    }
+    std::string path_;
+};
+
+std::string Describe(const RowCounts& data, const RowCounts& restored)
+{
+    std::string text;
+    for (size_t i = 0; i < data.size() && i < restored.size(); ++i)
+        if (data[i] != restored[i])
+            text += std::string(text.empty() ? "" : ", ") + Tables[i] + ": " + std::to_string(data[i]) +
+                    " in the data file, " + std::to_string(restored[i]) + " in the backup";
+    return text;
+}
+
+// A name that no file has yet: the path itself, else with -2, -3 ... before the extension.
+std::string FreeName(const fs::path& path)
+{
+    if (!fs::exists(path))
+        return path.string();
+    for (int n = 2;; ++n) {
+        fs::path candidate = path.parent_path() / (path.stem().string() + "-" + std::to_string(n) +
+                                                    path.extension().string());
+        if (!fs::exists(candidate))
+            return candidate.string();
+    }
+}
+
+}  // namespace
+
+Backup::Backup(DBConnection& connection) : Connection(connection) {}
+
+std::string Backup::DataFile() const
+{
+    return fs::absolute(Connection.GetPath()).lexically_normal().string();
+}
+
+std::string Backup::BaseName() const
+{
+    return fs::path(DataFile()).stem().string();
+}
+
+std::string Backup::BackupFolder() const
+{
+    return (fs::path(DataFile()).parent_path() / "Backups").string();
+}
+
+std::string Backup::DefaultBackupFile(std::time_t when) const
+{
+    return (fs::path(BackupFolder()) / (BaseName() + Stamp(when, "-%Y-%m-%d-%H%M.fbk"))).string();
+}
+
+RowCounts Backup::CountRows(const std::string& databaseFile)
+{
+    IBPP::Database database =
+        IBPP::DatabaseFactory("", databaseFile, DBConnection::UserName(), DBConnection::Password());
+    database->Connect();
+    RowCounts counts;
+    {
+        // One snapshot for the three tables.
+        IBPP::Transaction transaction = IBPP::TransactionFactory(database, IBPP::amRead, IBPP::ilConcurrency);
+        transaction->Start();
+        for (const char* table : Tables) {
+            IBPP::Statement count =
+                IBPP::StatementFactory(database, transaction, std::string("SELECT COUNT(*) FROM ") + table);
+            count->Execute();
+            int64_t rows = -1;
+            if (!count->Fetch() || count->Get(1, rows))
+                rows = -1;
+            counts.push_back(static_cast<long>(rows));
+        }
+        transaction->Commit();
+    }
+    database->Disconnect();
+    return counts;
+}
+
+void Backup::RestoreAndValidate(const std::string& backupFile, const std::string& target,
+                                const ProgressHandler& progress)
+{
+    IBPP::Service service = ConnectService();
+    service->StartRestore(backupFile, target, false, true);
+    Follow(service, progress);
+    try {
+        service->StartValidation(target);
+        Follow(service, progress);
+    } catch (const IBPP::Exception& error) {
+        throw std::runtime_error(std::string("The engine's validation found errors: ") + error.ErrorMessage());
+    }
+}
+
+BackupResult Backup::Run(const std::string& backupFile, const ProgressHandler& progress)
+{
+    BackupResult result;
+    result.BackupFile = backupFile;
+    const std::string dataFile = DataFile();
+    std::string stage = "Backup failed: ";
+    try {
+        const fs::path folder = fs::path(backupFile).parent_path();
+        if (!folder.empty())
+            fs::create_directories(folder);
+        // The program is the data file's only user and waits for the backup,
+        // so these counts are the ones the backup holds.
+        const RowCounts before = CountRows(dataFile);
+        {
+            IBPP::Service service = ConnectService();
+            service->StartBackup(dataFile, backupFile, true);
+            Follow(service, progress);
+        }
+        if (!fs::exists(backupFile))
+            throw std::runtime_error("the engine wrote no backup file");
+
+        stage = "Verification failed: ";
+        const TemporaryFile restored(backupFile + ".verify.fdb");
+        RestoreAndValidate(backupFile, restored.Path(), progress);
+        const std::string differences = Describe(before, CountRows(restored.Path()));
+        if (!differences.empty())
+            throw std::runtime_error("the row counts differ (" + differences + ")");
+        result.Verified = true;
+        return result;
+    } catch (const IBPP::Exception& error) {
+        result.Failure = stage + error.ErrorMessage();
+    } catch (const std::exception& error) {
+        result.Failure = stage + error.what();
+    }
+    OutputDebugString(result.Failure);
+    // A backup that could not be verified must not pass for a good one.
+    std::error_code missing;
+    if (fs::exists(backupFile, missing)) {
+        const fs::path path(backupFile);
+        const std::string failedName =
+            FreeName(path.parent_path() / (path.stem().string() + "-FAILED" + path.extension().string()));
+        std::error_code renameError;
+        fs::rename(path, failedName, renameError);
+        if (!renameError)
+            result.BackupFile = failedName;
+    }
+    return result;
+}
+
+RestoreResult Backup::Restore(const std::string& backupFile, const ProgressHandler& progress, std::time_t when)
+{
+    RestoreResult result;
+    const fs::path dataFile = DataFile();
+    // Beside the data file, so that the swap is a rename on one file system.
+    const TemporaryFile restored(dataFile.string() + ".restoring.fdb");
+    try {
+        if (!fs::exists(backupFile))
+            throw std::runtime_error("the backup file " + backupFile + " does not exist");
+        RestoreAndValidate(backupFile, restored.Path(), progress);
+    } catch (const IBPP::Exception& error) {
+        result.Failure = std::string("Restore failed: ") + error.ErrorMessage();
+    } catch (const std::exception& error) {
+        result.Failure = std::string("Restore failed: ") + error.what();
+    }
+    if (!result.Failure.empty()) {
+        OutputDebugString(result.Failure);
+        return result;
+    }
+
+    const std::string kept = FreeName(dataFile.parent_path() / (dataFile.stem().string() + ".before-restore-" +
+                                                                Stamp(when, "%Y-%m-%d-%H%M") + ".fdb"));
+    if (Connection.Connected && !Connection.Disconnect()) {
+        result.Failure = "Restore failed: the data file could not be closed";
+        return result;
+    }
+    std::error_code error;
+    fs::rename(dataFile, kept, error);
+    if (!error) {
+        fs::rename(restored.Path(), dataFile, error);
+        if (error) {
+            std::error_code back;
+            fs::rename(kept, dataFile, back);
+        }
+    }
+    if (error) {
+        result.Failure = "Restore failed: the files could not be swapped (" + error.message() + ")";
+    } else if (!Connection.Connect()) {
+        // Put the current file back exactly as it was.
+        std::error_code back;
+        fs::rename(dataFile, restored.Path(), back);
+        fs::rename(kept, dataFile, back);
+        result.Failure = "Restore failed: the restored data file could not be opened";
+    }
+    if (!result.Failure.empty()) {
+        OutputDebugString(result.Failure);
+        if (!Connection.Connected)
+            Connection.Connect();
+        return result;
+    }
+    result.Restored = true;
+    result.KeptFile = kept;
+    return result;
+}
+
+std::vector<std::string> Backup::DatedBackups() const
+{
+    std::vector<std::string> files;
+    std::error_code error;
+    const std::regex dated(std::regex_replace(BaseName(), std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
+                           R"(-\d{4}-\d{2}-\d{2}-\d{4}\.fbk)");
+    for (const auto& entry : fs::directory_iterator(BackupFolder(), error))
+        if (entry.is_regular_file() && std::regex_match(entry.path().filename().string(), dated))
+            files.push_back(entry.path().string());
+    // The date in the name sorts them.
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool Backup::HasBackupOfDay(std::time_t when) const
+{
+    const std::string day = BaseName() + Stamp(when, "-%Y-%m-%d-");
+    for (const auto& file : DatedBackups())
+        if (fs::path(file).filename().string().compare(0, day.size(), day) == 0)
+            return true;
+    return false;
+}
+
+std::vector<std::string> Backup::RemoveOldest(int keep) const
+{
+    std::vector<std::string> files = DatedBackups();
+    std::vector<std::string> removed;
+    const size_t kept = static_cast<size_t>(std::max(keep, 0));
+    for (size_t i = 0; i + kept < files.size(); ++i) {
+        std::error_code error;
+        if (fs::remove(files[i], error))
+            removed.push_back(files[i]);
+        else
+            OutputDebugString("Cannot remove the old backup " + files[i] + ": " + error.message());
+    }
+    return removed;
+}
+
+}  // namespace DBFrameWork

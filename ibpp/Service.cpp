@@ -1,0 +1,233 @@
+// The service manager handle: isc_service_attach/start/query/detach. The
+// parameter blocks follow the engine's service parameter buffer format: one
+// byte item codes, text items with a two-byte length (one byte when attaching)
+// and option items as four-byte little-endian numbers.
+#include <ibase.h>
+
+#include <string>
+
+#include "ibpp/ClientLibrary.h"
+#include "ibpp/Interrupts.h"
+#include "ibpp/ibpp.h"
+
+namespace IBPP {
+
+namespace {
+
+// A line of the service's output fits in far less; the engine cuts longer ones.
+constexpr int QueryBufferSize = 16384;
+
+void AppendShortItem(std::string& block, char code, const std::string& value)
+{
+    if (value.size() > 255)
+        throw Exception("Service parameter too long (at most 255 bytes): " + value.substr(0, 40) + "...");
+    block += code;
+    block += static_cast<char>(value.size());
+    block += value;
+}
+
+void AppendText(std::string& block, char code, const std::string& value)
+{
+    if (value.size() > 65535)
+        throw Exception("Service parameter too long: " + value.substr(0, 40) + "...");
+    block += code;
+    block += static_cast<char>(value.size() & 0xFF);
+    block += static_cast<char>((value.size() >> 8) & 0xFF);
+    block += value;
+}
+
+void AppendNumber(std::string& block, char code, unsigned value)
+{
+    block += code;
+    for (int byte = 0; byte < 4; ++byte)
+        block += static_cast<char>((value >> (8 * byte)) & 0xFF);
+}
+
+unsigned ReadLength(const char* bytes)
+{
+    return static_cast<unsigned char>(bytes[0]) | (static_cast<unsigned>(static_cast<unsigned char>(bytes[1])) << 8);
+}
+
+class ServiceImpl : public IService {
+public:
+    ServiceImpl(std::string serverName, std::string userName, std::string userPassword)
+        : serverName_(std::move(serverName)), userName_(std::move(userName)), userPassword_(std::move(userPassword))
+    {
+    }
+
+    ~ServiceImpl() override
+    {
+        if (handle_ == 0)
+            return;
+        ISC_STATUS_ARRAY status = {};
+        Client::Load().service_detach(status, &handle_);
+    }
+
+    ServiceImpl(const ServiceImpl&) = delete;
+    ServiceImpl& operator=(const ServiceImpl&) = delete;
+
+    void Connect() override
+    {
+        if (handle_ != 0)
+            return;
+        const Client::Api& api = Client::Load();
+        const std::string name = serverName_.empty() ? "service_mgr" : serverName_ + ":service_mgr";
+        std::string block;
+        block += static_cast<char>(isc_spb_version);
+        block += static_cast<char>(isc_spb_current_version);
+        if (!userName_.empty())
+            AppendShortItem(block, isc_spb_user_name, userName_);
+        if (!userPassword_.empty())
+            AppendShortItem(block, isc_spb_password, userPassword_);
+        ISC_STATUS_ARRAY status = {};
+        // The first attach may start the embedded engine and its signal handlers.
+        const Interrupts::Handlers before = Interrupts::Current();
+        {
+            Interrupts::EngineThreadGuard blocked;
+            api.service_attach(status, 0, name.c_str(), &handle_, static_cast<unsigned short>(block.size()),
+                               block.data());
+        }
+        Interrupts::TakeBack(before);
+        if (status[0] == 1 && status[1] != 0) {
+            handle_ = 0;
+            Client::Raise(status);
+        }
+    }
+
+    bool Connected() const override { return handle_ != 0; }
+
+    void Disconnect() override
+    {
+        if (handle_ == 0)
+            throw Exception("Cannot disconnect the service manager: it is not connected");
+        ISC_STATUS_ARRAY status = {};
+        Client::Load().service_detach(status, &handle_);
+        handle_ = 0;
+        running_ = false;
+        Client::Check(status);
+    }
+
+    void StartBackup(const std::string& databaseFile, const std::string& backupFile, bool verbose) override
+    {
+        std::string block(1, static_cast<char>(isc_action_svc_backup));
+        AppendText(block, isc_spb_dbname, databaseFile);
+        AppendText(block, isc_spb_bkp_file, backupFile);
+        if (verbose)
+            block += static_cast<char>(isc_spb_verbose);
+        Start(block, "backup");
+    }
+
+    void StartRestore(const std::string& backupFile, const std::string& databaseFile, bool replace,
+                      bool verbose) override
+    {
+        std::string block(1, static_cast<char>(isc_action_svc_restore));
+        AppendText(block, isc_spb_bkp_file, backupFile);
+        AppendText(block, isc_spb_dbname, databaseFile);
+        AppendNumber(block, isc_spb_options, replace ? isc_spb_res_replace : isc_spb_res_create);
+        if (verbose)
+            block += static_cast<char>(isc_spb_verbose);
+        Start(block, "restore");
+    }
+
+    void StartValidation(const std::string& databaseFile) override
+    {
+        std::string block(1, static_cast<char>(isc_action_svc_repair));
+        AppendText(block, isc_spb_dbname, databaseFile);
+        AppendNumber(block, isc_spb_options, isc_spb_rpr_validate_db | isc_spb_rpr_full);
+        Start(block, "validation");
+    }
+
+    bool WaitMsg(std::string& line) override
+    {
+        line.clear();
+        if (!running_)
+            return false;
+        const Client::Api& api = Client::Load();
+        const char request[] = {isc_info_svc_line};
+        char buffer[QueryBufferSize];
+        for (;;) {
+            ISC_STATUS_ARRAY status = {};
+            api.service_query(status, Handle(), nullptr, 0, nullptr, sizeof request, request, sizeof buffer, buffer);
+            if (status[0] == 1 && status[1] != 0) {
+                // The action's own failure arrives here, after its last line.
+                running_ = false;
+                Client::Raise(status);
+            }
+            const char* item = buffer;
+            const char* end = buffer + sizeof buffer;
+            bool again = false;
+            while (item < end && *item != isc_info_end) {
+                const char code = *item++;
+                if (code == isc_info_svc_line) {
+                    if (end - item < 2)
+                        break;
+                    const unsigned length = ReadLength(item);
+                    item += 2;
+                    if (length > static_cast<unsigned>(end - item))
+                        throw Exception("The service manager answered a line longer than its buffer");
+                    if (length == 0) {
+                        // No line and nothing to come: the action is over.
+                        running_ = false;
+                        return false;
+                    }
+                    line.assign(item, length);
+                    return true;
+                }
+                if (code == isc_info_data_not_ready || code == isc_info_svc_timeout || code == isc_info_truncated) {
+                    again = true;
+                    continue;
+                }
+                throw Exception("The service manager answered an unknown item " + std::to_string(code));
+            }
+            if (!again)
+                throw Exception("The service manager answered no output line");
+        }
+    }
+
+    void Wait() override
+    {
+        std::string line;
+        while (WaitMsg(line)) {
+        }
+    }
+
+private:
+    isc_svc_handle* Handle()
+    {
+        if (handle_ == 0)
+            throw Exception("The service manager is not connected");
+        return &handle_;
+    }
+
+    void Start(const std::string& block, const char* action)
+    {
+        if (running_)
+            throw Exception(std::string("Cannot start the ") + action + ": another service action is running");
+        isc_svc_handle* handle = Handle();
+        ISC_STATUS_ARRAY status = {};
+        const Interrupts::Handlers before = Interrupts::Current();
+        {
+            // The action runs on a thread the engine starts now.
+            Interrupts::EngineThreadGuard blocked;
+            Client::Load().service_start(status, handle, nullptr, static_cast<unsigned short>(block.size()),
+                                         block.data());
+        }
+        Interrupts::TakeBack(before);
+        Client::Check(status);
+        running_ = true;
+    }
+
+    std::string serverName_, userName_, userPassword_;
+    isc_svc_handle handle_ = 0;
+    bool running_ = false;
+};
+
+}  // namespace
+
+Service ServiceFactory(const std::string& serverName, const std::string& userName, const std::string& userPassword)
+{
+    Client::Load();
+    return std::make_shared<ServiceImpl>(serverName, userName, userPassword);
+}
+
+}  // namespace IBPP

@@ -1,0 +1,57 @@
+// Saves new tickets through the real window in a loop until it is killed, for
+// the kill test: kill_save_driver <folder> [saves]. The folder holds the
+// settings and the data file. With a count it stops after that many saves
+// (used once to create the data file); without one it runs until killed.
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTextEdit>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "app/MainUnit.h"
+#include "ibpp/ibpp.h"
+#include "tests/support/FakeInteraction.h"
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <folder> [saves]\n", argv[0]);
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const long limit = argc > 2 ? std::atol(argv[2]) : -1;
+    if (chdir(argv[1]) != 0)
+        return 2;
+    FakeInteraction fake;
+    int failures = 0;
+    {
+        TMainForm window(ProgramPaths::InFolder(folder));
+        std::printf("saving\n");
+        std::fflush(stdout);
+        // Every ticket has a customer of its own, so each save inserts three rows.
+        const std::string run = std::to_string(getpid());
+        for (long n = 1; limit < 0 || n <= limit; ++n) {
+            window.NewFileMenuClick();
+            window.NameEdit->setText(QString::fromStdString("Customer " + run + "-" + std::to_string(n)));
+            window.SetAddressText("1 Main St\r\nSuite 2");
+            window.CityComboBox->setEditText("Springfield");
+            window.StateComboBox->setEditText("IL");
+            window.ZipComboBox->setEditText("62701");
+            window.TechnicianComboBox->setEditText("Ann");
+            window.OperatingSystemComboBox->setEditText("Debian 12");
+            window.ProblemRichEdit->setPlainText("No sound after the update");
+            window.SaveFileMenuClick();
+            if (fake.messages.value(0) != "Save Successfull!")
+                ++failures;
+            fake.messages.clear();
+        }
+    }
+    IBPP::Shutdown();
+    std::printf("failed saves: %d\n", failures);
+    return failures == 0 ? 0 : 1;
+}
