@@ -53,6 +53,11 @@ DBFrameWork::BackupResult TMainForm::RunBackup(const std::string& backupFile, co
 void TMainForm::BackupFileMenuClick()
 {
     DBFrameWork::Backup backup(*Connection);
+    // The server writes its backup beside its data file: no folder here to choose.
+    if (backup.OnServer()) {
+        Interaction::ShowMessage(Outcome(RunBackup(backup.DefaultBackupFile(std::time(nullptr)), "Backup...")));
+        return;
+    }
     // The folder must exist for the file dialog to open in it.
     QDir().mkpath(Text(backup.BackupFolder()));
     Interaction::OpenFileRequest request;
@@ -105,7 +110,8 @@ bool TMainForm::BackupOnExit(std::time_t now)
     if (!Config->GetBackupOnExit() || !Connection || !Connection->Connected)
         return false;
     DBFrameWork::Backup backup(*Connection);
-    if (backup.HasBackupOfDay(now))
+    // A server's data file is backed up on the server, not by every desk that leaves.
+    if (backup.OnServer() || backup.HasBackupOfDay(now))
         return false;
     const DBFrameWork::BackupResult result = RunBackup(backup.DefaultBackupFile(now), "Backing up the data file...");
     if (!result.Verified) {

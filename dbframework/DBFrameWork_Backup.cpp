@@ -9,6 +9,7 @@
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Platform.h"
+#include "dbframework/DBFrameWork_Schema.h"
 #include "ibpp/ibpp.h"
 
 namespace DBFrameWork {
@@ -27,11 +28,13 @@ std::string Stamp(std::time_t when, const char* format)
     return text;
 }
 
-IBPP::Service ConnectService()
+// "host/port" and "/path" of "host/port:/path"; no server for a local path.
+std::pair<std::string, std::string> SplitServer(const std::string& name)
 {
-    IBPP::Service service = IBPP::ServiceFactory("", DBConnection::UserName(), DBConnection::Password());
-    service->Connect();
-    return service;
+    if (!IsServerPath(name))
+        return {"", name};
+    const size_t colon = name.find(':');
+    return {name.substr(0, colon), name.substr(colon + 1)};
 }
 
 void Follow(IBPP::Service& service, const ProgressHandler& progress)
@@ -42,22 +45,42 @@ void Follow(IBPP::Service& service, const ProgressHandler& progress)
             progress(line);
 }
 
-// Removes a file when it goes, whatever path leaves the scope.
+// Removes a scratch database file when it goes, whatever path leaves the
+// scope. One on a server is dropped through the server, which alone can reach it.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(std::string path) : path_(std::move(path)) { Remove(); }
+    TemporaryFile(std::string path, std::string serverName, const DBConnection& login)
+        : path_(std::move(path)), serverName_(std::move(serverName)), login_(login)
+    {
+        Remove();
+    }
     ~TemporaryFile() { Remove(); }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
+    // The file's name on its server's disk, and as a client names it.
     const std::string& Path() const { return path_; }
+    std::string ClientName() const { return serverName_.empty() ? path_ : serverName_ + ":" + path_; }
 
 private:
     void Remove()
     {
-        std::error_code ignored;
-        fs::remove(path_, ignored);
+        if (serverName_.empty()) {
+            std::error_code ignored;
+            fs::remove(path_, ignored);
+            return;
+        }
+        try {
+            IBPP::Database database =
+                IBPP::DatabaseFactory("", ClientName(), login_.GetUser(), login_.GetPassword());
+            database->Connect();
+            database->Drop();
+        } catch (const IBPP::Exception&) {
+            // Nothing there to drop.
+        }
     }
     std::string path_;
+    std::string serverName_;
+    const DBConnection& login_;
 };
 
 std::string Describe(const RowCounts& data, const RowCounts& restored)
@@ -89,17 +112,39 @@ Backup::Backup(DBConnection& connection) : Connection(connection) {}
 
 std::string Backup::DataFile() const
 {
+    if (OnServer())
+        return Connection.GetPath();
     return fs::absolute(Connection.GetPath()).lexically_normal().string();
+}
+
+bool Backup::OnServer() const
+{
+    return IsServerPath(Connection.GetPath());
+}
+
+std::string Backup::OnDataFileServer(const std::string& path) const
+{
+    const std::string server = SplitServer(Connection.GetPath()).first;
+    return server.empty() ? path : server + ":" + path;
+}
+
+IBPP::Service Backup::ConnectService() const
+{
+    IBPP::Service service =
+        IBPP::ServiceFactory(SplitServer(Connection.GetPath()).first, Connection.GetUser(), Connection.GetPassword());
+    service->Connect();
+    return service;
 }
 
 std::string Backup::BaseName() const
 {
-    return fs::path(DataFile()).stem().string();
+    return fs::path(SplitServer(DataFile()).second).stem().string();
 }
 
 std::string Backup::BackupFolder() const
 {
-    return (fs::path(DataFile()).parent_path() / "Backups").string();
+    const fs::path folder = fs::path(SplitServer(DataFile()).second).parent_path();
+    return OnServer() ? folder.string() : (folder / "Backups").string();
 }
 
 std::string Backup::DefaultBackupFile(std::time_t when) const
@@ -109,8 +154,12 @@ std::string Backup::DefaultBackupFile(std::time_t when) const
 
 RowCounts Backup::CountRows(const std::string& databaseFile)
 {
-    IBPP::Database database =
-        IBPP::DatabaseFactory("", databaseFile, DBConnection::UserName(), DBConnection::Password());
+    return CountRows(databaseFile, DBConnection::UserName(), DBConnection::Password());
+}
+
+RowCounts Backup::CountRows(const std::string& databaseFile, const std::string& user, const std::string& password)
+{
+    IBPP::Database database = IBPP::DatabaseFactory("", databaseFile, user, password);
     database->Connect();
     RowCounts counts;
     {
@@ -151,26 +200,29 @@ BackupResult Backup::Run(const std::string& backupFile, const ProgressHandler& p
     BackupResult result;
     result.BackupFile = backupFile;
     const std::string dataFile = DataFile();
+    const std::string& user = Connection.GetUser();
+    const std::string& password = Connection.GetPassword();
     std::string stage = "Backup failed: ";
     try {
         const fs::path folder = fs::path(backupFile).parent_path();
-        if (!folder.empty())
+        if (!OnServer() && !folder.empty())
             fs::create_directories(folder);
-        // The program is the data file's only user and waits for the backup,
-        // so these counts are the ones the backup holds.
-        const RowCounts before = CountRows(dataFile);
+        // Counted in the snapshot the backup starts from, when nobody else
+        // writes; on a server another desk may save meanwhile, and the
+        // comparison then names the difference.
+        const RowCounts before = CountRows(dataFile, user, password);
         {
             IBPP::Service service = ConnectService();
-            service->StartBackup(dataFile, backupFile, true);
+            service->StartBackup(SplitServer(dataFile).second, backupFile, true);
             Follow(service, progress);
         }
-        if (!fs::exists(backupFile))
+        if (!OnServer() && !fs::exists(backupFile))
             throw std::runtime_error("the engine wrote no backup file");
 
         stage = "Verification failed: ";
-        const TemporaryFile restored(backupFile + ".verify.fdb");
+        const TemporaryFile restored(backupFile + ".verify.fdb", SplitServer(dataFile).first, Connection);
         RestoreAndValidate(backupFile, restored.Path(), progress);
-        const std::string differences = Describe(before, CountRows(restored.Path()));
+        const std::string differences = Describe(before, CountRows(restored.ClientName(), user, password));
         if (!differences.empty())
             throw std::runtime_error("the row counts differ (" + differences + ")");
         result.Verified = true;
@@ -181,9 +233,10 @@ BackupResult Backup::Run(const std::string& backupFile, const ProgressHandler& p
         result.Failure = stage + error.what();
     }
     OutputDebugString(result.Failure);
-    // A backup that could not be verified must not pass for a good one.
+    // A backup that could not be verified must not pass for a good one. (A
+    // server's file cannot be renamed from here: the message names it.)
     std::error_code missing;
-    if (fs::exists(backupFile, missing)) {
+    if (!OnServer() && fs::exists(backupFile, missing)) {
         const fs::path path(backupFile);
         const std::string failedName =
             FreeName(path.parent_path() / (path.stem().string() + "-FAILED" + path.extension().string()));
@@ -198,9 +251,16 @@ BackupResult Backup::Run(const std::string& backupFile, const ProgressHandler& p
 RestoreResult Backup::Restore(const std::string& backupFile, const ProgressHandler& progress, std::time_t when)
 {
     RestoreResult result;
+    if (OnServer()) {
+        // The swap is a rename on the server's disk, which only the server's
+        // own administrator can do (gbak -c there).
+        result.Failure = "Restore failed: a data file on a server is restored on the server itself";
+        OutputDebugString(result.Failure);
+        return result;
+    }
     const fs::path dataFile = DataFile();
     // Beside the data file, so that the swap is a rename on one file system.
-    const TemporaryFile restored(dataFile.string() + ".restoring.fdb");
+    const TemporaryFile restored(dataFile.string() + ".restoring.fdb", "", Connection);
     try {
         if (!fs::exists(backupFile))
             throw std::runtime_error("the backup file " + backupFile + " does not exist");

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "ibpp/ibpp.h"
+
 namespace DBFrameWork {
 
 class DBConnection;
@@ -40,9 +42,13 @@ public:
     // connection stays attached except for the moment of a restore's swap.
     explicit Backup(DBConnection& connection);
 
-    // The data file as an absolute path.
+    // The data file as an absolute path, or as a server names it.
     std::string DataFile() const;
-    // "Backups" beside the data file.
+    // True for a data file on a server: the service runs there, every backup
+    // file name is one of the server's, and its folders are not the program's
+    // to list or create.
+    bool OnServer() const;
+    // "Backups" beside the data file; on a server, the data file's own folder.
     std::string BackupFolder() const;
     // <folder>/<data file's name>-YYYY-MM-DD-HHMM.fbk for the given local time.
     std::string DefaultBackupFile(std::time_t when) const;
@@ -64,6 +70,7 @@ public:
     std::vector<std::string> RemoveOldest(int keep) const;
 
     static RowCounts CountRows(const std::string& databaseFile);
+    static RowCounts CountRows(const std::string& databaseFile, const std::string& user, const std::string& password);
 
 private:
     // Restores backupFile into target and validates it; throws IBPP::Exception
@@ -71,6 +78,9 @@ private:
     void RestoreAndValidate(const std::string& backupFile, const std::string& target,
                             const ProgressHandler& progress);
     std::string BaseName() const;
+    // The server's name for a file of its own ("host/port:" before the path); a local path as it is.
+    std::string OnDataFileServer(const std::string& path) const;
+    IBPP::Service ConnectService() const;
 
     DBConnection& Connection;
 };

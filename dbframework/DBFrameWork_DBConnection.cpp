@@ -56,7 +56,7 @@ DBConnection::DBConnection(const Quenbrook::Configuration* config, const std::st
 }
 
 DBConnection::DBConnection(const std::string& path, const std::string& user, const std::string& password)
-    : Path(path)
+    : Path(path), LoginUser(user), LoginPassword(password)
 {
     Database = IBPP::DatabaseFactory("", Path, user, password, "", "", "");
     WriteTransaction = MakeTransaction(Database, true);

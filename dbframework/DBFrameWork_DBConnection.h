@@ -49,6 +49,9 @@ public:
     bool IsReadOnly() const { return ReadOnly; }
     bool IsTransactionActive() const { return TransactionActive; }
     const std::string& GetPath() const { return Path; }
+    // The login the data file is opened with.
+    const std::string& GetUser() const { return LoginUser; }
+    const std::string& GetPassword() const { return LoginPassword; }
 
 private:
     IBPP::Database Database;
@@ -62,6 +65,8 @@ public:
 private:
     bool TransactionActive = false;
     std::string Path;
+    std::string LoginUser;
+    std::string LoginPassword;
 };
 
 }  // namespace DBFrameWork

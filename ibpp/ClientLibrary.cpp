@@ -63,6 +63,7 @@ const Api* LoadLibrary()
     Resolve(library, file, "isc_attach_database", api->attach_database);
     Resolve(library, file, "isc_create_database", api->create_database);
     Resolve(library, file, "isc_detach_database", api->detach_database);
+    Resolve(library, file, "isc_drop_database", api->drop_database);
     Resolve(library, file, "isc_start_transaction", api->start_transaction);
     Resolve(library, file, "isc_commit_transaction", api->commit_transaction);
     Resolve(library, file, "isc_rollback_transaction", api->rollback_transaction);

@@ -15,6 +15,7 @@ struct Api {
     decltype(&isc_attach_database) attach_database;
     decltype(&isc_create_database) create_database;
     decltype(&isc_detach_database) detach_database;
+    decltype(&isc_drop_database) drop_database;
     decltype(&isc_start_transaction) start_transaction;
     decltype(&isc_commit_transaction) commit_transaction;
     decltype(&isc_rollback_transaction) rollback_transaction;

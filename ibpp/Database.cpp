@@ -129,6 +129,20 @@ void DatabaseImpl::Disconnect()
     handle_ = 0;
 }
 
+void DatabaseImpl::Drop()
+{
+    if (handle_ == 0)
+        throw Exception("Cannot drop " + databaseName_ + ": the database is not connected");
+    for (AttachmentChild* child : std::vector<AttachmentChild*>(objects_))
+        child->ReleaseBeforeDetach();
+    for (AttachmentChild* child : std::vector<AttachmentChild*>(transactions_))
+        child->ReleaseBeforeDetach();
+    ISC_STATUS_ARRAY status = {};
+    Client::Load().drop_database(status, &handle_);
+    Client::Check(status);
+    handle_ = 0;
+}
+
 isc_db_handle* DatabaseImpl::Handle()
 {
     if (handle_ == 0)

@@ -39,6 +39,7 @@ public:
     void Connect() override;
     bool Connected() const override { return handle_ != 0; }
     void Disconnect() override;
+    void Drop() override;
 
     // The attachment; raises Exception when not connected.
     isc_db_handle* Handle();

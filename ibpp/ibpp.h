@@ -82,6 +82,8 @@ public:
     virtual void Connect() = 0;
     virtual bool Connected() const = 0;
     virtual void Disconnect() = 0;
+    // Deletes the connected database's file, wherever its server keeps it.
+    virtual void Drop() = 0;
 };
 
 class ITransaction {

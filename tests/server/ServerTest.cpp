@@ -181,3 +181,25 @@ TEST_F(Server, fourDesksSavingAtOnceLoseNothing)
     EXPECT_EQ(status, 0);
     std::printf("four desks: %d of %d saves reported stored\n", saved, Desks * Saves);
 }
+
+// The verified backup runs on the server and writes beside the server's data file.
+TEST_F(Server, backupOfAServerFileIsWrittenAndVerifiedOnTheServer)
+{
+    UseServerFile("Backed.fdb");
+    Start();
+    ASSERT_TRUE(window);
+    FillTicket("Backed Customer");
+    ASSERT_TRUE(window->SaveProblem());
+    fake->messages.clear();
+    window->BackupFileMenuClick();
+    EXPECT_EQ(fake->messages, QStringList({"Backup complete and verified."}));
+    std::vector<std::string> backups, scratch;
+    for (const auto& entry : std::filesystem::directory_iterator(server->LocalFile("")))
+        (entry.path().extension() == ".fbk" ? backups : scratch).push_back(entry.path().filename().string());
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(backups[0].rfind("Backed-", 0), 0u) << backups[0];
+    for (const auto& name : scratch)
+        EXPECT_EQ(name.find(".verify"), std::string::npos) << name << " left behind";
+    // Leaving backs up nothing more: the server's backups are the server's business.
+    EXPECT_FALSE(window->BackupOnExit(std::time(nullptr) + 86400));
+}
