@@ -72,6 +72,11 @@ public:
 
     // Opening (MainUnit_Open.cpp)
     void OpenFileMenuClick();
+    // Shows the stored ticket with this key, loaded as File > Open loads the
+    // one chosen there; false when no whole ticket has that key.
+    bool OpenStoredProblem(int32_t problemId);
+    // Resets the window and loads the ticket whose Problem row is given.
+    void ShowStoredProblem(const DBFrameWork::StringList& problemValues);
     void LoadProblem(const DBFrameWork::StringList& values);
     void LoadCustomer(const DBFrameWork::StringList& values);
     void LoadSystemInfo(const DBFrameWork::StringList& values);

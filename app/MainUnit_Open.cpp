@@ -10,6 +10,7 @@
 #include "app/DateText.h"
 #include "app/MainUnit.h"
 #include "dbframework/DBFrameWork_Customer.h"
+#include "dbframework/DBFrameWork_Problem.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
 #include "dialogs/OpenProblemDialogUnit.h"
 
@@ -52,7 +53,20 @@ void TMainForm::OpenFileMenuClick()
     // OK without a chosen ticket is a Cancel: the ticket shown stays as it is.
     if (selected.size() != 10)
         return;
+    ShowStoredProblem(selected);
+}
 
+bool TMainForm::OpenStoredProblem(int32_t problemId)
+{
+    DBFrameWork::Problem problem(Connection.get());
+    if (!problem.Select({std::to_string(problemId)}))
+        return false;
+    ShowStoredProblem(problem.GetValues());
+    return IsNewProblem == false && ProblemID == problemId;
+}
+
+void TMainForm::ShowStoredProblem(const DBFrameWork::StringList& problemValues)
+{
     const bool wasNewProblem = IsNewProblem;
     try {
         // Nothing of the ticket shown before may survive into the one opened.
@@ -60,7 +74,7 @@ void TMainForm::OpenFileMenuClick()
         ClearPlaceholders(*this);
         SystemInfoText.clear();
 
-        LoadProblem(selected);
+        LoadProblem(problemValues);
         DBFrameWork::Customer customer(Connection.get());
         if (!customer.Select({std::to_string(CustomerID)})) {
             NewFileMenuClick();
