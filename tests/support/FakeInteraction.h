@@ -35,4 +35,8 @@ public:
     std::vector<Interaction::OpenFileRequest> saveRequests;
     bool urlLaunchSucceeds = true;
     bool useDesktopLauncher = false;  // hand URLs to the real desktop launcher
+
+private:
+    // Open and save dialogs answer alike: the next queued path, or a cancel.
+    bool TakeFileAnswer(QString& chosenPath);
 };
