@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "dbframework/DBFrameWork_FindText.h"
+#include "settings/Quenbrook_Configuration.h"
+#include "tests/support/TestSupport.h"
 
 using DBFrameWork::CleanQuery;
 using DBFrameWork::FoldAccents;
@@ -37,4 +39,22 @@ TEST(FindText, FoldAccentsLeavesBaseLetters)
               "Resume AEgir Strasse Lodz");
     // Other scripts, symbols and broken bytes pass unchanged.
     EXPECT_EQ(FoldAccents("\xD0\x96 \xC3\x97 \xFF\xC3"), "\xD0\x96 \xC3\x97 \xFF\xC3");
+}
+
+TEST(FindSettings, SearchLanguageDefaultsToEnglishAndSurvivesASave)
+{
+    TestSupport::TempDir dir;
+    // A file written before the key existed.
+    TestSupport::WriteFile(dir.File("old.ini"), "[General]\nCompany Name=Shop\n");
+    Quenbrook::Configuration old;
+    ASSERT_TRUE(old.Load(dir.File("old.ini")));
+    EXPECT_EQ(old.GetSearchLanguage(), "english");
+    old.SetSearchLanguage("german");
+    ASSERT_TRUE(old.Save());
+    Quenbrook::Configuration again;
+    ASSERT_TRUE(again.Load(dir.File("old.ini")));
+    EXPECT_EQ(again.GetSearchLanguage(), "german");
+    EXPECT_EQ(again.GetCompanyName(), "Shop");
+    again.SetSearchLanguage("");
+    EXPECT_EQ(again.GetSearchLanguage(), "english");
 }
