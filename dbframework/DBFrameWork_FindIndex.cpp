@@ -29,7 +29,7 @@ const char* const IndexFormat = "1";
 const Xapian::valueno SortSlot = 0;
 // Tickets read and committed together while rebuilding: small enough that
 // an interrupted rebuild loses little and memory stays low.
-const int RebuildBatch = 1000;
+const int RebuildBatch = 2500;
 // Report text kept in a document for its snippet.
 const size_t ReportExcerpt = 4000;
 // A sequence number drawn but not yet seen may belong to a save still in
@@ -139,13 +139,19 @@ std::string Lower(const std::string& text)
     return out;
 }
 
-Xapian::Document MakeDocument(const Ticket& ticket, const Xapian::Stem& stemmer)
+Xapian::TermGenerator MakeGenerator(const Xapian::Stem& stemmer)
 {
-    Xapian::Document document;
     Xapian::TermGenerator generator;
     generator.set_stemmer(stemmer);
     generator.set_stemming_strategy(Xapian::TermGenerator::STEM_SOME);
+    return generator;
+}
+
+Xapian::Document MakeDocument(const Ticket& ticket, Xapian::TermGenerator& generator)
+{
+    Xapian::Document document;
     generator.set_document(document);
+    generator.set_termpos(0);
     const std::string report = VisibleText(ticket.Report);
     // A phrase never runs from one field into the next.
     for (const std::string* field : {&ticket.Description, &ticket.Resolution, &ticket.Comment, &ticket.CustomerName,
@@ -199,6 +205,9 @@ struct FindIndex::Impl {
     std::string Folder;
     std::string Language;
     Xapian::Stem Stemmer;
+    Xapian::TermGenerator Generator;
+    // Changes taken in since the index was last committed.
+    int Uncommitted = 0;
     std::string Identity;
 
     // The window's side: the writer when no rebuild runs, else a reader.
@@ -216,7 +225,8 @@ struct FindIndex::Impl {
     std::string Failure;
 
     Impl(DBConnection& connection, const std::string& folder, const std::string& language)
-        : Connection(connection), Folder(folder), Language(language), Stemmer(MakeStemmer(language))
+        : Connection(connection), Folder(folder), Language(language), Stemmer(MakeStemmer(language)),
+          Generator(MakeGenerator(Stemmer))
     {
     }
 
@@ -241,7 +251,11 @@ void FindIndex::Impl::StartRebuild(bool resume)
     if (Building)
         return;
     if (Writer) {
-        Writer->close();
+        try {
+            Writer->close();  // what it held is built again
+        } catch (const Xapian::Error& error) {
+            OutputDebugString("Find index: " + error.get_description());
+        }
         Writer.reset();
     }
     Reader.reset();
@@ -266,7 +280,7 @@ void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, s
 {
     try {
         // The stemmer keeps state between words: this thread has its own.
-        const Xapian::Stem stemmer = MakeStemmer(Language);
+        Xapian::TermGenerator generator = MakeGenerator(MakeStemmer(Language));
         DBConnection own(path, user, password);
         if (!own.Connect())
             throw std::runtime_error("the data file could not be opened for indexing");
@@ -310,7 +324,7 @@ void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, s
             int count = 0;
             int32_t last = position;
             if (!ReadTicketBatch(own, position, RebuildBatch, [&](const Ticket& ticket) {
-                    database->replace_document(UniqueTerm(ticket.ProblemID), MakeDocument(ticket, stemmer));
+                    database->replace_document(UniqueTerm(ticket.ProblemID), MakeDocument(ticket, generator));
                     ++count;
                 }, last))
                 throw std::runtime_error("the tickets could not be read");
@@ -370,7 +384,7 @@ bool FindIndex::Impl::ApplyChange(int32_t problemId)
     Ticket ticket;
     switch (ReadTicket(Connection, problemId, ticket)) {
     case TicketRead::Found:
-        Writer->replace_document(UniqueTerm(problemId), MakeDocument(ticket, Stemmer));
+        Writer->replace_document(UniqueTerm(problemId), MakeDocument(ticket, Generator));
         return true;
     case TicketRead::Missing:
         Writer->delete_document(UniqueTerm(problemId));
@@ -438,8 +452,10 @@ FindIndex::~FindIndex()
     if (Self->Builder.joinable())
         Self->Builder.join();
     try {
-        if (Self->Writer)
+        if (Self->Writer) {
+            Self->Writer->commit();
             Self->Writer->close();
+        }
     } catch (const Xapian::Error& error) {
         OutputDebugString("Find index: " + error.get_description());
     }
@@ -542,7 +558,14 @@ bool FindIndex::CatchUp()
             self.Holes.erase(self.Holes.begin());
         self.LastSequence = reached;
         self.Writer->set_metadata("seq", std::to_string(reached));
-        self.Writer->commit();
+        // The writer searches its own changes; they reach the disk together with
+        // the sequence number they bring it to, so a crash only means taking
+        // them in again. Committing each save would double its time.
+        self.Uncommitted += static_cast<int>(applied.size());
+        if (self.Uncommitted >= 1000) {
+            self.Writer->commit();
+            self.Uncommitted = 0;
+        }
     } catch (const Xapian::Error& error) {
         // A damaged index: built again from the data file.
         self.SetFailure(error.get_description());
