@@ -1,5 +1,7 @@
 #include "dbframework/DBFrameWork_ChangeLog.h"
 
+#include <algorithm>
+
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_ReadTransaction.h"
 #include "dbframework/DBFrameWork_Transaction.h"
@@ -125,14 +127,15 @@ int64_t LastChangeSequence(DBConnection& connection)
     return sequence;
 }
 
-bool ReadChanges(DBConnection& connection, int64_t after, std::vector<TicketChange>& changes)
+bool ReadChanges(DBConnection& connection, int64_t after, size_t limit, std::vector<TicketChange>& changes)
 {
     changes.clear();
     return RunRead(connection, "Uncaught Exception in ReadChanges", [&](IBPP::Statement& statement) {
         // The bound text keeps the 64-bit number whole through the client layer's setters.
         statement->Prepare("SELECT ChangeSeq, ProblemID FROM FindChange WHERE ChangeSeq > CAST(? AS BIGINT) "
-                           "ORDER BY ChangeSeq");
+                           "ORDER BY ChangeSeq ROWS ?");
         statement->Set(1, std::to_string(after));
+        statement->Set(2, static_cast<int32_t>(std::min<size_t>(limit, 1000000)));
         statement->Execute();
         TicketChange change;
         while (statement->Fetch()) {

@@ -35,7 +35,8 @@ std::string DataFileIdentity(DBConnection& connection);
 // The highest sequence number drawn so far; -1 on an error.
 int64_t LastChangeSequence(DBConnection& connection);
 
-// The changes with a sequence above after, in sequence order. False on an error.
-bool ReadChanges(DBConnection& connection, int64_t after, std::vector<TicketChange>& changes);
+// The first (up to limit) changes with a sequence above after, in sequence
+// order. False on an error.
+bool ReadChanges(DBConnection& connection, int64_t after, size_t limit, std::vector<TicketChange>& changes);
 
 }  // namespace DBFrameWork

@@ -37,6 +37,8 @@ const size_t ReportExcerpt = 4000;
 const auto HoleLifetime = std::chrono::seconds(60);
 const size_t MaxHoles = 10000;
 const auto CatchUpBudget = std::chrono::milliseconds(40);
+// Rows of the change log read at once, so that a large backlog never holds the window long.
+const size_t MaxChangesRead = 2000;
 
 std::string UniqueTerm(int32_t problemId)
 {
@@ -276,8 +278,15 @@ void FindIndex::Impl::StartRebuild(bool resume)
                           Connection.GetPassword());
 }
 
+// Thrown out of a batch when the program closes: not an error.
+struct Stopped {};
+
 void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, std::string password)
 {
+    struct Ended {
+        std::atomic<bool>& building;
+        ~Ended() { building = false; }
+    } ended{Building};
     try {
         // The stemmer keeps state between words: this thread has its own.
         Xapian::TermGenerator generator = MakeGenerator(MakeStemmer(Language));
@@ -324,6 +333,8 @@ void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, s
             int count = 0;
             int32_t last = position;
             if (!ReadTicketBatch(own, position, RebuildBatch, [&](const Ticket& ticket) {
+                    if (Stop)
+                        throw Stopped();
                     database->replace_document(UniqueTerm(ticket.ProblemID), MakeDocument(ticket, generator));
                     ++count;
                 }, last))
@@ -340,12 +351,13 @@ void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, s
         database->set_metadata("state", "ready");
         database->commit();
         database->close();
+    } catch (const Stopped&) {
+        // The batch under way is dropped; the committed ones stay for the next start.
     } catch (const Xapian::Error& error) {
         SetFailure(error.get_description());
     } catch (const std::exception& error) {
         SetFailure(error.what());
     }
-    Building = false;
 }
 
 void FindIndex::Impl::Reap()
@@ -508,19 +520,36 @@ bool FindIndex::CatchUp()
     self.Reap();
     if (self.Building || !self.Writer)
         return true;
-    const int64_t last = LastChangeSequence(self.Connection);
-    if (last < 0)
-        return true;  // no change log here: nothing to take in
     const Clock::time_point start = Clock::now();
     for (auto hole = self.Holes.begin(); hole != self.Holes.end();)
         hole = start - hole->second > HoleLifetime ? self.Holes.erase(hole) : std::next(hole);
-    if (last == self.LastSequence && self.Holes.empty())
-        return true;
+
+    // One read transaction for the look and the tickets it leads to.
+    const bool ownTransaction = !self.Connection.IsTransactionActive();
+    if (ownTransaction)
+        self.Connection.StartTransaction(false);
+    struct EndRead {
+        DBConnection& connection;
+        bool own;
+        ~EndRead()
+        {
+            if (!own || !connection.IsTransactionActive())
+                return;
+            try {
+                connection.Commit();
+            } catch (const IBPP::Exception& error) {
+                OutputDebugString(error.ErrorMessage());
+            }
+        }
+    } endRead{self.Connection, ownTransaction};
 
     const int64_t from = self.Holes.empty() ? self.LastSequence : std::min(self.LastSequence, self.Holes.begin()->first - 1);
     std::vector<TicketChange> changes;
-    if (!ReadChanges(self.Connection, from, changes))
+    // Nothing to read (or no change log in this file): nothing to take in.
+    if (!ReadChanges(self.Connection, from, MaxChangesRead, changes) || changes.empty())
         return true;
+    // More may follow those read: they are no holes, and are read next time.
+    const bool cut = changes.size() >= MaxChangesRead;
     std::set<int32_t> applied;
     bool complete = true;
     int64_t reached = self.LastSequence;
@@ -549,11 +578,6 @@ bool FindIndex::CatchUp()
             if (fresh)
                 reached = change.Sequence;
         }
-        if (complete) {
-            for (int64_t skipped = reached + 1; skipped <= last; ++skipped)
-                self.Holes.emplace(skipped, start);
-            reached = std::max(reached, last);
-        }
         while (self.Holes.size() > MaxHoles)
             self.Holes.erase(self.Holes.begin());
         self.LastSequence = reached;
@@ -572,7 +596,7 @@ bool FindIndex::CatchUp()
         self.StartRebuild(false);
         return true;
     }
-    return complete;
+    return complete && !cut;
 }
 
 std::vector<FindHit> FindIndex::Search(const std::string& query, size_t count)

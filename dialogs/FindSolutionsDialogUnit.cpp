@@ -153,7 +153,13 @@ void TFindSolutionsDialog::ShowProgress()
         IndexProgressLabel->setText("Indexing tickets: " + QString::number(share) + "%");
     }
     // What was indexed since the hits were found may hold better ones.
-    const bool grown = SearchedDone >= 0 && (!progress.Building || progress.Done > SearchedDone);
+    bool grown = SearchedDone >= 0 && (!progress.Building || progress.Done > SearchedDone);
+    // A long list of changes (made elsewhere) is taken in a little at each tick.
+    if (!progress.Building) {
+        const bool behind = !Index->CatchUp();
+        grown = grown || (ChangesPending && !behind);
+        ChangesPending = behind;
+    }
     if (grown && !SearchTimer->isActive())
         SearchNow();
 }

@@ -61,4 +61,6 @@ private:
     int32_t SelectedProblemID = 0;
     // How much was indexed when the hits shown were found.
     int64_t SearchedDone = -1;
+    // The index had changes left to take in at the last tick.
+    bool ChangesPending = false;
 };

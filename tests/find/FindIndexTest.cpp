@@ -157,7 +157,7 @@ TEST(FindIndex, FollowsChangesMadeOnAnotherAttachment)
     ASSERT_TRUE(file.Connection().Connect()) << output;
     index = OpenIndex(file);
     EXPECT_EQ(Keys(index->Search("capacitor ")), Hits({4}));
-    // Nothing changed: the catch-up is a look at one number.
+    // Nothing left to take in.
     EXPECT_TRUE(index->CatchUp());
 }
 
@@ -258,4 +258,19 @@ TEST(FindIndex, IndexFolderLiesBesideAWritableFileElseInTheCache)
         EXPECT_EQ(FindIndex::FolderFor(dir.File("locked/b.fdb"), "/cache").rfind("/cache/b.fdb-", 0), 0u);
     }
     fs::permissions(dir.File("locked"), fs::perms::owner_all);
+}
+
+TEST(FindIndex, ALongListOfChangesIsTakenInAPieceAtATime)
+{
+    FindDataFile file;
+    file.Add(Make(1, "first"));
+    auto index = OpenIndex(file);
+    for (int32_t id = 2; id <= 2600; ++id)
+        file.Add(Make(id, "bulk import of a gadget"));
+    int calls = 1;
+    while (!index->CatchUp())
+        ++calls;
+    // 2 rows of the log for each ticket, at most 2000 read at once.
+    EXPECT_GE(calls, 3);
+    EXPECT_EQ(index->Search("gadget ", 5000).size(), 2599u);
 }
