@@ -388,6 +388,9 @@ void FindIndex::Impl::OpenWriter()
     } catch (const Xapian::Error& error) {
         Writer.reset();
         SetFailure(error.get_description());
+    } catch (const std::exception& error) {
+        Writer.reset();
+        SetFailure(error.what());
     }
 }
 
@@ -439,8 +442,8 @@ std::vector<FindHit> FindIndex::Impl::Run(Xapian::Database& database, const std:
         FindHit hit;
         std::string key, completed, source;
         size_t at = 0;
-        if (!Take(data, at, key) || !Take(data, at, hit.CustomerName) || !Take(data, at, hit.Assigned) || !Take(data, at, hit.Technician) ||
-            !Take(data, at, completed) || !Take(data, at, source))
+        if (!Take(data, at, key) || !Take(data, at, hit.CustomerName) || !Take(data, at, hit.Assigned) ||
+            !Take(data, at, hit.Technician) || !Take(data, at, completed) || !Take(data, at, source))
             throw Xapian::DatabaseCorruptError("a document of the index has no readable data");
         hit.IsCompleted = completed == "1";
         hit.ProblemID = ToInt(key);
