@@ -9,6 +9,10 @@
 #include <thread>
 
 #include "dbframework/DBFrameWork_ChangeLog.h"
+#include "dbframework/DBFrameWork_Customer.h"
+#include "dbframework/DBFrameWork_Problem.h"
+#include "dbframework/DBFrameWork_Schema.h"
+#include "dbframework/DBFrameWork_SystemInfo.h"
 #include "dbframework/DBFrameWork_FindIndex.h"
 #include "dbframework/DBFrameWork_Ticket.h"
 #include "tests/find/FindFixture.h"
@@ -273,4 +277,51 @@ TEST(FindIndex, ALongListOfChangesIsTakenInAPieceAtATime)
     // 2 rows of the log for each ticket, at most 2000 read at once.
     EXPECT_GE(calls, 3);
     EXPECT_EQ(index->Search("gadget ", 5000).size(), 2599u);
+}
+
+TEST(FindChangeLog, AnOlderDataFileGetsTheLogAtStartUpAndKeepsItsTables)
+{
+    // A file as a program that knows only the three tables makes it.
+    TestSupport::TempDir dir;
+    const std::string path = dir.File("old.fdb");
+    DBFrameWork::DBConnection connection(path);
+    ASSERT_TRUE(connection.Create() && connection.Connect());
+    DBFrameWork::Customer customer(&connection);
+    DBFrameWork::Problem problem(&connection);
+    DBFrameWork::SystemInfo systemInfo(&connection);
+    ASSERT_TRUE(customer.Create() && problem.Create() && systemInfo.Create());
+    customer.SetValues({"7", "Old Customer", "", "", "", ""});
+    ASSERT_TRUE(customer.Insert());
+    problem.SetValues({"9", "Bob", "1/2/2003", "", "0", "0", "old text", "", "", "7"});
+    ASSERT_TRUE(problem.Insert());
+
+    std::string failed;
+    EXPECT_EQ(DBFrameWork::LayOutSchema(connection, failed), DBFrameWork::SchemaOutcome::Whole);
+    EXPECT_EQ(DBFrameWork::LastChangeSequence(connection), 0);
+    EXPECT_FALSE(DBFrameWork::DataFileIdentity(connection).empty());
+    // Laid out once: a second start leaves it as it is.
+    EXPECT_TRUE(DBFrameWork::LayOutChangeLog(connection));
+
+    // The table objects go on as before; every change is logged by the engine.
+    problem.SetValues({"9", "Bob", "1/2/2003", "", "0", "0", "new text", "", "", "7"});
+    ASSERT_TRUE(problem.Update());
+    systemInfo.SetValues({"9", "Windows 98", ""});
+    ASSERT_TRUE(systemInfo.Insert());
+    customer.SetValues({"7", "Renamed Customer", "", "", "", ""});
+    ASSERT_TRUE(customer.Update());
+    customer.SetValues({"7", "Renamed Customer", "", "", "", ""});
+    ASSERT_TRUE(customer.Update());  // unchanged: not logged
+    std::vector<DBFrameWork::TicketChange> changes;
+    ASSERT_TRUE(DBFrameWork::ReadChanges(connection, 0, 100, changes));
+    ASSERT_EQ(changes.size(), 3u);
+    for (const auto& change : changes)
+        EXPECT_EQ(change.ProblemID, 9);
+    EXPECT_EQ(changes.back().Sequence, 3);
+    ASSERT_TRUE(connection.Disconnect());
+
+    // The schema of the three tables, as isql sees it, is unchanged beside the log.
+    const std::string tables = TestSupport::Isql(path,
+        "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 ORDER BY 1;");
+    for (const char* name : {"CUSTOMER", "PROBLEM", "SYSTEMINFO", "FINDCHANGE", "FINDIDENTITY"})
+        EXPECT_NE(tables.find(name), std::string::npos) << name << "\n" << tables;
 }
