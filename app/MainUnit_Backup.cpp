@@ -89,6 +89,8 @@ void TMainForm::RestoreFileMenuClick()
                               "?\n\nThe current data file is kept beside it and the ticket shown is closed."))
         return;
 
+    // The index's own attachment would hold on to the file being replaced.
+    CloseFindIndex();
     DBFrameWork::RestoreResult result;
     {
         TBackupProgress progress(this, "Restore...");

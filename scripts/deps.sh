@@ -8,6 +8,7 @@ packages=(
   libgtest-dev googletest
   firebird3.0-server-core libfbclient2 firebird-dev firebird3.0-utils firebird3.0-server
   libsimpleini-dev
+  libxapian-dev
   xdg-utils file
   librsvg2-bin desktop-file-utils appstream dpkg-dev
 )
