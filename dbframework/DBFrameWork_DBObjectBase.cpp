@@ -7,15 +7,13 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "dbframework/DBFrameWork_BlobText.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Transaction.h"
 
 namespace DBFrameWork {
 namespace {
-
-// The client library's segment limit.
-constexpr int SegmentSize = 65535;
 
 bool Contains(const std::string& text, const char* word)
 {
@@ -264,8 +262,8 @@ void DBObjectBase::BindValue(IBPP::Statement& statement, int index, const std::s
     if (Contains(type, "BLOB")) {
         IBPP::Blob blob = Connection->GetBlob();
         blob->Create();
-        for (size_t offset = 0; offset < value.size(); offset += SegmentSize) {
-            const size_t piece = std::min(value.size() - offset, static_cast<size_t>(SegmentSize));
+        for (size_t offset = 0; offset < value.size(); offset += BlobSegmentSize) {
+            const size_t piece = std::min(value.size() - offset, static_cast<size_t>(BlobSegmentSize));
             blob->Write(value.data() + offset, static_cast<int>(piece));
         }
         blob->Close();
@@ -293,26 +291,7 @@ void DBObjectBase::ReadValue(IBPP::Statement& statement, int index, std::string&
     if (Contains(type, "BLOB")) {
         IBPP::Blob blob = Connection->GetBlob();
         statement->Get(index, blob);
-        blob->Open();
-        int size = 0, largest = 0, segments = 0;
-        blob->Info(&size, &largest, &segments);
-        std::array<char, SegmentSize> buffer;
-        value.reserve(static_cast<size_t>(std::max(size, 0)));
-        int total = 0;
-        while (total < size) {
-            const int count = blob->Read(buffer.data(), SegmentSize);
-            if (count <= 0)
-                break;
-            // Every byte read belongs to the text, a zero byte included: cutting a
-            // piece there would lose the rest of it at the next save.
-            value.append(buffer.data(), static_cast<size_t>(count));
-            total += count;
-        }
-        blob->Close();
-        // A text cut short would be stored cut at the next save.
-        if (total < size)
-            throw std::runtime_error("A blob gave " + std::to_string(total) + " of its " + std::to_string(size) +
-                                     " bytes");
+        value = ReadBlobText(blob);
     }
 }
 

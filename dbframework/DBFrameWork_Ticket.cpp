@@ -1,8 +1,7 @@
 #include "dbframework/DBFrameWork_Ticket.h"
 
-#include <array>
-#include <stdexcept>
 
+#include "dbframework/DBFrameWork_BlobText.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_ReadTransaction.h"
@@ -48,23 +47,7 @@ std::string BlobText(DBConnection& connection, IBPP::Statement& statement, int c
         return value;
     IBPP::Blob blob = connection.GetBlob();
     statement->Get(column, blob);
-    blob->Open();
-    int size = 0, largest = 0, segments = 0;
-    blob->Info(&size, &largest, &segments);
-    value.reserve(static_cast<size_t>(std::max(size, 0)));
-    std::array<char, 32768> buffer;
-    int total = 0;
-    while (total < size) {
-        const int count = blob->Read(buffer.data(), static_cast<int>(buffer.size()));
-        if (count <= 0)
-            break;
-        value.append(buffer.data(), static_cast<size_t>(count));
-        total += count;
-    }
-    blob->Close();
-    if (total < size)
-        throw std::runtime_error("A blob gave " + std::to_string(total) + " of its " + std::to_string(size) + " bytes");
-    return value;
+    return ReadBlobText(blob);
 }
 
 void ReadRow(DBConnection& connection, IBPP::Statement& statement, Ticket& ticket)
