@@ -51,7 +51,9 @@ TFindSolutionsDialog::TFindSolutionsDialog(QWidget* owner, DBFrameWork::FindInde
     ResultList->setHeaderLabels({"Customer", "Assigned", "Technician", "Complete", "Best match"});
     ResultList->header()->setStretchLastSection(true);
     ResultList->setColumnWidth(0, 160);
-    ResultList->setColumnWidth(1, 80);
+    // Wide enough for the longest date the user's locale writes.
+    const QString longDate = QLocale().toString(QDate(2026, 12, 28), QLocale::ShortFormat);
+    ResultList->setColumnWidth(1, ResultList->fontMetrics().horizontalAdvance(longDate) + 16);
     ResultList->setColumnWidth(2, 100);
     ResultList->setColumnWidth(3, 70);
 
