@@ -9,6 +9,7 @@
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Problem.h"
+#include "dbframework/DBFrameWork_ReportIndexes.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
 #include "dbframework/DBFrameWork_Transaction.h"
 
@@ -92,6 +93,14 @@ bool Execute(DBConnection& connection, const std::string& sql)
                             [&](IBPP::Statement& statement) { statement->ExecuteImmediate(sql); });
 }
 
+// The reports' indexes go onto every whole file, old ones included; without
+// them the reports are slower but right, so the file opens all the same.
+void AddReportIndexes(DBConnection& connection)
+{
+    if (!LayOutReportIndexes(connection))
+        OutputDebugString("The report indexes could not be added to the data file");
+}
+
 }  // namespace
 
 SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
@@ -120,6 +129,7 @@ SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
         ++first;
     if (first == tables.size()) {
         failedTable.clear();
+        AddReportIndexes(connection);
         return SchemaOutcome::Whole;
     }
 
@@ -152,6 +162,7 @@ SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
             return SchemaOutcome::Failed;
     }
     failedTable.clear();
+    AddReportIndexes(connection);
     return SchemaOutcome::Completed;
 }
 

@@ -45,9 +45,10 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
     const Item items[] = {{"NewFileMenu", "&New", true},
                           {"OpenFileMenu", "&Open...", true},
                           {"SaveFileMenu", "&Save", true},
-                          {"N2", "", false},
-                          {"PrintFileMenu", "&Print...", false},
-                          {"PrintSetupFileMenu", "P&rint Setup...", false},
+                          {"N2", "", true},
+                          {"PrintFileMenu", "&Print...", true},
+                          {"PrintSetupFileMenu", "P&rint Setup...", true},
+                          {"ExportPdfFileMenu", "&Export PDF...", true},
                           {"N4", "", true},
                           {"BackupFileMenu", "&Backup...", true},
                           {"RestoreFileMenu", "&Restore...", true},
@@ -68,7 +69,7 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
     EXPECT_EQ(window->FileMenu->title(), "&File");
     EXPECT_EQ(window->SetupMenu->title(), "&Setup");
     EXPECT_EQ(window->HelpMenu->title(), "&Help");
-    EXPECT_EQ(window->FileMenu->actions().size(), 11);
+    EXPECT_EQ(window->FileMenu->actions().size(), 12);
 
     EXPECT_EQ(window->ResolutionPageControl->tabText(0), "Resolution");
     EXPECT_EQ(window->ResolutionPageControl->tabText(1), "Comments");
