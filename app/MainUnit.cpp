@@ -23,6 +23,7 @@
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_FileSystem.h"
+#include "dbframework/DBFrameWork_FindIndex.h"
 #include "dbframework/DBFrameWork_Schema.h"
 #include "dialogs/Interaction.h"
 #include "settings/Quenbrook_Configuration.h"
@@ -100,6 +101,7 @@ TMainForm::~TMainForm()
 
 void TMainForm::ReleaseResources()
 {
+    CloseFindIndex();
     if (Connection && Connection->Connected)
         Connection->Disconnect();
     const QString reportPath = Paths.TemporaryReportFile;

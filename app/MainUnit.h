@@ -39,6 +39,7 @@ class Configuration;
 }
 namespace DBFrameWork {
 class DBConnection;
+class FindIndex;
 }
 
 // An application error: a command failed with a message for the error box.
@@ -83,6 +84,15 @@ public:
     void LoadProblem(const DBFrameWork::StringList& values);
     void LoadCustomer(const DBFrameWork::StringList& values);
     void LoadSystemInfo(const DBFrameWork::StringList& values);
+
+    // Find Solutions (MainUnit_Find.cpp): the ranked search over every
+    // ticket; the chosen one is opened as File > Open opens it.
+    void FindSolutionsFileMenuClick();
+    // The search index of the data file, opened (and, when needed, rebuilt in
+    // the background) at its first use.
+    DBFrameWork::FindIndex* GetFindIndex();
+    // Closes the index (a rebuild stops where it is) before the data file is replaced.
+    void CloseFindIndex();
 
     // System information report (MainUnit_SystemInfo.cpp)
     void ImportSysInfoButtonClick();
@@ -162,6 +172,7 @@ private:
     const ProgramPaths Paths;
     std::unique_ptr<Quenbrook::Configuration> Config;
     std::unique_ptr<DBFrameWork::DBConnection> Connection;
+    std::unique_ptr<DBFrameWork::FindIndex> Finder;
     int32_t CustomerID = 0;
     int32_t ProblemID = 0;
     std::string SystemInfoText;
@@ -219,6 +230,7 @@ public:
     QAction* NewFileMenu = nullptr;
     QAction* OpenFileMenu = nullptr;
     QAction* SaveFileMenu = nullptr;
+    QAction* FindSolutionsFileMenu = nullptr;
     QAction* N2 = nullptr;
     QAction* PrintFileMenu = nullptr;
     QAction* PrintSetupFileMenu = nullptr;

@@ -396,6 +396,8 @@ void TMainForm::BuildMenu()
     OpenFileMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     SaveFileMenu = addItem(FileMenu, "SaveFileMenu", "&Save");
     SaveFileMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    FindSolutionsFileMenu = addItem(FileMenu, "FindSolutionsFileMenu", "&Find Solutions...");
+    FindSolutionsFileMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     N2 = addSeparator(FileMenu, "N2");
     PrintFileMenu = addItem(FileMenu, "PrintFileMenu", "&Print...");
     PrintSetupFileMenu = addItem(FileMenu, "PrintSetupFileMenu", "P&rint Setup...");
@@ -424,6 +426,7 @@ void TMainForm::BuildMenu()
     ConnectCommand(NewFileMenu, &TMainForm::NewFileMenuClick);
     ConnectCommand(OpenFileMenu, &TMainForm::OpenFileMenuClick);
     ConnectCommand(SaveFileMenu, &TMainForm::SaveFileMenuClick);
+    ConnectCommand(FindSolutionsFileMenu, &TMainForm::FindSolutionsFileMenuClick);
     ConnectCommand(BackupFileMenu, &TMainForm::BackupFileMenuClick);
     ConnectCommand(RestoreFileMenu, &TMainForm::RestoreFileMenuClick);
     ConnectCommand(ExitFileMenu, &TMainForm::ExitFileMenuClick);

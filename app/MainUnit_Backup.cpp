@@ -40,6 +40,16 @@ QString Outcome(const DBFrameWork::BackupResult& result)
            ".";
 }
 
+Interaction::OpenFileRequest BackupFileRequest(const QString& initialFolder)
+{
+    Interaction::OpenFileRequest request;
+    request.initialFolder = initialFolder;
+    request.defaultExtension = "fbk";
+    request.filter = BackupFilter;
+    request.filterIndex = 1;
+    return request;
+}
+
 }  // namespace
 
 DBFrameWork::BackupResult TMainForm::RunBackup(const std::string& backupFile, const QString& caption)
@@ -60,13 +70,8 @@ void TMainForm::BackupFileMenuClick()
     }
     // The folder must exist for the file dialog to open in it.
     QDir().mkpath(Text(backup.BackupFolder()));
-    Interaction::OpenFileRequest request;
-    request.initialFolder = Text(backup.DefaultBackupFile(std::time(nullptr)));
-    request.defaultExtension = "fbk";
-    request.filter = BackupFilter;
-    request.filterIndex = 1;
     QString chosen;
-    if (!Interaction::SaveFile(request, chosen))
+    if (!Interaction::SaveFile(BackupFileRequest(Text(backup.DefaultBackupFile(std::time(nullptr)))), chosen))
         return;
     const DBFrameWork::BackupResult result = RunBackup(chosen.toStdString(), "Backup...");
     Interaction::ShowMessage(Outcome(result));
@@ -75,13 +80,8 @@ void TMainForm::BackupFileMenuClick()
 void TMainForm::RestoreFileMenuClick()
 {
     DBFrameWork::Backup backup(*Connection);
-    Interaction::OpenFileRequest request;
-    request.initialFolder = Text(backup.BackupFolder());
-    request.defaultExtension = "fbk";
-    request.filter = BackupFilter;
-    request.filterIndex = 1;
     QString chosen;
-    if (!Interaction::OpenFile(request, chosen))
+    if (!Interaction::OpenFile(BackupFileRequest(Text(backup.BackupFolder())), chosen))
         return;
     const QString dataFile = QDir::toNativeSeparators(Text(backup.DataFile()));
     if (!Interaction::Confirm("Replace the data file " + dataFile + " with the backup " +
@@ -89,6 +89,8 @@ void TMainForm::RestoreFileMenuClick()
                               "?\n\nThe current data file is kept beside it and the ticket shown is closed."))
         return;
 
+    // The index's own attachment would hold on to the file being replaced.
+    CloseFindIndex();
     DBFrameWork::RestoreResult result;
     {
         TBackupProgress progress(this, "Restore...");

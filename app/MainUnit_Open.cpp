@@ -59,7 +59,8 @@ void TMainForm::OpenFileMenuClick()
 bool TMainForm::OpenStoredProblem(int32_t problemId)
 {
     DBFrameWork::Problem problem(Connection.get());
-    if (!problem.Select({std::to_string(problemId)}))
+    // Select reads an unfilled row, key "0", when no ticket has the key.
+    if (!problem.Select({std::to_string(problemId)}) || problem.GetValues().at(0) != std::to_string(problemId))
         return false;
     ShowStoredProblem(problem.GetValues());
     return IsNewProblem == false && ProblemID == problemId;

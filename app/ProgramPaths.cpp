@@ -34,6 +34,7 @@ ProgramPaths ProgramPaths::InFolder(const QString& folder)
     paths.Folder = folder;
     paths.SettingsFile = folder + "/" + SettingsName;
     paths.TemporaryReportFile = folder + "/" + ReportName;
+    paths.IndexCacheFolder = folder + "/FindIndex";
     return paths;
 }
 
@@ -57,6 +58,7 @@ ProgramPaths ProgramPaths::ForUser(const QString& workingFolder)
                                      ? runtime + "/" + ProgramPaths::UserFolderName
                                      : UserFolder(QStandardPaths::GenericCacheLocation);
     paths.TemporaryReportFile = reportFolder + "/" + ReportName;
+    paths.IndexCacheFolder = UserFolder(QStandardPaths::GenericCacheLocation) + "/FindIndex";
     // A desktop menu starts programs in the home folder or in "/", where a data
     // file relative to the working folder would be scattered or impossible.
     if (SameFolder(workingFolder, QDir::homePath()) || SameFolder(workingFolder, "/"))

@@ -16,6 +16,9 @@ struct ProgramPaths {
     // The folder a relative data file path is taken from; empty for the
     // working folder.
     QString DataFolder;
+    // Where the search index of a data file goes when it cannot lie beside
+    // the file (a server's file, or a folder the user may not write).
+    QString IndexCacheFolder;
 
     // "Quenbrook.ini" and "tmp.HTML" in the given folder; relative data file
     // paths mean the working folder.

@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "dbframework/DBFrameWork_ChangeLog.h"
 #include "dbframework/DBFrameWork_Customer.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Platform.h"
@@ -129,6 +130,9 @@ SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
         ++first;
     if (first == tables.size()) {
         failedTable.clear();
+        // The search's change log comes after the tables its triggers watch.
+        if (!LayOutChangeLog(connection, names))
+            OutputDebugString("The change log of the search could not be laid out");
         AddReportIndexes(connection);
         return SchemaOutcome::Whole;
     }
@@ -162,6 +166,8 @@ SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
             return SchemaOutcome::Failed;
     }
     failedTable.clear();
+    if (!LayOutChangeLog(connection))
+        OutputDebugString("The change log of the search could not be laid out");
     AddReportIndexes(connection);
     return SchemaOutcome::Completed;
 }

@@ -25,6 +25,24 @@ QString title()
     return QApplication::applicationDisplayName();
 }
 
+// The open and the save dialog differ only in what they accept.
+bool RunFileDialog(const OpenFileRequest& request, QFileDialog::FileMode mode, QFileDialog::AcceptMode accept,
+                   QString& chosenPath)
+{
+    QFileDialog dialog(nullptr, QString(), request.initialFolder);
+    dialog.setFileMode(mode);
+    dialog.setAcceptMode(accept);
+    dialog.setDefaultSuffix(request.defaultExtension);
+    const QStringList filters = ToolkitFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(request.filterIndex - 1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    chosenPath = dialog.selectedFiles().first();
+    return true;
+}
+
 class Desktop final : public Backend {
 public:
     void ShowMessage(const QString& text) override
@@ -39,18 +57,7 @@ public:
 
     bool OpenFile(const OpenFileRequest& request, QString& chosenPath) override
     {
-        QFileDialog dialog(nullptr, QString(), request.initialFolder);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setDefaultSuffix(request.defaultExtension);
-        const QStringList filters = ToolkitFilters(request.filter);
-        dialog.setNameFilters(filters);
-        if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
-            dialog.selectNameFilter(filters.at(request.filterIndex - 1));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return false;
-        chosenPath = dialog.selectedFiles().first();
-        return true;
+        return RunFileDialog(request, QFileDialog::ExistingFile, QFileDialog::AcceptOpen, chosenPath);
     }
 
     bool Confirm(const QString& text) override
@@ -61,18 +68,7 @@ public:
 
     bool SaveFile(const OpenFileRequest& request, QString& chosenPath) override
     {
-        QFileDialog dialog(nullptr, QString(), request.initialFolder);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(request.defaultExtension);
-        const QStringList filters = ToolkitFilters(request.filter);
-        dialog.setNameFilters(filters);
-        if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
-            dialog.selectNameFilter(filters.at(request.filterIndex - 1));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return false;
-        chosenPath = dialog.selectedFiles().first();
-        return true;
+        return RunFileDialog(request, QFileDialog::AnyFile, QFileDialog::AcceptSave, chosenPath);
     }
 
     bool ChoosePrinter(QPrinter& printer) override

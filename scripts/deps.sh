@@ -8,7 +8,8 @@ packages=(
   libgtest-dev googletest
   firebird3.0-server-core libfbclient2 firebird-dev firebird3.0-utils firebird3.0-server
   libsimpleini-dev
-  xdg-utils file poppler-utils
+  libxapian-dev
+  xdg-utils file poppler-utils python3
   librsvg2-bin desktop-file-utils appstream dpkg-dev
 )
 

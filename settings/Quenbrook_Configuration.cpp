@@ -31,6 +31,8 @@ const char* const DefaultAddress = "123 Example St, City, St ZIP";
 const char* const DefaultDataFile = "./Data/Solutions.fdb";
 const char* const BackupOnExitKey = "Backup On Exit";
 const char* const BackupCopiesKey = "Backup Copies";
+const char* const SearchLanguageKey = "Search Language";
+const char* const DefaultSearchLanguage = "english";
 const int32_t DefaultBackupCopies = 10;
 const int32_t MaxBackupCopies = 999;
 
@@ -232,6 +234,9 @@ bool Configuration::Load(const std::string& fileName)
         // that is not a number keeps them too.
         const std::string onExit = ReadValue(ini, GeneralSection, BackupOnExitKey, "1");
         BackupOnExit = onExit != "0";
+        SearchLanguage = ReadValue(ini, GeneralSection, SearchLanguageKey, DefaultSearchLanguage);
+        if (SearchLanguage.empty())
+            SearchLanguage = DefaultSearchLanguage;
         const std::string copies = ReadValue(ini, GeneralSection, BackupCopiesKey, "");
         char* end = nullptr;
         const long number = std::strtol(copies.c_str(), &end, 10);
@@ -302,6 +307,7 @@ bool Configuration::Save()
         }
         ok = ok && WriteValue(ini, GeneralSection, BackupOnExitKey, BackupOnExit ? "1" : "0");
         ok = ok && WriteValue(ini, GeneralSection, BackupCopiesKey, std::to_string(BackupCopies));
+        ok = ok && WriteValue(ini, GeneralSection, SearchLanguageKey, SearchLanguage);
 
         long technicians = 0;
         for (int32_t n = 1; ok; ++n) {
@@ -350,6 +356,11 @@ void Configuration::SetDataFilePassword(const std::string& password) { DataFileP
 bool Configuration::GetBackupOnExit() const { return BackupOnExit; }
 void Configuration::SetBackupOnExit(bool backupOnExit) { BackupOnExit = backupOnExit; }
 int32_t Configuration::GetBackupCopies() const { return BackupCopies; }
+std::string Configuration::GetSearchLanguage() const { return SearchLanguage; }
+void Configuration::SetSearchLanguage(const std::string& language)
+{
+    SearchLanguage = language.empty() ? DefaultSearchLanguage : language;
+}
 void Configuration::SetBackupCopies(int32_t copies) { BackupCopies = std::clamp(copies, 1, MaxBackupCopies); }
 
 std::string Configuration::GetNumber(const std::string& key) const

@@ -39,6 +39,11 @@ public:
     // Values below 1 keep one copy.
     void SetBackupCopies(int32_t copies);
 
+    // The language whose word forms Find Solutions matches ("english"); the
+    // empty text sets the default.
+    std::string GetSearchLanguage() const;
+    void SetSearchLanguage(const std::string& language);
+
     // Phone and fax numbers, stored as "key=number" (Phone1, Fax1, ...).
     std::string GetNumber(const std::string& key) const;
     void AddNumber(const std::string& key, const std::string& number);
@@ -65,6 +70,7 @@ private:
     std::string DataFilePassword;
     bool BackupOnExit = true;
     int32_t BackupCopies = 10;
+    std::string SearchLanguage = "english";
 };
 
 }  // namespace Quenbrook

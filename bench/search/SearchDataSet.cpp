@@ -106,12 +106,17 @@ void MarkCached()
 
 void Fill(IBPP::Database database)
 {
+    Fill(database, TicketCount, CustomerCount);
+}
+
+void Fill(IBPP::Database database, int ticketCount, int customerCount)
+{
     std::mt19937 random(20041225);
     IBPP::Transaction transaction = IBPP::TransactionFactory(database, IBPP::amWrite);
     transaction->Start();
     IBPP::Statement customer = IBPP::StatementFactory(database, transaction);
     customer->Prepare("INSERT INTO Customer (CustomerID, Name, Address, City, State, Zip) VALUES (?, ?, ?, ?, ?, ?)");
-    for (int id = 1; id <= CustomerCount; ++id) {
+    for (int id = 1; id <= customerCount; ++id) {
         customer->Set(1, static_cast<int32_t>(id));
         customer->Set(2, Pick(random, FirstNames) + " " + Pick(random, LastNames));
         customer->Set(3, std::to_string(1 + random() % 9999) + " " + Pick(random, Streets) + "\r\nSuite " +
@@ -126,7 +131,7 @@ void Fill(IBPP::Database database)
     IBPP::Statement problem = IBPP::StatementFactory(database, transaction);
     IBPP::Statement systemInfo = IBPP::StatementFactory(database, transaction);
     const int batch = 5000;
-    for (int first = 1; first <= TicketCount; first += batch) {
+    for (int first = 1; first <= ticketCount; first += batch) {
         transaction = IBPP::TransactionFactory(database, IBPP::amWrite);
         transaction->Start();
         problem = IBPP::StatementFactory(database, transaction);
@@ -135,7 +140,7 @@ void Fill(IBPP::Database database)
                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         systemInfo = IBPP::StatementFactory(database, transaction);
         systemInfo->Prepare("INSERT INTO SystemInfo (ProblemID, OperatingSystem, Description) VALUES (?, ?, ?)");
-        for (int id = first; id < first + batch && id <= TicketCount; ++id) {
+        for (int id = first; id < first + batch && id <= ticketCount; ++id) {
             const IBPP::Timestamp assigned(1998 + random() % 8, 1 + random() % 12, 1 + random() % 28);
             problem->Set(1, static_cast<int32_t>(id));
             problem->Set(2, Pick(random, FirstNames));
@@ -152,7 +157,7 @@ void Fill(IBPP::Database database)
                 SetBlob(problem, 9, database, transaction, "Customer called back; note:" + Pick(random, Sentences));
             else
                 problem->SetNull(9);
-            problem->Set(10, static_cast<int32_t>(1 + random() % CustomerCount));
+            problem->Set(10, static_cast<int32_t>(1 + random() % customerCount));
             problem->Execute();
 
             systemInfo->Set(1, static_cast<int32_t>(id));
@@ -166,15 +171,15 @@ void Fill(IBPP::Database database)
         problem.reset();
         systemInfo.reset();
         transaction->Commit();
-        std::fprintf(stderr, "\r%d tickets", std::min(first + batch - 1, TicketCount));
+        std::fprintf(stderr, "\r%d tickets", std::min(first + batch - 1, ticketCount));
     }
     std::fprintf(stderr, "\n");
 
     transaction = IBPP::TransactionFactory(database, IBPP::amWrite);
     transaction->Start();
     IBPP::Statement generators = IBPP::StatementFactory(database, transaction);
-    generators->ExecuteImmediate("SET GENERATOR CustomerIDValue TO " + std::to_string(CustomerCount));
-    generators->ExecuteImmediate("SET GENERATOR ProblemIDValue TO " + std::to_string(TicketCount));
+    generators->ExecuteImmediate("SET GENERATOR CustomerIDValue TO " + std::to_string(customerCount));
+    generators->ExecuteImmediate("SET GENERATOR ProblemIDValue TO " + std::to_string(ticketCount));
     generators.reset();
     transaction->Commit();
 }

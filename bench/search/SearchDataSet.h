@@ -18,6 +18,8 @@ std::string CacheFolder();
 bool IsCached();
 // Fills the (freshly created, empty) data file behind database.
 void Fill(IBPP::Database database);
+// The same kind of tickets in another number (the find benchmark's larger set).
+void Fill(IBPP::Database database, int ticketCount, int customerCount);
 // Marks the cached data file complete.
 void MarkCached();
 

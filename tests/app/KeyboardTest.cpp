@@ -69,6 +69,7 @@ TEST_F(Keyboard, fileCommandsHaveTheirStandardShortcutsShownInTheMenu)
         {window->NewFileMenu, QKeySequence("Ctrl+N")},
         {window->OpenFileMenu, QKeySequence("Ctrl+O")},
         {window->SaveFileMenu, QKeySequence("Ctrl+S")},
+        {window->FindSolutionsFileMenu, QKeySequence("Ctrl+F")},
         {window->ExitFileMenu, QKeySequence("Ctrl+Q")},
     };
     for (const auto& [action, keys] : expected) {

@@ -50,8 +50,13 @@ for ((i = 1; i <= kills; ++i)); do
     sleep 0.01
   done
   sleep "0.$(printf '%03d' $((RANDOM % 400)))"
-  kill -KILL "$pid" 2>/dev/null && killed_in_save=$((killed_in_save + 1))
-  wait "$pid" 2>/dev/null
+  if kill -KILL "$pid" 2>/dev/null; then
+    killed_in_save=$((killed_in_save + 1))
+    wait "$pid" 2>/dev/null
+  else
+    wait "$pid" 2>/dev/null
+    echo "kill $i: the driver ended by itself (exit $?) before the kill: $(tr '\n' ' ' < "$log")"
+  fi
 
   check="$(gfix -v -full "${user[@]}" "$data" 2>&1)"
   if grep -qi "errors[[:space:]]*:" <<< "$check" || { [ -n "$check" ] && ! grep -qi "warnings" <<< "$check"; }; then

@@ -211,6 +211,23 @@ TEST_F(OpenTicketTest, ticketWithoutSystemInformationShowsTheMismatchAfterLoadin
     EXPECT_EQ(stored.GetValues()[7], "Found it");
 }
 
+TEST_F(OpenTicketTest, openingByKeyShowsExactlyThatTicketAndAMissingKeyChangesNothing)
+{
+    const TicketFields full = FullTicket();
+    const int32_t fullID = window.SaveTicket(full);
+    const int32_t otherID = window.SaveTicket(OtherTicket());
+    ASSERT_NE(fullID, otherID);
+
+    ASSERT_TRUE(window.Form().OpenStoredProblem(fullID));
+    ExpectShows(window.Form(), full);
+    EXPECT_EQ(window.Form().GetProblemID(), fullID);
+    EXPECT_FALSE(window.Form().GetIsNewProblem());
+
+    EXPECT_FALSE(window.Form().OpenStoredProblem(otherID + 1000));
+    EXPECT_EQ(window.Form().GetProblemID(), fullID) << "a key with no ticket leaves the ticket shown";
+    EXPECT_EQ(window.Form().NameEdit->text(), full.name);
+}
+
 TEST_F(OpenTicketTest, loadersIgnoreListsOfTheWrongLength)
 {
     window.SaveTicket(FullTicket());

@@ -293,6 +293,7 @@ TEST(ConfigurationSave, newFileHoldsTheValuesInTheirOrder)
               "WebSite=www.acme.example\n"
               "Backup On Exit=1\n"
               "Backup Copies=10\n"
+              "Search Language=english\n"
               "\n\n"
               "[Technicians]\n"
               "1=Ann\n"

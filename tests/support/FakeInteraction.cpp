@@ -15,14 +15,7 @@ FakeInteraction::~FakeInteraction()
 bool FakeInteraction::OpenFile(const Interaction::OpenFileRequest& request, QString& chosenPath)
 {
     fileRequests.push_back(request);
-    if (fileAnswers.empty())
-        return false;
-    const QString answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    if (answer.isEmpty())
-        return false;
-    chosenPath = answer;
-    return true;
+    return TakeFileAnswer(chosenPath);
 }
 
 bool FakeInteraction::Confirm(const QString& text)
@@ -34,6 +27,11 @@ bool FakeInteraction::Confirm(const QString& text)
 bool FakeInteraction::SaveFile(const Interaction::OpenFileRequest& request, QString& chosenPath)
 {
     saveRequests.push_back(request);
+    return TakeFileAnswer(chosenPath);
+}
+
+bool FakeInteraction::TakeFileAnswer(QString& chosenPath)
+{
     if (fileAnswers.empty())
         return false;
     const QString answer = fileAnswers.front();

@@ -43,4 +43,8 @@ public:
     int pageSetups = 0;
     bool urlLaunchSucceeds = true;
     bool useDesktopLauncher = false;  // hand URLs to the real desktop launcher
+
+private:
+    // Open and save dialogs answer alike: the next queued path, or a cancel.
+    bool TakeFileAnswer(QString& chosenPath);
 };

@@ -1,0 +1,666 @@
+#include "dbframework/DBFrameWork_FindIndex.h"
+
+#include <unistd.h>
+#include <xapian.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "dbframework/DBFrameWork_ChangeLog.h"
+#include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_DBObjectBase.h"
+#include "dbframework/DBFrameWork_FindText.h"
+#include "dbframework/DBFrameWork_Platform.h"
+#include "dbframework/DBFrameWork_Schema.h"
+#include "dbframework/DBFrameWork_Ticket.h"
+
+namespace DBFrameWork {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Bump when what a document holds changes: an older index is rebuilt.
+const char* const IndexFormat = "1";
+const Xapian::valueno SortSlot = 0;
+// Tickets read and committed together while rebuilding: small enough that
+// an interrupted rebuild loses little and memory stays low.
+const int RebuildBatch = 2500;
+// Report text kept in a document for its snippet.
+const size_t ReportExcerpt = 4000;
+// A sequence number drawn but not yet seen may belong to a save still in
+// progress; after this long it is taken for one that was rolled back.
+const auto HoleLifetime = std::chrono::seconds(60);
+const size_t MaxHoles = 10000;
+const auto CatchUpBudget = std::chrono::milliseconds(40);
+// Rows of the change log read at once, so that a large backlog never holds the window long.
+const size_t MaxChangesRead = 2000;
+
+std::string UniqueTerm(int32_t problemId)
+{
+    return "Q" + std::to_string(problemId);
+}
+
+// The stemmer, seeing the words as the index holds them: without accents.
+class FoldingStem : public Xapian::StemImplementation {
+public:
+    explicit FoldingStem(const Xapian::Stem& inner) : Inner(inner) {}
+    std::string operator()(const std::string& word) override { return Inner(FoldAccents(word)); }
+    std::string get_description() const override { return "folding " + Inner.get_description(); }
+
+private:
+    Xapian::Stem Inner;
+};
+
+Xapian::Stem MakeStemmer(const std::string& language)
+{
+    Xapian::Stem inner("english");
+    try {
+        inner = Xapian::Stem(language);
+    } catch (const Xapian::Error& error) {
+        OutputDebugString("Search Language \"" + language + "\" is not known (" + error.get_msg() +
+                          "); english is used");
+    }
+    return Xapian::Stem(new FoldingStem(inner));
+}
+
+// Fields of the document data, each as length, colon, bytes.
+void Put(std::string& data, const std::string& field)
+{
+    data += std::to_string(field.size());
+    data += ':';
+    data += field;
+}
+
+bool Take(const std::string& data, size_t& at, std::string& field)
+{
+    const size_t colon = data.find(':', at);
+    if (colon == std::string::npos)
+        return false;
+    const size_t length = static_cast<size_t>(std::strtoull(data.c_str() + at, nullptr, 10));
+    if (colon + 1 + length > data.size())
+        return false;
+    field = data.substr(colon + 1, length);
+    at = colon + 1 + length;
+    return true;
+}
+
+std::string Cut(const std::string& text, size_t length)
+{
+    if (text.size() <= length)
+        return text;
+    size_t end = length;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+std::string DateText(bool has, const IBPP::Timestamp& timestamp)
+{
+    if (!has)
+        return std::string();
+    int year = 0, month = 0, day = 0;
+    timestamp.GetDate(year, month, day);
+    return std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year);
+}
+
+// Newer assigned dates sort higher; among one day, the later ticket.
+double SortKey(const Ticket& ticket)
+{
+    int year = 0, month = 0, day = 0;
+    if (ticket.HasAssigned)
+        ticket.Assigned.GetDate(year, month, day);
+    return (year * 10000.0 + month * 100.0 + day) * 1e7 + ticket.ProblemID;
+}
+
+// The snippet comes back with the text escaped for HTML; the marks are ours.
+std::string MarkedToHtml(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size() + 16);
+    for (const char c : text) {
+        if (c == '\x01')
+            out += "<b>";
+        else if (c == '\x02')
+            out += "</b>";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string Lower(const std::string& text)
+{
+    std::string out;
+    for (Xapian::Utf8Iterator it(text); it != Xapian::Utf8Iterator(); ++it)
+        Xapian::Unicode::append_utf8(out, Xapian::Unicode::tolower(*it));
+    return out;
+}
+
+Xapian::TermGenerator MakeGenerator(const Xapian::Stem& stemmer)
+{
+    Xapian::TermGenerator generator;
+    generator.set_stemmer(stemmer);
+    generator.set_stemming_strategy(Xapian::TermGenerator::STEM_SOME);
+    return generator;
+}
+
+Xapian::Document MakeDocument(const Ticket& ticket, Xapian::TermGenerator& generator)
+{
+    Xapian::Document document;
+    generator.set_document(document);
+    generator.set_termpos(0);
+    const std::string report = VisibleText(ticket.Report);
+    // A phrase never runs from one field into the next.
+    for (const std::string* field : {&ticket.Description, &ticket.Resolution, &ticket.Comment, &ticket.CustomerName,
+                                     &ticket.Address, &ticket.City, &ticket.State, &ticket.Zip, &ticket.Technician,
+                                     &ticket.OperatingSystem, &report}) {
+        generator.index_text(FoldAccents(*field));
+        generator.increase_termpos(10);
+    }
+    const std::string unique = UniqueTerm(ticket.ProblemID);
+    document.add_boolean_term(unique);
+    document.add_value(SortSlot, Xapian::sortable_serialise(SortKey(ticket)));
+
+    // The snippet is taken from the ticket's own words, the best part first found.
+    std::string snippetSource = ticket.Description;
+    for (const std::string* field : {&ticket.Resolution, &ticket.Comment, &ticket.OperatingSystem})
+        if (!field->empty())
+            snippetSource += " | " + *field;
+    if (!report.empty())
+        snippetSource += " | " + Cut(report, ReportExcerpt);
+    std::string data;
+    Put(data, std::to_string(ticket.ProblemID));
+    Put(data, ticket.CustomerName);
+    Put(data, DateText(ticket.HasAssigned, ticket.Assigned));
+    Put(data, ticket.Technician);
+    Put(data, ticket.IsCompleted ? "1" : "0");
+    Put(data, snippetSource);
+    document.set_data(data);
+    return document;
+}
+
+bool IsIndexFolderName(const std::filesystem::path& folder)
+{
+    return folder.filename().string().size() > 5 &&
+           folder.filename().string().compare(folder.filename().string().size() - 5, 5, ".find") == 0;
+}
+
+uint64_t Fnv1a(const std::string& text)
+{
+    uint64_t hash = 1469598103934665603ull;
+    for (const unsigned char c : text) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+}  // namespace
+
+struct FindIndex::Impl {
+    DBConnection& Connection;
+    std::string Folder;
+    std::string Language;
+    Xapian::Stem Stemmer;
+    Xapian::TermGenerator Generator;
+    // Changes taken in since the index was last committed.
+    int Uncommitted = 0;
+    std::string Identity;
+
+    // The window's side: the writer when no rebuild runs, else a reader.
+    std::unique_ptr<Xapian::WritableDatabase> Writer;
+    std::unique_ptr<Xapian::Database> Reader;
+    int64_t LastSequence = 0;
+    std::map<int64_t, Clock::time_point> Holes;
+
+    std::thread Builder;
+    std::atomic<bool> Stop{false};
+    std::atomic<bool> Building{false};
+    std::atomic<int64_t> Done{0};
+    std::atomic<int64_t> Total{0};
+    std::mutex FailureLock;
+    std::string Failure;
+
+    Impl(DBConnection& connection, const std::string& folder, const std::string& language)
+        : Connection(connection), Folder(folder), Language(language), Stemmer(MakeStemmer(language)),
+          Generator(MakeGenerator(Stemmer))
+    {
+    }
+
+    void SetFailure(const std::string& text)
+    {
+        OutputDebugString("Find index (" + Folder + "): " + text);
+        std::lock_guard<std::mutex> lock(FailureLock);
+        Failure = text;
+    }
+
+    void StartRebuild(bool resume);
+    void Rebuild(bool resume, std::string path, std::string user, std::string password);
+    // Joins a rebuild that has ended and takes the index back for updates.
+    void Reap();
+    void OpenWriter();
+    bool ApplyChange(int32_t problemId);
+    std::vector<FindHit> Run(Xapian::Database& database, const std::string& text, size_t count);
+};
+
+void FindIndex::Impl::StartRebuild(bool resume)
+{
+    if (Building)
+        return;
+    if (Writer) {
+        try {
+            Writer->close();  // what it held is built again
+        } catch (const Xapian::Error& error) {
+            OutputDebugString("Find index: " + error.get_description());
+        }
+        Writer.reset();
+    }
+    Reader.reset();
+    // Gone before the rebuild starts, so that no search reads the old one meanwhile.
+    const std::filesystem::path folder(Folder);
+    std::error_code ignored;
+    if (!resume && IsIndexFolderName(folder))
+        std::filesystem::remove_all(folder, ignored);
+    Stop = false;
+    Building = true;
+    Done = 0;
+    Total = 0;
+    {
+        std::lock_guard<std::mutex> lock(FailureLock);
+        Failure.clear();
+    }
+    Builder = std::thread(&Impl::Rebuild, this, resume, Connection.GetPath(), Connection.GetUser(),
+                          Connection.GetPassword());
+}
+
+// Thrown out of a batch when the program closes: not an error.
+struct Stopped {};
+
+void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, std::string password)
+{
+    struct Ended {
+        std::atomic<bool>& building;
+        ~Ended() { building = false; }
+    } ended{Building};
+    try {
+        // The stemmer keeps state between words: this thread has its own.
+        Xapian::TermGenerator generator = MakeGenerator(MakeStemmer(Language));
+        DBConnection own(path, user, password);
+        if (!own.Connect())
+            throw std::runtime_error("the data file could not be opened for indexing");
+        struct Detach {
+            DBConnection& connection;
+            ~Detach() { connection.Disconnect(); }
+        } detach{own};
+
+        std::unique_ptr<Xapian::WritableDatabase> database;
+        int32_t position = 0;
+        int64_t startSequence = 0;
+        if (resume) {
+            database = std::make_unique<Xapian::WritableDatabase>(Folder, Xapian::DB_OPEN);
+            position = static_cast<int32_t>(std::stol("0" + database->get_metadata("next")));
+            startSequence = std::stoll("0" + database->get_metadata("rebuild_seq"));
+        } else {
+            const std::filesystem::path folder(Folder);
+            if (IsIndexFolderName(folder))
+                std::filesystem::remove_all(folder);
+            if (folder.has_parent_path())
+                std::filesystem::create_directories(folder.parent_path());
+            startSequence = LastChangeSequence(own);
+            if (startSequence < 0)
+                startSequence = 0;
+            database = std::make_unique<Xapian::WritableDatabase>(Folder, Xapian::DB_CREATE_OR_OVERWRITE);
+            database->set_metadata("format", IndexFormat);
+            database->set_metadata("identity", Identity);
+            database->set_metadata("language", Language);
+            database->set_metadata("state", "building");
+            database->set_metadata("rebuild_seq", std::to_string(startSequence));
+            database->set_metadata("next", "0");
+            database->commit();
+        }
+        const int64_t remaining = CountTickets(own, position);
+        Done = static_cast<int64_t>(database->get_doccount());
+        Total = Done + std::max<int64_t>(remaining, 0);
+
+        for (;;) {
+            if (Stop)
+                return;  // what is committed stays; the next start resumes at "next"
+            int count = 0;
+            int32_t last = position;
+            if (!ReadTicketBatch(own, position, RebuildBatch, [&](const Ticket& ticket) {
+                    if (Stop)
+                        throw Stopped();
+                    database->replace_document(UniqueTerm(ticket.ProblemID), MakeDocument(ticket, generator));
+                    ++count;
+                }, last))
+                throw std::runtime_error("the tickets could not be read");
+            if (count == 0)
+                break;
+            position = last;
+            database->set_metadata("next", std::to_string(position));
+            database->commit();
+            Done += count;
+        }
+        // Changes made while the tickets were read are taken in from the log.
+        database->set_metadata("seq", std::to_string(startSequence));
+        database->set_metadata("state", "ready");
+        database->commit();
+        database->close();
+    } catch (const Stopped&) {
+        // The batch under way is dropped; the committed ones stay for the next start.
+    } catch (const Xapian::Error& error) {
+        SetFailure(error.get_description());
+    } catch (const std::exception& error) {
+        SetFailure(error.what());
+    }
+}
+
+void FindIndex::Impl::Reap()
+{
+    if (Building || !Builder.joinable())
+        return;
+    Builder.join();
+    Reader.reset();
+    OpenWriter();
+}
+
+void FindIndex::Impl::OpenWriter()
+{
+    try {
+        Writer = std::make_unique<Xapian::WritableDatabase>(Folder, Xapian::DB_OPEN);
+        if (Writer->get_metadata("state") != "ready") {
+            // A rebuild that failed: what it has is searched, nothing is added.
+            Writer->close();
+            Writer.reset();
+            return;
+        }
+        LastSequence = std::stoll("0" + Writer->get_metadata("seq"));
+        Holes.clear();
+        // The sequence numbers just below the start may still have been in flight.
+        const Clock::time_point now = Clock::now();
+        for (int64_t sequence = std::max<int64_t>(1, LastSequence - 20); sequence <= LastSequence; ++sequence)
+            Holes[sequence] = now;
+    } catch (const Xapian::Error& error) {
+        Writer.reset();
+        SetFailure(error.get_description());
+    } catch (const std::exception& error) {
+        Writer.reset();
+        SetFailure(error.what());
+    }
+}
+
+bool FindIndex::Impl::ApplyChange(int32_t problemId)
+{
+    Ticket ticket;
+    switch (ReadTicket(Connection, problemId, ticket)) {
+    case TicketRead::Found:
+        Writer->replace_document(UniqueTerm(problemId), MakeDocument(ticket, Generator));
+        return true;
+    case TicketRead::Missing:
+        Writer->delete_document(UniqueTerm(problemId));
+        return true;
+    case TicketRead::Failed:
+        break;
+    }
+    return false;
+}
+
+std::vector<FindHit> FindIndex::Impl::Run(Xapian::Database& database, const std::string& text, size_t count)
+{
+    std::vector<FindHit> hits;
+    Xapian::QueryParser parser;
+    parser.set_stemmer(Stemmer);
+    parser.set_stemming_strategy(Xapian::QueryParser::STEM_SOME);
+    parser.set_database(database);
+    parser.set_default_op(Xapian::Query::OP_AND);
+    const unsigned flags = Xapian::QueryParser::FLAG_PHRASE | Xapian::QueryParser::FLAG_LOVEHATE |
+                           Xapian::QueryParser::FLAG_PARTIAL;
+    // Lower case first: the parser leaves capitalised words unstemmed.
+    const std::string folded = Lower(FoldAccents(text));
+    Xapian::Query query;
+    try {
+        query = parser.parse_query(folded, flags);
+    } catch (const Xapian::QueryParserError&) {
+        // What the parser cannot read as a query is read as plain words.
+        query = parser.parse_query(folded, 0);
+    }
+    if (query.empty())
+        return hits;
+    Xapian::Enquire enquire(database);
+    enquire.set_query(query);
+    enquire.set_weighting_scheme(Xapian::BM25Weight());
+    enquire.set_sort_by_relevance_then_value(SortSlot, true);
+    const Xapian::MSet matches = enquire.get_mset(0, static_cast<Xapian::doccount>(count));
+    for (Xapian::MSetIterator it = matches.begin(); it != matches.end(); ++it) {
+        const Xapian::Document document = it.get_document();
+        const std::string data = document.get_data();
+        FindHit hit;
+        std::string key, completed, source;
+        size_t at = 0;
+        if (!Take(data, at, key) || !Take(data, at, hit.CustomerName) || !Take(data, at, hit.Assigned) ||
+            !Take(data, at, hit.Technician) || !Take(data, at, completed) || !Take(data, at, source))
+            throw Xapian::DatabaseCorruptError("a document of the index has no readable data");
+        hit.IsCompleted = completed == "1";
+        hit.ProblemID = ToInt(key);
+        hit.Snippet = MarkedToHtml(matches.snippet(source, 220, Stemmer,
+                                                 Xapian::MSet::SNIPPET_BACKGROUND_MODEL |
+                                                     Xapian::MSet::SNIPPET_EXHAUSTIVE,
+                                                 "\x01", "\x02", "..."));
+        hits.push_back(hit);
+    }
+    return hits;
+}
+
+FindIndex::FindIndex(DBConnection& connection, const std::string& folder, const std::string& language)
+    : Self(std::make_unique<Impl>(connection, folder, language))
+{
+}
+
+FindIndex::~FindIndex()
+{
+    Self->Stop = true;
+    if (Self->Builder.joinable())
+        Self->Builder.join();
+    try {
+        if (Self->Writer) {
+            Self->Writer->commit();
+            Self->Writer->close();
+        }
+    } catch (const Xapian::Error& error) {
+        OutputDebugString("Find index: " + error.get_description());
+    }
+}
+
+const std::string& FindIndex::GetFolder() const
+{
+    return Self->Folder;
+}
+
+void FindIndex::Open()
+{
+    Impl& self = *Self;
+    if (self.Building)
+        return;
+    self.Identity = DataFileIdentity(self.Connection);
+    std::string state;
+    try {
+        auto database = std::make_unique<Xapian::WritableDatabase>(self.Folder, Xapian::DB_OPEN);
+        const bool same = database->get_metadata("format") == IndexFormat &&
+                          database->get_metadata("identity") == self.Identity &&
+                          database->get_metadata("language") == self.Language;
+        state = same ? database->get_metadata("state") : "other";
+        if (state == "ready") {
+            // An index that has seen changes this file never had is of an older copy.
+            const int64_t sequence = std::stoll("0" + database->get_metadata("seq"));
+            const int64_t last = LastChangeSequence(self.Connection);
+            if (last >= 0 && sequence > last)
+                state = "other";
+        }
+        database->close();
+    } catch (const Xapian::DatabaseLockError& error) {
+        // Another program keeps it up to date; this one only reads it.
+        self.SetFailure(error.get_description());
+        return;
+    } catch (const Xapian::Error&) {
+        state = "missing";  // absent or damaged
+    } catch (const std::exception&) {
+        state = "missing";
+    }
+    if (state == "ready")
+        self.OpenWriter();
+    else
+        self.StartRebuild(state == "building");
+}
+
+bool FindIndex::CatchUp()
+{
+    Impl& self = *Self;
+    self.Reap();
+    if (self.Building || !self.Writer)
+        return true;
+    const Clock::time_point start = Clock::now();
+    for (auto hole = self.Holes.begin(); hole != self.Holes.end();)
+        hole = start - hole->second > HoleLifetime ? self.Holes.erase(hole) : std::next(hole);
+
+    // One read transaction for the look and the tickets it leads to.
+    const bool ownTransaction = !self.Connection.IsTransactionActive();
+    if (ownTransaction)
+        self.Connection.StartTransaction(false);
+    struct EndRead {
+        DBConnection& connection;
+        bool own;
+        ~EndRead()
+        {
+            if (!own || !connection.IsTransactionActive())
+                return;
+            try {
+                connection.Commit();
+            } catch (const IBPP::Exception& error) {
+                OutputDebugString(error.ErrorMessage());
+            }
+        }
+    } endRead{self.Connection, ownTransaction};
+
+    const int64_t from = self.Holes.empty() ? self.LastSequence : std::min(self.LastSequence, self.Holes.begin()->first - 1);
+    std::vector<TicketChange> changes;
+    // Nothing to read (or no change log in this file): nothing to take in.
+    if (!ReadChanges(self.Connection, from, MaxChangesRead, changes) || changes.empty())
+        return true;
+    // More may follow those read: they are no holes, and are read next time.
+    const bool cut = changes.size() >= MaxChangesRead;
+    std::set<int32_t> applied;
+    bool complete = true;
+    int64_t reached = self.LastSequence;
+    try {
+        for (const TicketChange& change : changes) {
+            const bool fresh = change.Sequence > self.LastSequence;
+            const auto hole = self.Holes.find(change.Sequence);
+            if (!fresh && hole == self.Holes.end())
+                continue;
+            if (Clock::now() - start > CatchUpBudget) {
+                complete = false;
+                break;
+            }
+            if (!applied.count(change.ProblemID)) {
+                if (!self.ApplyChange(change.ProblemID)) {
+                    complete = false;
+                    break;
+                }
+                applied.insert(change.ProblemID);
+            }
+            if (hole != self.Holes.end())
+                self.Holes.erase(hole);
+            // Numbers skipped on the way may belong to saves not yet committed.
+            for (int64_t skipped = reached + 1; fresh && skipped < change.Sequence; ++skipped)
+                self.Holes.emplace(skipped, start);
+            if (fresh)
+                reached = change.Sequence;
+        }
+        while (self.Holes.size() > MaxHoles)
+            self.Holes.erase(self.Holes.begin());
+        self.LastSequence = reached;
+        self.Writer->set_metadata("seq", std::to_string(reached));
+        // The writer searches its own changes; they reach the disk together with
+        // the sequence number they bring it to, so a crash only means taking
+        // them in again. Committing each save would double its time.
+        self.Uncommitted += static_cast<int>(applied.size());
+        if (self.Uncommitted >= 1000) {
+            self.Writer->commit();
+            self.Uncommitted = 0;
+        }
+    } catch (const Xapian::Error& error) {
+        // A damaged index: built again from the data file.
+        self.SetFailure(error.get_description());
+        self.StartRebuild(false);
+        return true;
+    }
+    return complete && !cut;
+}
+
+std::vector<FindHit> FindIndex::Search(const std::string& query, size_t count)
+{
+    Impl& self = *Self;
+    const std::string text = CleanQuery(query);
+    if (text.empty())
+        return {};
+    CatchUp();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            if (self.Writer)
+                return self.Run(*self.Writer, text, count);
+            if (!self.Reader)
+                self.Reader = std::make_unique<Xapian::Database>(self.Folder);
+            else
+                self.Reader->reopen();
+            return self.Run(*self.Reader, text, count);
+        } catch (const Xapian::DatabaseModifiedError&) {
+            // The rebuild committed under the reader: read again.
+            self.Reader.reset();
+        } catch (const Xapian::Error& error) {
+            // A rebuild that has not committed anything yet.
+            if (self.Building) {
+                self.Reader.reset();
+                return {};
+            }
+            self.SetFailure(error.get_description());
+            if (!self.Building)
+                self.StartRebuild(false);
+            return {};
+        }
+    }
+    return {};
+}
+
+FindProgress FindIndex::Progress()
+{
+    Self->Reap();
+    FindProgress progress;
+    progress.Building = Self->Building;
+    progress.Done = Self->Done;
+    progress.Total = Self->Total;
+    std::lock_guard<std::mutex> lock(Self->FailureLock);
+    progress.Failure = Self->Failure;
+    return progress;
+}
+
+std::string FindIndex::FolderFor(const std::string& dataFile, const std::string& cacheRoot)
+{
+    const std::filesystem::path file(dataFile);
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    if (!IsServerPath(dataFile) && access(folder.c_str(), W_OK) == 0)
+        return dataFile + ".find";
+    std::string name = file.filename().string();
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-')
+            c = '_';
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(dataFile)));
+    return (std::filesystem::path(cacheRoot) / (name + "-" + hash + ".find")).string();
+}
+
+}  // namespace DBFrameWork

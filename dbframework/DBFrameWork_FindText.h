@@ -1,0 +1,29 @@
+// Text handling for Find Solutions that does not need the search library:
+// the visible text of a report, the query as the user typed it made safe,
+// and accents folded away so that "resume" finds "Résumé".
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace DBFrameWork {
+
+// Longest query taken, in bytes (cut on a character boundary).
+constexpr size_t MaxQueryLength = 1000;
+
+// The text a browser would show for an HTML report: tags dropped, script and
+// style elements dropped whole, common entities decoded, runs of white space
+// made one space. Plain text comes back with its white space evened out.
+std::string VisibleText(const std::string& html);
+
+// The query as the parser should read it: cut to MaxQueryLength, double
+// quotes dropped when they do not pair up, and empty when nothing in it is a
+// letter or a digit.
+std::string CleanQuery(const std::string& query);
+
+// Letters with accents (Latin-1 and Latin Extended-A) as their base letters,
+// ligatures spelt out ("æ" as "ae", "ß" as "ss"); everything else unchanged.
+// Invalid UTF-8 bytes are kept as they are.
+std::string FoldAccents(const std::string& text);
+
+}  // namespace DBFrameWork

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include "dbframework/DBFrameWork_FindText.h"
+#include "settings/Quenbrook_Configuration.h"
+#include "tests/support/TestSupport.h"
+
+using DBFrameWork::CleanQuery;
+using DBFrameWork::FoldAccents;
+using DBFrameWork::VisibleText;
+
+TEST(FindText, VisibleTextKeepsOnlyWhatABrowserShows)
+{
+    EXPECT_EQ(VisibleText("<html><head><title>Report</title><style>td { color: red }</style>"
+                          "<script type=\"text/javascript\">var model = 'hidden';</script></head>"
+                          "<body><!-- a comment --><table><tr><td>Model</td><td>Dell&nbsp;Optiplex &amp; "
+                          "GX1</td></tr></table><SCRIPT>x<1</SCRIPT>caf&#233; &#xE9;t&eacute;</body></html>"),
+              "Report Model Dell Optiplex & GX1 caf\xC3\xA9 \xC3\xA9t\xC3\xA9");
+    // Plain text and broken markup lose nothing that is text.
+    EXPECT_EQ(VisibleText("a < b\r\n\tc &unknown; d"), "a < b c &unknown; d");
+    EXPECT_EQ(VisibleText("<script>never closed"), "");
+}
+
+TEST(FindText, CleanQueryAnswersBadInputPlainly)
+{
+    EXPECT_EQ(CleanQuery(""), "");
+    EXPECT_EQ(CleanQuery("  !@#$%^&*()-+\"' "), "");
+    EXPECT_EQ(CleanQuery("\"paper jam\" -fax"), "\"paper jam\" -fax");
+    // Unbalanced quotes: the words stay, the quotes go.
+    EXPECT_EQ(CleanQuery("\"paper jam \"tray\""), " paper jam  tray ");
+    // Long queries are cut to 1000 bytes, never inside a character.
+    const std::string longQuery = std::string(999, 'a') + "\xC3\xA9" + "bbb";
+    EXPECT_EQ(CleanQuery(longQuery), std::string(999, 'a'));
+    EXPECT_EQ(CleanQuery(std::string(5000, 'x')).size(), 1000u);
+}
+
+TEST(FindText, FoldAccentsLeavesBaseLetters)
+{
+    EXPECT_EQ(FoldAccents("R\xC3\xA9sum\xC3\xA9 \xC3\x86gir Stra\xC3\x9F" "e \xC5\x81\xC3\xB3" "d\xC5\xBA"),
+              "Resume AEgir Strasse Lodz");
+    // Other scripts, symbols and broken bytes pass unchanged.
+    EXPECT_EQ(FoldAccents("\xD0\x96 \xC3\x97 \xFF\xC3"), "\xD0\x96 \xC3\x97 \xFF\xC3");
+}
+
+TEST(FindSettings, SearchLanguageDefaultsToEnglishAndSurvivesASave)
+{
+    TestSupport::TempDir dir;
+    // A file written before the key existed.
+    TestSupport::WriteFile(dir.File("old.ini"), "[General]\nCompany Name=Shop\n");
+    Quenbrook::Configuration old;
+    ASSERT_TRUE(old.Load(dir.File("old.ini")));
+    EXPECT_EQ(old.GetSearchLanguage(), "english");
+    old.SetSearchLanguage("german");
+    ASSERT_TRUE(old.Save());
+    Quenbrook::Configuration again;
+    ASSERT_TRUE(again.Load(dir.File("old.ini")));
+    EXPECT_EQ(again.GetSearchLanguage(), "german");
+    EXPECT_EQ(again.GetCompanyName(), "Shop");
+    again.SetSearchLanguage("");
+    EXPECT_EQ(again.GetSearchLanguage(), "english");
+}
