@@ -152,6 +152,8 @@ private:
     void NameAccessibly();
     // The View menu, the print items and the customer history (MainUnit_Reports.cpp).
     void BuildReportMenus();
+    // Opens a ticket chosen in a list, saying so when it is gone.
+    void OpenListedProblem(int32_t problemId);
     bool BuildWorkOrderDocument(QTextDocument& document);
     // What the destructor releases; also run when construction fails.
     void ReleaseResources();

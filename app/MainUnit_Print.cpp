@@ -66,7 +66,8 @@ bool TMainForm::BuildWorkOrderDocument(QTextDocument& document)
     fields.resolution = ResolutionRichEdit->toPlainText();
     fields.actualHours = ActualHoursEdit->value();
     fields.billableHours = BillableHoursEdit->value();
-    BuildWorkOrder(fields, GetPrinter().pageLayout().paintRect(QPageLayout::Point).size(), document);
+    QPrinter& printer = GetPrinter();
+    BuildWorkOrder(fields, &printer, printer.pageLayout().paintRectPixels(printer.resolution()).size(), document);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "app/MainUnit.h"
 #include "dialogs/CustomerHistoryDock.h"
 #include "dialogs/HoursReportDialogUnit.h"
+#include "dialogs/Interaction.h"
 #include "dialogs/OpenTicketsDialogUnit.h"
 
 namespace {
@@ -50,12 +51,15 @@ void TMainForm::BuildReportMenus()
     QSettings viewState(ViewStateFile(Paths), QSettings::IniFormat);
     CustomerHistory->setVisible(viewState.value(HistoryVisibleKey, false).toBool());
     // Only the user's choice is kept: the window closing does not count.
-    connect(CustomerHistoryViewMenu, &QAction::toggled, this, [this](bool visible) {
+    connect(CustomerHistoryViewMenu, &QAction::triggered, this, [this](bool visible) {
         QSettings state(ViewStateFile(Paths), QSettings::IniFormat);
         state.setValue(HistoryVisibleKey, visible);
     });
-    connect(CustomerHistory, &TCustomerHistoryDock::TicketChosen, this,
-            [this](int32_t problemId) { RunCommand([this, problemId] { OpenStoredProblem(problemId); }); });
+    // Queued: opening a ticket refills the list whose item is being activated.
+    connect(
+        CustomerHistory, &TCustomerHistoryDock::TicketChosen, this,
+        [this](int32_t problemId) { RunCommand([this, problemId] { OpenListedProblem(problemId); }); },
+        Qt::QueuedConnection);
 
     ConnectCommand(PrintFileMenu, &TMainForm::PrintFileMenuClick);
     ConnectCommand(PrintSetupFileMenu, &TMainForm::PrintSetupFileMenuClick);
@@ -72,7 +76,14 @@ void TMainForm::OpenTicketsViewMenuClick()
     TOpenTicketsDialog dialog(this, Connection.get(), technicians);
     if (!dialog.Reload() || dialog.exec() != QDialog::Accepted || dialog.ChosenProblemID() == 0)
         return;
-    OpenStoredProblem(dialog.ChosenProblemID());
+    OpenListedProblem(dialog.ChosenProblemID());
+}
+
+void TMainForm::OpenListedProblem(int32_t problemId)
+{
+    // Another desk may have deleted it since the list was read.
+    if (!OpenStoredProblem(problemId))
+        Interaction::ShowMessage("The ticket could not be opened; it may have been deleted.");
 }
 
 void TMainForm::HoursReportViewMenuClick()

@@ -1,5 +1,6 @@
 #include "app/WorkOrder.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
 
 #include "dialogs/ReportDates.h"
@@ -64,8 +65,17 @@ QString WorkOrderHtml(const WorkOrderFields& fields)
     return html;
 }
 
-void BuildWorkOrder(const WorkOrderFields& fields, const QSizeF& pageSize, QTextDocument& document)
+void BuildWorkOrder(const WorkOrderFields& fields, QPaintDevice* device, const QSizeF& pageSize,
+                    QTextDocument& document)
 {
+    // Laid out in the printer's own resolution, so that the page count seen
+    // here is the one printed.
+    document.documentLayout()->setPaintDevice(device);
+    QFont font = document.defaultFont();
+    // Without ligatures the PDF's text is the text typed: a search for
+    // "Springfield" finds it, and a copy pastes it unchanged.
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    document.setDefaultFont(font);
     document.setHtml(WorkOrderHtml(fields));
     document.setPageSize(pageSize);
     // A long problem or resolution is set smaller rather than spill onto a

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+class QPaintDevice;
 class QTextDocument;
 
 struct WorkOrderFields {
@@ -36,6 +37,8 @@ struct WorkOrderFields {
 
 // The document's HTML (every field escaped).
 QString WorkOrderHtml(const WorkOrderFields& fields);
-// Fills document with the work order on pages of pageSize (points), in a
-// font small enough for one page where that can be read.
-void BuildWorkOrder(const WorkOrderFields& fields, const QSizeF& pageSize, QTextDocument& document);
+// Fills document with the work order laid out for device (the printer) on
+// pages of pageSize (the device's pixels), in a font small enough for one
+// page where that can be read.
+void BuildWorkOrder(const WorkOrderFields& fields, QPaintDevice* device, const QSizeF& pageSize,
+                    QTextDocument& document);

@@ -19,6 +19,8 @@ TCustomerHistoryDock::TCustomerHistoryDock(QWidget* owner) : QDockWidget("Custom
     HistoryList->header()->setStretchLastSection(true);
     HistoryList->setColumnWidth(0, 80);
     HistoryList->setColumnWidth(1, 70);
+    // Wide enough for the date, the state and the start of the problem.
+    HistoryList->setMinimumWidth(280);
     setWidget(HistoryList);
     // activated is a double click, and Enter on the current row.
     connect(HistoryList, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {

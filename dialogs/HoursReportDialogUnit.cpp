@@ -369,6 +369,10 @@ void THoursReportDialog::BuildDocument(QTextDocument& document)
     }
     document.addResource(QTextDocument::ImageResource, QUrl("chart.png"), chart);
     html += "<p><img src=\"chart.png\" width=\"640\" height=\"320\"></p></body></html>";
+    // Without ligatures the PDF's text is the table's text, for search and copy.
+    QFont font = document.defaultFont();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    document.setDefaultFont(font);
     document.setHtml(html);
 }
 
