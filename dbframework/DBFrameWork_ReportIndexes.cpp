@@ -11,11 +11,12 @@ struct ReportIndex {
     const char* definition;
 };
 
-// Assigned serves the hours report's date range and the order of the open
-// tickets; Completed finds the open ones. CustomerID, for a customer's
+// Assigned (with the key, the list's tie-break) serves the hours report's
+// date range and hands the open tickets over in their order without a sort,
+// so the first screen comes at once; Completed finds the open ones. CustomerID, for a customer's
 // history, is indexed by its foreign key already.
 const ReportIndex Indexes[] = {
-    {"IX$PROBLEM_ASSIGNED", "CREATE INDEX IX$Problem_Assigned ON Problem (Assigned)"},
+    {"IX$PROBLEM_ASSIGNEDID", "CREATE INDEX IX$Problem_AssignedID ON Problem (Assigned, ProblemID)"},
     {"IX$PROBLEM_COMPLETED", "CREATE INDEX IX$Problem_Completed ON Problem (Completed)"},
 };
 

@@ -1,7 +1,8 @@
 #include "dbframework/DBFrameWork_Reports.h"
 
 #include "dbframework/DBFrameWork_DBConnection.h"
-#include "dbframework/DBFrameWork_Transaction.h"
+#include "dbframework/DBFrameWork_Platform.h"
+#include "dbframework/DBFrameWork_ReadTransaction.h"
 
 namespace DBFrameWork {
 
@@ -107,7 +108,7 @@ QueryOutcome Fetch(DBConnection& connection, const char* sql, const std::string&
                    const FetchProgress& progress)
 {
     bool cancelled = false;
-    const bool done = RunInTransaction(connection, "Uncaught Exception in " + what, [&](IBPP::Statement& statement) {
+    const bool done = RunRead(connection, "Uncaught Exception in " + what, [&](IBPP::Statement& statement) {
         statement->Prepare(sql);
         bind(statement);
         statement->Execute();
@@ -173,17 +174,52 @@ std::string FirstLine(const std::string& text)
     return line;
 }
 
-QueryOutcome ReadOpenTickets(DBConnection& connection, const std::string& technician,
-                             std::vector<OpenTicket>& tickets, const FetchProgress& progress)
+struct OpenTicketCursor::Cursor {
+    IBPP::Transaction transaction;
+    IBPP::Statement statement;
+};
+
+OpenTicketCursor::OpenTicketCursor(DBConnection& connection) : Connection(connection) {}
+
+OpenTicketCursor::~OpenTicketCursor()
 {
-    tickets.clear();
-    return Fetch(
-        connection, OpenTicketsSql, "ReadOpenTickets",
-        [&](IBPP::Statement& statement) {
-            statement->Set(1, technician);
-            statement->Set(2, technician);
-        },
-        [&](IBPP::Statement& statement) {
+    Close();
+}
+
+QueryOutcome OpenTicketCursor::Open(const std::string& technician)
+{
+    Close();
+    try {
+        auto state = std::make_unique<Cursor>();
+        state->transaction = IBPP::TransactionFactory(Connection.GetDatabase(), IBPP::amRead, IBPP::ilReadCommitted,
+                                                      IBPP::lrWait);
+        state->transaction->Start();
+        state->statement = IBPP::StatementFactory(Connection.GetDatabase(), state->transaction);
+        state->statement->Prepare(OpenTicketsSql);
+        state->statement->Set(1, technician);
+        state->statement->Set(2, technician);
+        state->statement->Execute();
+        State = std::move(state);
+        return QueryOutcome::Done;
+    } catch (const IBPP::Exception& error) {
+        OutputDebugString(error.ErrorMessage());
+    } catch (const std::exception& error) {
+        OutputDebugString(std::string("Uncaught Exception in OpenTicketCursor::Open: ") + error.what());
+    }
+    return QueryOutcome::Failed;
+}
+
+QueryOutcome OpenTicketCursor::Next(size_t count, std::vector<OpenTicket>& tickets)
+{
+    if (!State)
+        return QueryOutcome::Done;
+    try {
+        IBPP::Statement& statement = State->statement;
+        for (size_t read = 0; read < count; ++read) {
+            if (!statement->Fetch()) {
+                Close();
+                break;
+            }
             OpenTicket ticket;
             ticket.problemId = ReadInt(statement, 1);
             ticket.assigned = ReadDate(statement, 2);
@@ -192,8 +228,45 @@ QueryOutcome ReadOpenTickets(DBConnection& connection, const std::string& techni
             ticket.problemFirstLine = FirstLine(ReadText(statement, 5));
             ticket.actualHours = ReadInt(statement, 6);
             tickets.push_back(std::move(ticket));
-        },
-        progress);
+        }
+        return QueryOutcome::Done;
+    } catch (const IBPP::Exception& error) {
+        OutputDebugString(error.ErrorMessage());
+    } catch (const std::exception& error) {
+        OutputDebugString(std::string("Uncaught Exception in OpenTicketCursor::Next: ") + error.what());
+    }
+    Close();
+    return QueryOutcome::Failed;
+}
+
+void OpenTicketCursor::Close()
+{
+    if (!State)
+        return;
+    std::unique_ptr<Cursor> state = std::move(State);
+    // Only read: whatever the engine says on the way out changes nothing.
+    try {
+        state->statement.reset();
+        state->transaction->Commit();
+    } catch (const IBPP::Exception& error) {
+        OutputDebugString(error.ErrorMessage());
+    }
+}
+
+QueryOutcome ReadOpenTickets(DBConnection& connection, const std::string& technician,
+                             std::vector<OpenTicket>& tickets, const FetchProgress& progress)
+{
+    tickets.clear();
+    OpenTicketCursor cursor(connection);
+    if (cursor.Open(technician) != QueryOutcome::Done)
+        return QueryOutcome::Failed;
+    while (!cursor.AtEnd()) {
+        if (cursor.Next(ProgressStep, tickets) != QueryOutcome::Done)
+            return QueryOutcome::Failed;
+        if (progress && !cursor.AtEnd() && !progress(tickets.size()))
+            return QueryOutcome::Cancelled;
+    }
+    return QueryOutcome::Done;
 }
 
 QueryOutcome ReadCustomerHistory(DBConnection& connection, int32_t customerId, int32_t exceptProblemId,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <memory>
 #include <vector>
 
 namespace DBFrameWork {
@@ -59,6 +60,30 @@ HoursReportRow HoursTotals(const std::vector<HoursReportRow>& rows);
 using FetchProgress = std::function<bool(size_t rowsFetched)>;
 
 enum class QueryOutcome { Done, Cancelled, Failed };
+
+// The open tickets, oldest assignment first, handed over a batch at a time
+// from one statement, so that a list of many thousand shows its first screen
+// at once. Holds a read-only transaction of its own until closed.
+class OpenTicketCursor {
+public:
+    explicit OpenTicketCursor(DBConnection& connection);
+    ~OpenTicketCursor();
+    OpenTicketCursor(const OpenTicketCursor&) = delete;
+    OpenTicketCursor& operator=(const OpenTicketCursor&) = delete;
+
+    // Runs the statement; an empty technician means all. Failed when the
+    // engine refused (its message is in the debug output).
+    QueryOutcome Open(const std::string& technician);
+    // Appends up to count more tickets; AtEnd() once the last was read.
+    QueryOutcome Next(size_t count, std::vector<OpenTicket>& tickets);
+    bool AtEnd() const { return !State; }
+    void Close();
+
+private:
+    struct Cursor;
+    DBConnection& Connection;
+    std::unique_ptr<Cursor> State;
+};
 
 // Open tickets, oldest assignment first; an empty technician means all.
 QueryOutcome ReadOpenTickets(DBConnection& connection, const std::string& technician,

@@ -10,7 +10,6 @@
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dialogs/Interaction.h"
-#include "dialogs/QueryProgress.h"
 #include "dialogs/RecordTableModel.h"
 #include "dialogs/ReportDates.h"
 
@@ -21,11 +20,17 @@ QString Text(const std::string& text)
     return QString::fromStdString(text);
 }
 
+// Rows read at a time: more than a screen, few enough to come at once.
+constexpr size_t Batch = 200;
+
 }  // namespace
 
 TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection* connection,
                                        const QStringList& technicians)
-    : QDialog(owner), Connection(connection), Today(QDate::currentDate())
+    : QDialog(owner),
+      Connection(connection),
+      Cursor(std::make_unique<DBFrameWork::OpenTicketCursor>(*connection)),
+      Today(QDate::currentDate())
 {
     setObjectName("OpenTicketsDialog");
     setWindowTitle("Open Tickets");
@@ -62,6 +67,8 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
             {"Hours", [=](int row) { return QVariant(ticket(row).actualHours); }, true},
         },
         this);
+    Model->HasMore = [this] { return HasMore(); };
+    Model->FetchMore = [this] { return FetchMore(); };
     TicketsTableView = new QTableView(this);
     TicketsTableView->setObjectName("TicketsTableView");
     TicketsTableView->setAccessibleName("Open tickets");
@@ -115,21 +122,48 @@ bool TOpenTicketsDialog::Reload()
 {
     const QString technician =
         TechnicianFilterComboBox->currentIndex() <= 0 ? QString() : TechnicianFilterComboBox->currentText();
-    std::vector<DBFrameWork::OpenTicket> tickets;
-    QueryProgress progress(this);
-    const DBFrameWork::QueryOutcome outcome =
-        DBFrameWork::ReadOpenTickets(*Connection, technician.toStdString(), tickets, progress.Callback());
-    progress.Finish();
-    if (outcome == DBFrameWork::QueryOutcome::Failed)
-        Interaction::ShowError("Error reading Data File (" + QString::fromStdString(Connection->GetPath()) + ")!");
-    if (outcome != DBFrameWork::QueryOutcome::Done)
+    TicketList.clear();
+    Model->Reset(0);
+    ShowCount();
+    if (Cursor->Open(technician.toStdString()) != DBFrameWork::QueryOutcome::Done) {
+        ShowReadError();
         return false;
-    TicketList = std::move(tickets);
-    Model->Reset(static_cast<int>(TicketList.size()));
-    TicketCountLabel->setText(QString::number(TicketList.size()));
+    }
+    if (!FetchMore())
+        return false;
     if (!TicketList.empty())
         TicketsTableView->setCurrentIndex(Model->index(0, 0));
     return true;
+}
+
+bool TOpenTicketsDialog::FetchMore()
+{
+    if (Cursor->AtEnd())
+        return true;
+    const DBFrameWork::QueryOutcome outcome = Cursor->Next(Batch, TicketList);
+    Model->Append(static_cast<int>(TicketList.size()));
+    ShowCount();
+    if (outcome != DBFrameWork::QueryOutcome::Done) {
+        ShowReadError();
+        return false;
+    }
+    return true;
+}
+
+bool TOpenTicketsDialog::HasMore() const
+{
+    return !Cursor->AtEnd();
+}
+
+void TOpenTicketsDialog::ShowCount()
+{
+    // "200+" while more rows wait below the last one read.
+    TicketCountLabel->setText(QString::number(TicketList.size()) + (HasMore() ? "+" : ""));
+}
+
+void TOpenTicketsDialog::ShowReadError()
+{
+    Interaction::ShowError("Error reading Data File (" + QString::fromStdString(Connection->GetPath()) + ")!");
 }
 
 void TOpenTicketsDialog::ChooseRow(int row)

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "dbframework/DBFrameWork_Reports.h"
@@ -27,9 +28,14 @@ public:
     // technicians: the pick list of the settings, offered after "All".
     TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection* connection, const QStringList& technicians);
 
-    // Reads the list for the technician chosen; false when reading failed
-    // (the error box has said so) or was cancelled.
+    // Reads the list for the technician chosen, its first rows at once and
+    // the rest as the list is scrolled; false when reading failed (the error
+    // box has said so).
     bool Reload();
+    // Reads the next rows, if any are left; false when reading failed (the
+    // error box has said so).
+    bool FetchMore();
+    bool HasMore() const;
     // The ticket chosen by double click, Enter or Open; 0 when none.
     int32_t ChosenProblemID() const { return Chosen; }
     const std::vector<DBFrameWork::OpenTicket>& Tickets() const { return TicketList; }
@@ -42,8 +48,11 @@ public:
 
 private:
     void ChooseRow(int row);
+    void ShowCount();
+    void ShowReadError();
 
     DBFrameWork::DBConnection* Connection;
+    std::unique_ptr<DBFrameWork::OpenTicketCursor> Cursor;
     std::vector<DBFrameWork::OpenTicket> TicketList;
     RecordTableModel* Model = nullptr;
     QDate Today;

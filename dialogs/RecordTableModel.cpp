@@ -12,6 +12,26 @@ void RecordTableModel::Reset(int rowCount)
     endResetModel();
 }
 
+void RecordTableModel::Append(int rowCount)
+{
+    if (rowCount <= Rows)
+        return;
+    beginInsertRows(QModelIndex(), Rows, rowCount - 1);
+    Rows = rowCount;
+    endInsertRows();
+}
+
+bool RecordTableModel::canFetchMore(const QModelIndex& parent) const
+{
+    return !parent.isValid() && HasMore && HasMore();
+}
+
+void RecordTableModel::fetchMore(const QModelIndex& parent)
+{
+    if (!parent.isValid() && FetchMore)
+        FetchMore();
+}
+
 void RecordTableModel::SetHeader(int column, const QString& header)
 {
     if (column < 0 || column >= static_cast<int>(Columns.size()))

@@ -21,12 +21,20 @@ public:
 
     // Call after the owner's records changed; rowCount is their number.
     void Reset(int rowCount);
+    // Call after the owner appended records at the end.
+    void Append(int rowCount);
+    // A view scrolled to the last row asks the owner for more records, which
+    // it appends (and reports with Append) while HasMore says some are left.
+    std::function<bool()> FetchMore;
+    std::function<bool()> HasMore;
     void SetHeader(int column, const QString& header);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
 
 private:
     std::vector<Column> Columns;

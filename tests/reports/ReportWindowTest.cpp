@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDockWidget>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -161,6 +162,35 @@ TEST_F(ReportWindow, OpenTicketsListsTheOpenOnesAndOpensTheChosen)
     }));
     EXPECT_EQ(window->GetProblemID(), jones);
     EXPECT_EQ(window->NameEdit->text(), "Jones");
+    EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
+}
+
+TEST_F(ReportWindow, OpenTicketsOfManyComeAsTheListIsScrolled)
+{
+    std::string sql = "INSERT INTO Customer (CustomerID, Name) VALUES (1, 'Many');\n";
+    for (int id = 1; id <= 450; ++id)
+        sql += "INSERT INTO Problem (ProblemID, Assigned, CustomerID, Technician) VALUES (" + std::to_string(id) +
+               ", DATEADD(" + std::to_string(id) + " DAY TO DATE '2001-01-01'), 1, 'Dana');\n";
+    Query(sql + "COMMIT;\n");
+
+    EXPECT_TRUE(Drive<TOpenTicketsDialog>(window->OpenTicketsViewMenu, [&](TOpenTicketsDialog& dialog) {
+        QTableView* view = dialog.TicketsTableView;
+        ASSERT_EQ(view->model()->rowCount(), 200);
+        EXPECT_EQ(dialog.TicketCountLabel->text(), "200+");
+        for (int expected : {400, 450, 450}) {
+            view->scrollToBottom();
+            QCoreApplication::processEvents();
+            ASSERT_EQ(view->model()->rowCount(), expected);
+        }
+        EXPECT_EQ(dialog.TicketCountLabel->text(), "450");
+        // Oldest first over the batches' seams.
+        for (int row = 0; row < 450; ++row)
+            ASSERT_EQ(dialog.Tickets()[static_cast<size_t>(row)].problemId, row + 1) << row;
+        // Another technician starts again from the first rows.
+        dialog.TechnicianFilterComboBox->setCurrentText("Eve");
+        EXPECT_EQ(view->model()->rowCount(), 0);
+        EXPECT_EQ(dialog.TicketCountLabel->text(), "0");
+    }));
     EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
 }
 
