@@ -1,13 +1,15 @@
 // The shop's lists and reports over the search benchmark's 100,000 tickets:
-// the open tickets list, one customer's history and the hours report of one
-// year by technician, each through its window and as the same statement
-// through the client layer alone, with the ratio; the CSV export of the
-// year's report; and what the customer history adds to opening a ticket.
+// the open tickets list (its first screen, and scrolled to the end), one
+// customer's history and the hours report of one year by technician, each
+// through its window and as the same statement through the client layer
+// alone, with the ratio; the CSV export of the year's report; and what the
+// customer history adds to opening a ticket.
 // Works on a copy of the cached data file; prints medians only.
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <unistd.h>
@@ -48,13 +50,14 @@ public:
 };
 
 // The statement alone: a read-only transaction, prepare, bind, and every row
-// fetched with each column read (read says how).
+// fetched with each column read (read says how), or the first limit rows.
 struct EngineRun {
     size_t rows = 0;
 };
 
 template <typename Bind, typename Read>
-EngineRun RunStatement(DBFrameWork::DBConnection& connection, const char* sql, Bind bind, Read read)
+EngineRun RunStatement(DBFrameWork::DBConnection& connection, const char* sql, Bind bind, Read read,
+                       size_t limit = SIZE_MAX)
 {
     IBPP::Transaction transaction =
         IBPP::TransactionFactory(connection.GetDatabase(), IBPP::amRead, IBPP::ilReadCommitted, IBPP::lrWait);
@@ -64,7 +67,7 @@ EngineRun RunStatement(DBFrameWork::DBConnection& connection, const char* sql, B
     bind(statement);
     statement->Execute();
     EngineRun run;
-    while (statement->Fetch()) {
+    while (run.rows < limit && statement->Fetch()) {
         ++run.rows;
         read(statement);
     }
@@ -74,11 +77,16 @@ EngineRun RunStatement(DBFrameWork::DBConnection& connection, const char* sql, B
     return run;
 }
 
-void Report(const char* name, size_t rows, const std::vector<double>& program, const std::vector<double>& engine)
+// The data layer's own time, when given, shows what the drawing adds.
+void Report(const char* name, size_t rows, const std::vector<double>& program, const std::vector<double>& engine,
+            const std::vector<double>& dataLayer = {})
 {
     const double programMs = Median(program), engineMs = Median(engine);
-    std::printf("%-34s %6zu rows: window %7.2f ms, engine alone %7.2f ms, ratio %.2f\n", name, rows, programMs,
+    std::printf("%-36s %6zu rows: window %7.2f ms, engine alone %7.2f ms, ratio %.2f", name, rows, programMs,
                 engineMs, programMs / engineMs);
+    if (!dataLayer.empty())
+        std::printf(" (data layer %.2f ms, ratio %.2f)", Median(dataLayer), Median(dataLayer) / engineMs);
+    std::printf("\n");
 }
 
 // A fresh copy of the cached data file, so that nothing here touches the cache
@@ -164,30 +172,67 @@ int main(int argc, char** argv)
     form.show();
     DBFrameWork::DBConnection& connection = *form.GetConnection();
 
-    {  // Open tickets, every technician.
+    {  // Open tickets, every technician: the first screen, and the whole list.
         TOpenTicketsDialog dialog(&form, &connection, {});
         dialog.show();
         dialog.Reload();  // warms the engine's page cache
+        const auto bind = [](IBPP::Statement& statement) {
+            statement->Set(1, std::string());
+            statement->Set(2, std::string());
+        };
+        std::vector<double> program, engine, programAll, engineAll, dataLayer;
+        EngineRun first, all;
+        for (int i = 0; i < Runs; ++i) {
+            program.push_back(TimeMs([&] {
+                dialog.Reload();
+                QCoreApplication::processEvents();
+            }));
+            dataLayer.push_back(TimeMs([&] {
+                DBFrameWork::OpenTicketCursor cursor(connection);
+                std::vector<DBFrameWork::OpenTicket> tickets;
+                cursor.Open("");
+                cursor.Next(dialog.Tickets().size(), tickets);
+            }));
+            engine.push_back(TimeMs([&] {
+                first = RunStatement(connection, DBFrameWork::OpenTicketsSql, bind, ReadOpenTicket,
+                                     dialog.Tickets().size());
+            }));
+            programAll.push_back(TimeMs([&] {
+                dialog.Reload();
+                while (dialog.HasMore())
+                    dialog.FetchMore();
+                QCoreApplication::processEvents();
+            }));
+            engineAll.push_back(TimeMs([&] {
+                all = RunStatement(connection, DBFrameWork::OpenTicketsSql, bind, ReadOpenTicket);
+            }));
+        }
+        if (all.rows != dialog.Tickets().size())
+            std::printf("open tickets: the window listed %zu, the engine %zu\n", dialog.Tickets().size(), all.rows);
+        Report("open tickets, first screen", first.rows, program, engine, dataLayer);
+        Report("open tickets, scrolled to the end", all.rows, programAll, engineAll);
+    }
+    {  // One technician's open tickets: the index walk skips the others'.
+        TOpenTicketsDialog dialog(&form, &connection, {"Oliver"});
+        dialog.show();
+        dialog.TechnicianFilterComboBox->setCurrentText("Oliver");
+        const auto bind = [](IBPP::Statement& statement) {
+            statement->Set(1, std::string("Oliver"));
+            statement->Set(2, std::string("Oliver"));
+        };
         std::vector<double> program, engine;
-        EngineRun run;
+        EngineRun first;
         for (int i = 0; i < Runs; ++i) {
             program.push_back(TimeMs([&] {
                 dialog.Reload();
                 QCoreApplication::processEvents();
             }));
             engine.push_back(TimeMs([&] {
-                run = RunStatement(
-                    connection, DBFrameWork::OpenTicketsSql,
-                    [](IBPP::Statement& statement) {
-                        statement->Set(1, std::string());
-                        statement->Set(2, std::string());
-                    },
-                    ReadOpenTicket);
+                first = RunStatement(connection, DBFrameWork::OpenTicketsSql, bind, ReadOpenTicket,
+                                     dialog.Tickets().size());
             }));
         }
-        if (run.rows != dialog.Tickets().size())
-            std::printf("open tickets: the window listed %zu, the engine %zu\n", dialog.Tickets().size(), run.rows);
-        Report("open tickets list", run.rows, program, engine);
+        Report("open tickets of Oliver, first screen", first.rows, program, engine);
     }
 
     // The customer with the most tickets, and one of them shown.
@@ -210,13 +255,16 @@ int main(int argc, char** argv)
         if (!form.OpenStoredProblem(problemId))
             std::printf("ticket %d could not be opened\n", problemId);
         form.CustomerHistory->show();
-        std::vector<double> program, engine;
+        std::vector<double> program, engine, dataLayer;
         EngineRun run;
+        std::vector<DBFrameWork::CustomerHistoryEntry> entries;
         for (int i = 0; i < Runs; ++i) {
             program.push_back(TimeMs([&] {
                 form.CustomerHistory->ShowFor(&connection, customerId, problemId);
                 QCoreApplication::processEvents();
             }));
+            dataLayer.push_back(
+                TimeMs([&] { DBFrameWork::ReadCustomerHistory(connection, customerId, problemId, entries); }));
             engine.push_back(TimeMs([&] {
                 run = RunStatement(
                     connection, DBFrameWork::CustomerHistorySql,
@@ -229,7 +277,7 @@ int main(int argc, char** argv)
         }
         char name[64];
         std::snprintf(name, sizeof name, "customer history (customer %d)", customerId);
-        Report(name, run.rows, program, engine);
+        Report(name, run.rows, program, engine, dataLayer);
 
         // Opening a ticket with the history shown against hidden.
         std::vector<double> shown, hidden;
@@ -260,12 +308,17 @@ int main(int argc, char** argv)
             statement->Set(1, IBPP::Timestamp(Year, 1, 1));
             statement->Set(2, IBPP::Timestamp(Year + 1, 1, 1));
         };
-        std::vector<double> program, engine;
+        std::vector<double> program, engine, dataLayer;
         EngineRun run;
+        std::vector<DBFrameWork::HoursReportRow> rows;
         for (int i = 0; i < Runs; ++i) {
             program.push_back(TimeMs([&] {
                 dialog.Reload();
                 QCoreApplication::processEvents();
+            }));
+            dataLayer.push_back(TimeMs([&] {
+                DBFrameWork::ReadHoursReport(connection, {Year, 1, 1}, {Year, 12, 31},
+                                             DBFrameWork::HoursGrouping::Technician, rows);
             }));
             engine.push_back(TimeMs([&] {
                 run = RunStatement(connection, DBFrameWork::HoursReportSql(DBFrameWork::HoursGrouping::Technician),
@@ -275,7 +328,7 @@ int main(int argc, char** argv)
         const DBFrameWork::HoursReportRow totals = DBFrameWork::HoursTotals(dialog.Rows());
         char name[64];
         std::snprintf(name, sizeof name, "hours report %d by technician", Year);
-        Report(name, run.rows, program, engine);
+        Report(name, run.rows, program, engine, dataLayer);
         std::printf("  (%lld tickets, %lld actual hours, %lld billable)\n",
                     static_cast<long long>(totals.ticketCount), static_cast<long long>(totals.actualHours),
                     static_cast<long long>(totals.billableHours));
