@@ -43,7 +43,10 @@ void TMainForm::BuildReportMenus()
     HoursReportViewMenu->setObjectName("HoursReportViewMenu");
 
     CustomerHistory = new TCustomerHistoryDock(this);
-    addDockWidget(Qt::RightDockWidgetArea, CustomerHistory);
+    // Below the ticket: beside it, the customer's fields would be squeezed
+    // too narrow for their text, while the problem and resolution can spare
+    // a few lines.
+    addDockWidget(Qt::BottomDockWidgetArea, CustomerHistory);
     CustomerHistoryViewMenu = CustomerHistory->toggleViewAction();
     CustomerHistoryViewMenu->setObjectName("CustomerHistoryViewMenu");
     ViewMenu->addSeparator();

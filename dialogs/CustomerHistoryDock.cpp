@@ -17,10 +17,10 @@ TCustomerHistoryDock::TCustomerHistoryDock(QWidget* owner) : QDockWidget("Custom
     HistoryList->setUniformRowHeights(true);
     HistoryList->setHeaderLabels({"Assigned", "State", "Problem"});
     HistoryList->header()->setStretchLastSection(true);
-    HistoryList->setColumnWidth(0, 80);
-    HistoryList->setColumnWidth(1, 70);
-    // Wide enough for the date, the state and the start of the problem.
-    HistoryList->setMinimumWidth(280);
+    HistoryList->setColumnWidth(0, 100);
+    HistoryList->setColumnWidth(1, 80);
+    // A few tickets at a glance; the rest scroll.
+    HistoryList->setMinimumHeight(HistoryList->fontMetrics().height() * 6);
     setWidget(HistoryList);
     // activated is a double click, and Enter on the current row.
     connect(HistoryList, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {

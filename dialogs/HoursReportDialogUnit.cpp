@@ -80,6 +80,8 @@ THoursReportDialog::THoursReportDialog(QWidget* owner, DBFrameWork::DBConnection
         auto* text = new QLabel(caption, this);
         text->setObjectName(name);
         text->setBuddy(buddy);
+        // A little air before the control, so that no letter touches it.
+        text->setContentsMargins(0, 0, 4, 0);
         return text;
     };
     auto* filters = new QGridLayout;
@@ -106,10 +108,10 @@ THoursReportDialog::THoursReportDialog(QWidget* owner, DBFrameWork::DBConnection
     ReportTableView->verticalHeader()->hide();
     ReportTableView->verticalHeader()->setDefaultSectionSize(ReportTableView->fontMetrics().height() + 6);
     ReportTableView->setColumnWidth(GroupColumn, 220);
+    // The group's name takes what the window has to spare.
+    ReportTableView->horizontalHeader()->setSectionResizeMode(GroupColumn, QHeaderView::Stretch);
 
-    Chart = new QChart;
-    Chart->legend()->setAlignment(Qt::AlignBottom);
-    HoursChartView = new QChartView(Chart, this);
+    HoursChartView = new QChartView(this);
     HoursChartView->setObjectName("HoursChartView");
     HoursChartView->setAccessibleName("Hours chart");
     HoursChartView->setRenderHint(QPainter::Antialiasing);
@@ -120,6 +122,7 @@ THoursReportDialog::THoursReportDialog(QWidget* owner, DBFrameWork::DBConnection
     splitter->addWidget(ReportTableView);
     splitter->addWidget(HoursChartView);
     splitter->setChildrenCollapsible(false);
+    splitter->setSizes({220, 320});
 
     const auto button = [this](const char* name, const QString& caption) {
         auto* pushButton = new QPushButton(caption, this);
@@ -259,9 +262,14 @@ std::vector<std::vector<QString>> THoursReportDialog::TableText() const
 
 void THoursReportDialog::UpdateChart()
 {
-    Chart->removeAllSeries();
-    for (QAbstractAxis* axis : Chart->axes())
-        Chart->removeAxis(axis);
+    // A chart of its own for each reading: series and axes removed from a
+    // chart linger in its scene until the event loop deletes them, and would
+    // be drawn over the new ones by a print that follows at once.
+    QChart* previous = HoursChartView->chart();
+    Chart = new QChart;
+    Chart->legend()->setAlignment(Qt::AlignBottom);
+    HoursChartView->setChart(Chart);
+    delete previous;
     // The groups with the most actual hours, kept in the table's order.
     std::vector<size_t> shown(RowList.size());
     for (size_t i = 0; i < shown.size(); ++i)
@@ -293,6 +301,8 @@ void THoursReportDialog::UpdateChart()
     series->attachAxis(groups);
     auto* hours = new QValueAxis;
     hours->setRange(0, largest > 0 ? static_cast<qreal>(largest) * 1.1 : 1.0);
+    // Whole hours at round steps, so that no two labels read alike.
+    hours->applyNiceNumbers();
     hours->setLabelFormat("%d");
     Chart->addAxis(hours, Qt::AlignLeft);
     series->attachAxis(hours);
@@ -356,14 +366,16 @@ void THoursReportDialog::BuildDocument(QTextDocument& document)
         html += "</tr>";
     }
     html += "</table><p></p>";
-    // The chart as a picture of print quality, whatever the size on screen.
+    // The chart laid out at the size it is printed, drawn at twice the
+    // resolution so that its bars and labels stay sharp on paper.
     QImage chart(1600, 800, QImage::Format_ARGB32);
     chart.fill(Qt::white);
     {
         QPainter painter(&chart);
         painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
         const QSize screen = HoursChartView->size();
-        HoursChartView->resize(1600, 800);
+        HoursChartView->resize(800, 400);
         HoursChartView->render(&painter, QRectF(0, 0, 1600, 800));
         HoursChartView->resize(screen);
     }

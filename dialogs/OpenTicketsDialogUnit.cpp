@@ -46,6 +46,7 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
     auto* technicianLabel = new QLabel("&Technician", this);
     technicianLabel->setObjectName("TechnicianFilterLabel");
     technicianLabel->setBuddy(TechnicianFilterComboBox);
+    technicianLabel->setContentsMargins(0, 0, 4, 0);
     TicketCountLabel = new QLabel(this);
     TicketCountLabel->setObjectName("TicketCountLabel");
 
@@ -80,11 +81,13 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
     TicketsTableView->verticalHeader()->setDefaultSectionSize(TicketsTableView->fontMetrics().height() + 6);
     TicketsTableView->horizontalHeader()->setStretchLastSection(false);
     TicketsTableView->setColumnWidth(0, 90);
-    TicketsTableView->setColumnWidth(1, 70);
+    TicketsTableView->setColumnWidth(1, 85);
     TicketsTableView->setColumnWidth(2, 160);
     TicketsTableView->setColumnWidth(3, 100);
     TicketsTableView->setColumnWidth(4, 260);
     TicketsTableView->setColumnWidth(5, 50);
+    // The problem takes what the window has to spare.
+    TicketsTableView->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
 
     OpenButton = new QPushButton("&Open", this);
     OpenButton->setObjectName("OpenButton");
