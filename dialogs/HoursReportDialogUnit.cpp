@@ -210,14 +210,21 @@ bool THoursReportDialog::Reload()
 {
     std::vector<DBFrameWork::HoursReportRow> rows;
     QueryProgress progress(this);
-    const DBFrameWork::QueryOutcome outcome =
-        DBFrameWork::ReadHoursReport(*Connection, ToCalendarDate(FromDatePicker->date()),
-                                     ToCalendarDate(ToDatePicker->date()), Grouping(), rows, progress.Callback());
+    const DBFrameWork::CalendarDate from = ToCalendarDate(FromDatePicker->date());
+    const DBFrameWork::CalendarDate through = ToCalendarDate(ToDatePicker->date());
+    const DBFrameWork::HoursGrouping grouping = Grouping();
+    // The engine sums every ticket of the range before it answers the first
+    // row: years of them take longer than the window may stand still.
+    const DBFrameWork::QueryOutcome outcome = progress.RunAside([&](const DBFrameWork::FetchProgress& step) {
+        return DBFrameWork::ReadHoursReport(*Connection, from, through, grouping, rows, step);
+    });
     progress.Finish();
     if (outcome == DBFrameWork::QueryOutcome::Failed)
         Interaction::ShowError("Error reading Data File (" + QString::fromStdString(Connection->GetPath()) + ")!");
+    // A read cancelled or failed shows no figures rather than those of the
+    // range asked before.
     if (outcome != DBFrameWork::QueryOutcome::Done)
-        return false;
+        rows.clear();
     RowList = std::move(rows);
     Totals = DBFrameWork::HoursTotals(RowList);
     // The rows and the totals row below them.
@@ -225,7 +232,7 @@ bool THoursReportDialog::Reload()
     for (int column = 0; column < ColumnCount; ++column)
         Model->SetHeader(column, CellText(-1, column));
     UpdateChart();
-    return true;
+    return outcome == DBFrameWork::QueryOutcome::Done;
 }
 
 QString THoursReportDialog::CellText(int row, int column) const

@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDockWidget>
+#include <QElapsedTimer>
+#include <QProgressDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,12 +18,15 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
+#include <chrono>
 #include <functional>
 #include <sstream>
+#include <thread>
 
 #include "dialogs/CustomerHistoryDock.h"
 #include "dialogs/HoursReportDialogUnit.h"
 #include "dialogs/OpenTicketsDialogUnit.h"
+#include "dialogs/QueryProgress.h"
 #include "tests/app/WindowTest.h"
 
 namespace {
@@ -37,15 +42,20 @@ struct Ticket {
 };
 
 // Runs a command that shows a modal dialog of type Dialog, drives the dialog
-// with steps, and closes it if the steps left it open.
+// with steps, and closes it if the steps left it open. The dialog is looked
+// for until it shows: a read before it opens may run an event loop of its own.
 template <typename Dialog>
 bool Drive(QAction* command, const std::function<void(Dialog&)>& steps)
 {
     bool shown = false;
-    QTimer::singleShot(0, [&] {
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&poll, &QTimer::timeout, [&] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* dialog = qobject_cast<Dialog*>(widget);
             if (dialog && dialog->isVisible()) {
+                poll.stop();
                 shown = true;
                 steps(*dialog);
                 if (dialog->isVisible())
@@ -53,8 +63,12 @@ bool Drive(QAction* command, const std::function<void(Dialog&)>& steps)
                 return;
             }
         }
+        if (waited.elapsed() > 10000)
+            poll.stop();  // the test fails on shown; the dialog, if any, stays for the next
     });
+    poll.start(10);
     command->trigger();
+    poll.stop();
     return shown;
 }
 
@@ -371,4 +385,47 @@ TEST_F(ReportWindow, HoursReportMatchesTheEngineAndGoesOutAsCsvAndPdf)
         "Assigned >= '2004-01-01' AND Assigned < '2004-03-01';");
     EXPECT_EQ(ListValue(dana, "A"), table[1][2].toStdString());
     EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
+}
+
+// A read that keeps the engine busy before its first row: the window stays
+// painted, the dialog appears, and its Cancel ends the read; a quick read
+// shows nothing.
+TEST(QueryProgressTest, ASlowReadShowsTheDialogAndCancelEndsIt)
+{
+    using DBFrameWork::FetchProgress;
+    using DBFrameWork::QueryOutcome;
+    QWidget owner;
+    owner.show();
+    {
+        QueryProgress progress(&owner);
+        EXPECT_EQ(progress.RunAside([](const FetchProgress&) { return QueryOutcome::Done; }), QueryOutcome::Done);
+        EXPECT_FALSE(progress.WasShown());
+    }
+
+    QueryProgress progress(&owner);
+    bool cancelledByUser = false;
+    QTimer::singleShot(300, [&] {
+        auto* dialog = owner.findChild<QProgressDialog*>("QueryProgressDialog");
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->isVisible());
+        auto* cancel = dialog->findChild<QPushButton*>();
+        ASSERT_NE(cancel, nullptr);
+        cancel->click();
+        cancelledByUser = true;
+    });
+    QElapsedTimer timer;
+    timer.start();
+    const QueryOutcome outcome = progress.RunAside([](const FetchProgress& step) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the engine before its first row
+        for (int rows = 0; rows < 1000; ++rows) {
+            if (!step(static_cast<size_t>(rows)))
+                return QueryOutcome::Cancelled;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return QueryOutcome::Done;
+    });
+    EXPECT_EQ(outcome, QueryOutcome::Cancelled);
+    EXPECT_TRUE(cancelledByUser);
+    EXPECT_TRUE(progress.WasShown());
+    EXPECT_LT(timer.elapsed(), 5000);  // not the ten seconds the read would have taken
 }
