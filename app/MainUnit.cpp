@@ -241,6 +241,7 @@ void TMainForm::NewFileMenuClick()
     ResolutionRichEdit->setPlainText(QString());
     CommentsRichEdit->setPlainText(QString());
     ResolutionPageControl->setCurrentWidget(Resolution);
+    RefreshCustomerHistory();
 }
 
 bool TMainForm::HasPlaceholderText() const

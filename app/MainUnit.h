@@ -23,13 +23,16 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
 class QSpinBox;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
+class QTextDocument;
 class QTextEdit;
 class QWidget;
+class TCustomerHistoryDock;
 
 namespace Quenbrook {
 class Configuration;
@@ -103,6 +106,21 @@ public:
     // settings allow. True when a backup was made.
     bool BackupOnExit(std::time_t now);
 
+    // Work order (MainUnit_Print.cpp): refused with a message while the
+    // ticket shows placeholders or is not stored.
+    void PrintFileMenuClick();
+    void PrintSetupFileMenuClick();
+    void ExportPdfFileMenuClick();
+    // The printer every print goes to, with the page set up for it.
+    QPrinter& GetPrinter();
+
+    // Lists and reports (MainUnit_Reports.cpp)
+    void OpenTicketsViewMenuClick();
+    void HoursReportViewMenuClick();
+    // Lists the other tickets of the shown ticket's customer (nothing for a
+    // ticket not stored); read only while the list is visible.
+    void RefreshCustomerHistory();
+
     // Setup, About and Exit (MainUnit_Setup.cpp)
     void ExitFileMenuClick();
     void GeneralSetupMenuClick();
@@ -132,6 +150,11 @@ private:
     void BuildMenu();
     // Names that a screen reader speaks for each control.
     void NameAccessibly();
+    // The View menu, the print items and the customer history (MainUnit_Reports.cpp).
+    void BuildReportMenus();
+    // Opens a ticket chosen in a list, saying so when it is gone.
+    void OpenListedProblem(int32_t problemId);
+    bool BuildWorkOrderDocument(QTextDocument& document);
     // What the destructor releases; also run when construction fails.
     void ReleaseResources();
     // Runs a command handler; an application error it raises goes to the error box.
@@ -159,6 +182,7 @@ private:
     // The problem key drawn by a save that did not complete, reused by the next
     // attempt so that a ticket is never stored twice.
     int32_t PendingProblemID = 0;
+    std::shared_ptr<QPrinter> Printer;
 
 public:
     // Controls, named as their objectName.
@@ -212,11 +236,17 @@ public:
     QAction* N2 = nullptr;
     QAction* PrintFileMenu = nullptr;
     QAction* PrintSetupFileMenu = nullptr;
+    QAction* ExportPdfFileMenu = nullptr;
     QAction* N4 = nullptr;
     QAction* BackupFileMenu = nullptr;
     QAction* RestoreFileMenu = nullptr;
     QAction* N1 = nullptr;
     QAction* ExitFileMenu = nullptr;
+    QMenu* ViewMenu = nullptr;
+    QAction* OpenTicketsViewMenu = nullptr;
+    QAction* HoursReportViewMenu = nullptr;
+    QAction* CustomerHistoryViewMenu = nullptr;
+    TCustomerHistoryDock* CustomerHistory = nullptr;
     QMenu* SetupMenu = nullptr;
     QAction* GeneralSetupMenu = nullptr;
     QAction* N3 = nullptr;

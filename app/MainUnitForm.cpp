@@ -421,8 +421,7 @@ void TMainForm::BuildMenu()
     AboutHelpMenu = addItem(HelpMenu, "AboutHelpMenu", "&About...");
 
     // Present but hidden, and bound to nothing.
-    for (QAction* hidden : {N2, PrintFileMenu, PrintSetupFileMenu, ContentsHelpMenu})
-        hidden->setVisible(false);
+    ContentsHelpMenu->setVisible(false);
 
     ConnectCommand(NewFileMenu, &TMainForm::NewFileMenuClick);
     ConnectCommand(OpenFileMenu, &TMainForm::OpenFileMenuClick);
@@ -435,6 +434,7 @@ void TMainForm::BuildMenu()
     ConnectCommand(TechniciansSetupMenu, &TMainForm::TechniciansSetupMenuClick);
     ConnectCommand(OperatingSystemsSetupMenu, &TMainForm::OperatingSystemsSetupMenuClick);
     ConnectCommand(AboutHelpMenu, &TMainForm::AboutHelpMenuClick);
+    BuildReportMenus();
 }
 
 void TMainForm::NameAccessibly()

@@ -89,6 +89,7 @@ void TMainForm::ShowStoredProblem(const DBFrameWork::StringList& problemValues)
         }
         LoadSystemInfo(systemInfo.GetValues());
         IsNewProblem = false;
+        RefreshCustomerHistory();
     } catch (...) {
         // A ticket loaded only in part keeps the flag it had before the command.
         IsNewProblem = wasNewProblem;

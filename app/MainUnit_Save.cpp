@@ -87,6 +87,7 @@ bool TMainForm::SaveProblem()
     }
     IsNewProblem = false;
     PendingProblemID = 0;
+    RefreshCustomerHistory();
     return true;
 }
 

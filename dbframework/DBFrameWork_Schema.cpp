@@ -10,6 +10,7 @@
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Problem.h"
+#include "dbframework/DBFrameWork_ReportIndexes.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
 #include "dbframework/DBFrameWork_Transaction.h"
 
@@ -93,6 +94,14 @@ bool Execute(DBConnection& connection, const std::string& sql)
                             [&](IBPP::Statement& statement) { statement->ExecuteImmediate(sql); });
 }
 
+// The reports' indexes go onto every whole file, old ones included; without
+// them the reports are slower but right, so the file opens all the same.
+void AddReportIndexes(DBConnection& connection)
+{
+    if (!LayOutReportIndexes(connection))
+        OutputDebugString("The report indexes could not be added to the data file");
+}
+
 }  // namespace
 
 SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
@@ -124,6 +133,7 @@ SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
         // The search's change log comes after the tables its triggers watch.
         if (!LayOutChangeLog(connection, names))
             OutputDebugString("The change log of the search could not be laid out");
+        AddReportIndexes(connection);
         return SchemaOutcome::Whole;
     }
 
@@ -158,6 +168,7 @@ SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
     failedTable.clear();
     if (!LayOutChangeLog(connection))
         OutputDebugString("The change log of the search could not be laid out");
+    AddReportIndexes(connection);
     return SchemaOutcome::Completed;
 }
 

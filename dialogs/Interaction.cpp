@@ -4,6 +4,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QStringList>
 #include <QUrl>
@@ -68,6 +71,18 @@ public:
         return RunFileDialog(request, QFileDialog::AnyFile, QFileDialog::AcceptSave, chosenPath);
     }
 
+    bool ChoosePrinter(QPrinter& printer) override
+    {
+        QPrintDialog dialog(&printer, QApplication::activeWindow());
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+    bool SetUpPage(QPrinter& printer) override
+    {
+        QPageSetupDialog dialog(&printer, QApplication::activeWindow());
+        return dialog.exec() == QDialog::Accepted;
+    }
+
     bool OpenUrl(const QString& url) override
     {
         // The URL is the local path as it stands, without escaping.
@@ -89,6 +104,16 @@ bool Backend::Confirm(const QString&)
 }
 
 bool Backend::SaveFile(const OpenFileRequest&, QString&)
+{
+    return false;
+}
+
+bool Backend::ChoosePrinter(QPrinter&)
+{
+    return false;
+}
+
+bool Backend::SetUpPage(QPrinter&)
 {
     return false;
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 namespace Interaction {
@@ -31,6 +32,10 @@ public:
     // The save-file dialog (request.initialFolder may name the proposed file);
     // true with the chosen file's full path, false on cancel.
     virtual bool SaveFile(const OpenFileRequest& request, QString& chosenPath);
+    // The print dialog for printer; true when the user chose to print.
+    virtual bool ChoosePrinter(QPrinter& printer);
+    // The printer's page setup dialog; true when it was accepted.
+    virtual bool SetUpPage(QPrinter& printer);
 };
 
 // The desktop's own dialogs and launcher.
@@ -52,6 +57,9 @@ inline bool SaveFile(const OpenFileRequest& request, QString& chosenPath)
 {
     return Current().SaveFile(request, chosenPath);
 }
+
+inline bool ChoosePrinter(QPrinter& printer) { return Current().ChoosePrinter(printer); }
+inline bool SetUpPage(QPrinter& printer) { return Current().SetUpPage(printer); }
 
 // Names the application "Velmora Solutions Database": the title of every
 // message and error box. Only the name is set, not a display name, so that

@@ -4,12 +4,12 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-charts-dev
   libgtest-dev googletest
   firebird3.0-server-core libfbclient2 firebird-dev firebird3.0-utils firebird3.0-server
   libsimpleini-dev
   libxapian-dev
-  xdg-utils file
+  xdg-utils file poppler-utils python3
   librsvg2-bin desktop-file-utils appstream dpkg-dev
 )
 

@@ -46,9 +46,10 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
                           {"OpenFileMenu", "&Open...", true},
                           {"SaveFileMenu", "&Save", true},
                           {"FindSolutionsFileMenu", "&Find Solutions...", true},
-                          {"N2", "", false},
-                          {"PrintFileMenu", "&Print...", false},
-                          {"PrintSetupFileMenu", "P&rint Setup...", false},
+                          {"N2", "", true},
+                          {"PrintFileMenu", "&Print...", true},
+                          {"PrintSetupFileMenu", "P&rint Setup...", true},
+                          {"ExportPdfFileMenu", "&Export PDF...", true},
                           {"N4", "", true},
                           {"BackupFileMenu", "&Backup...", true},
                           {"RestoreFileMenu", "&Restore...", true},
@@ -69,7 +70,7 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
     EXPECT_EQ(window->FileMenu->title(), "&File");
     EXPECT_EQ(window->SetupMenu->title(), "&Setup");
     EXPECT_EQ(window->HelpMenu->title(), "&Help");
-    EXPECT_EQ(window->FileMenu->actions().size(), 12);
+    EXPECT_EQ(window->FileMenu->actions().size(), 13);
 
     EXPECT_EQ(window->ResolutionPageControl->tabText(0), "Resolution");
     EXPECT_EQ(window->ResolutionPageControl->tabText(1), "Comments");

@@ -1,5 +1,7 @@
 #include "tests/support/FakeInteraction.h"
 
+#include <QPrinter>
+
 FakeInteraction::FakeInteraction()
 {
     Interaction::SetBackend(this);
@@ -46,4 +48,20 @@ bool FakeInteraction::OpenUrl(const QString& url)
     if (useDesktopLauncher)
         return Interaction::DesktopBackend().OpenUrl(url);
     return urlLaunchSucceeds;
+}
+
+bool FakeInteraction::ChoosePrinter(QPrinter& printer)
+{
+    ++printDialogs;
+    if (printAnswer.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printAnswer);
+    return true;
+}
+
+bool FakeInteraction::SetUpPage(QPrinter&)
+{
+    ++pageSetups;
+    return pageSetupAnswer;
 }

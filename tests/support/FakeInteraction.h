@@ -20,6 +20,10 @@ public:
     bool OpenUrl(const QString& url) override;
     bool Confirm(const QString& text) override;
     bool SaveFile(const Interaction::OpenFileRequest& request, QString& chosenPath) override;
+    // The print dialog "prints" to the PDF file printAnswer names; an empty
+    // answer cancels. The page setup answers pageSetupAnswer.
+    bool ChoosePrinter(QPrinter& printer) override;
+    bool SetUpPage(QPrinter& printer) override;
 
     // The next file dialog answers with this path; an empty path cancels.
     void QueueFile(const QString& path) { fileAnswers.push_back(path); }
@@ -33,6 +37,10 @@ public:
     bool confirmAnswer = false;
     // Save dialogs take their answers from fileAnswers too.
     std::vector<Interaction::OpenFileRequest> saveRequests;
+    QString printAnswer;
+    int printDialogs = 0;
+    bool pageSetupAnswer = false;
+    int pageSetups = 0;
     bool urlLaunchSucceeds = true;
     bool useDesktopLauncher = false;  // hand URLs to the real desktop launcher
 

@@ -1,0 +1,95 @@
+// The ticket shown, printed or written as PDF as a one-page work order.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QSpinBox>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include "app/MainUnit.h"
+#include "app/WorkOrder.h"
+#include "dialogs/DocumentOutput.h"
+#include "dialogs/Interaction.h"
+#include "settings/Quenbrook_Configuration.h"
+
+namespace {
+
+QStringList Numbers(const Quenbrook::Configuration& config, const std::string& kind)
+{
+    QStringList numbers;
+    for (int n = 1;; ++n) {
+        const std::string number = config.GetNumber(kind + std::to_string(n));
+        if (number.empty())
+            break;
+        numbers << QString::fromStdString(number);
+    }
+    return numbers;
+}
+
+}  // namespace
+
+QPrinter& TMainForm::GetPrinter()
+{
+    if (!Printer)
+        Printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    return *Printer;
+}
+
+bool TMainForm::BuildWorkOrderDocument(QTextDocument& document)
+{
+    // A ticket not stored has no number to print yet.
+    if (HasPlaceholderText() || IsNewProblem) {
+        Interaction::ShowMessage("Save the ticket before printing.");
+        return false;
+    }
+    WorkOrderFields fields;
+    fields.companyName = QString::fromStdString(Config->GetCompanyName());
+    fields.companyAddress = QString::fromStdString(Config->GetAddress());
+    fields.phones = Numbers(*Config, "Phone");
+    fields.faxes = Numbers(*Config, "Fax");
+    fields.webSite = QString::fromStdString(Config->GetWebSite());
+    fields.ticketNumber = IsNewProblem ? 0 : ProblemID;
+    fields.assigned = AssignmentDatePicker->date();
+    if (CompleteCheckBox->isChecked())
+        fields.completed = CompletedDatePicker->date();
+    fields.technician = TechnicianComboBox->currentText();
+    fields.customerName = NameEdit->text();
+    fields.customerAddress = AddressText();
+    fields.city = CityComboBox->currentText();
+    fields.state = StateComboBox->currentText();
+    fields.zip = ZipComboBox->currentText();
+    fields.operatingSystem = OperatingSystemComboBox->currentText();
+    fields.problem = ProblemRichEdit->toPlainText();
+    fields.resolution = ResolutionRichEdit->toPlainText();
+    fields.actualHours = ActualHoursEdit->value();
+    fields.billableHours = BillableHoursEdit->value();
+    QPrinter& printer = GetPrinter();
+    BuildWorkOrder(fields, &printer, printer.pageLayout().paintRectPixels(printer.resolution()).size(), document);
+    return true;
+}
+
+void TMainForm::PrintFileMenuClick()
+{
+    QTextDocument document;
+    if (BuildWorkOrderDocument(document))
+        DocumentOutput::Print(document, GetPrinter());
+}
+
+void TMainForm::PrintSetupFileMenuClick()
+{
+    Interaction::SetUpPage(GetPrinter());
+}
+
+void TMainForm::ExportPdfFileMenuClick()
+{
+    QTextDocument document;
+    if (!BuildWorkOrderDocument(document))
+        return;
+    const QString name = "Work Order " + QString::number(IsNewProblem ? 0 : ProblemID) + ".pdf";
+    QString failedPath;
+    if (!DocumentOutput::ExportPdf(document, GetPrinter(), name, failedPath) && !failedPath.isEmpty())
+        throw ApplicationError("Error writing " + failedPath.toStdString() + "!");
+}

@@ -1,0 +1,44 @@
+// The work order of one ticket as a printable document: the business at the
+// top, then the ticket, the customer, problem, resolution, hours and a line
+// for the customer's signature.
+#pragma once
+
+#include <QDate>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+
+class QPaintDevice;
+class QTextDocument;
+
+struct WorkOrderFields {
+    // The business, from the settings.
+    QString companyName;
+    QString companyAddress;
+    QStringList phones;
+    QStringList faxes;
+    QString webSite;
+    // The ticket as the window shows it.
+    int ticketNumber = 0;
+    QDate assigned;
+    QDate completed;  // invalid while the ticket is open
+    QString technician;
+    QString customerName;
+    QString customerAddress;
+    QString city;
+    QString state;
+    QString zip;
+    QString operatingSystem;
+    QString problem;
+    QString resolution;
+    int actualHours = 0;
+    int billableHours = 0;
+};
+
+// The document's HTML (every field escaped).
+QString WorkOrderHtml(const WorkOrderFields& fields);
+// Fills document with the work order laid out for device (the printer) on
+// pages of pageSize (the device's pixels), in a font small enough for one
+// page where that can be read.
+void BuildWorkOrder(const WorkOrderFields& fields, QPaintDevice* device, const QSizeF& pageSize,
+                    QTextDocument& document);

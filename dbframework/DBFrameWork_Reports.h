@@ -1,0 +1,111 @@
+// What the shop's lists and reports read from the three tables: each query is
+// one statement with parameters, and answers with records of named fields.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <memory>
+#include <vector>
+
+namespace DBFrameWork {
+
+class DBConnection;
+
+// A calendar day as the data file stores it in a TIMESTAMP (the time of day
+// is not used by the program); all zero stands for "no date".
+struct CalendarDate {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    bool IsSet() const { return year != 0; }
+};
+
+// A ticket whose Complete box is not checked (no completion date stored).
+struct OpenTicket {
+    int32_t problemId = 0;
+    CalendarDate assigned;
+    std::string customerName;
+    std::string technician;
+    std::string problemFirstLine;
+    int32_t actualHours = 0;
+};
+
+// Another ticket of the same customer.
+struct CustomerHistoryEntry {
+    int32_t problemId = 0;
+    CalendarDate assigned;
+    CalendarDate completed;  // not set while the ticket is open
+    std::string problemFirstLine;
+};
+
+enum class HoursGrouping { Technician, Customer, Month };
+
+// One group of the hours report: a technician, a customer or a month.
+struct HoursReportRow {
+    std::string group;  // technician, customer name, or "2004-12" for a month
+    int64_t ticketCount = 0;
+    int64_t actualHours = 0;
+    int64_t billableHours = 0;
+    // Billable hours as a percentage of actual hours; negative when there
+    // were no actual hours to compare with.
+    double BillablePercent() const;
+};
+
+// Sums over the rows of a report.
+HoursReportRow HoursTotals(const std::vector<HoursReportRow>& rows);
+
+// Told the number of rows fetched so far, every few hundred rows; answering
+// false stops the query, which then reports Cancelled.
+using FetchProgress = std::function<bool(size_t rowsFetched)>;
+
+enum class QueryOutcome { Done, Cancelled, Failed };
+
+// The open tickets, oldest assignment first, handed over a batch at a time
+// from one statement, so that a list of many thousand shows its first screen
+// at once. Holds a read-only transaction of its own until closed.
+class OpenTicketCursor {
+public:
+    explicit OpenTicketCursor(DBConnection& connection);
+    ~OpenTicketCursor();
+    OpenTicketCursor(const OpenTicketCursor&) = delete;
+    OpenTicketCursor& operator=(const OpenTicketCursor&) = delete;
+
+    // Runs the statement; an empty technician means all. Failed when the
+    // engine refused (its message is in the debug output).
+    QueryOutcome Open(const std::string& technician);
+    // Appends up to count more tickets; AtEnd() once the last was read.
+    QueryOutcome Next(size_t count, std::vector<OpenTicket>& tickets);
+    bool AtEnd() const { return !State; }
+    void Close();
+
+private:
+    struct Cursor;
+    DBConnection& Connection;
+    std::unique_ptr<Cursor> State;
+};
+
+// Open tickets, oldest assignment first; an empty technician means all.
+QueryOutcome ReadOpenTickets(DBConnection& connection, const std::string& technician,
+                             std::vector<OpenTicket>& tickets, const FetchProgress& progress = nullptr);
+
+// The customer's tickets except the one given, newest assignment first.
+QueryOutcome ReadCustomerHistory(DBConnection& connection, int32_t customerId, int32_t exceptProblemId,
+                                 std::vector<CustomerHistoryEntry>& entries);
+
+// Tickets assigned from `from` through `through` (both days included), in
+// groups sorted by their name (months in calendar order).
+QueryOutcome ReadHoursReport(DBConnection& connection, const CalendarDate& from, const CalendarDate& through,
+                             HoursGrouping grouping, std::vector<HoursReportRow>& rows,
+                             const FetchProgress& progress = nullptr);
+
+// The SQL of each query, for the benchmark's engine-alone timing.
+extern const char* const OpenTicketsSql;
+extern const char* const CustomerHistorySql;
+const char* HoursReportSql(HoursGrouping grouping);
+
+// The first line of a problem text (lines end with CR, LF or both), with a
+// character cut in half at the end of a shortened text dropped.
+std::string FirstLine(const std::string& text);
+
+}  // namespace DBFrameWork

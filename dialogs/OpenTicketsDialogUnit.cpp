@@ -1,0 +1,178 @@
+#include "dialogs/OpenTicketsDialogUnit.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "dbframework/DBFrameWork_DBConnection.h"
+#include "dialogs/Interaction.h"
+#include "dialogs/RecordTableModel.h"
+#include "dialogs/ReportDates.h"
+
+namespace {
+
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// Rows read at a time: more than a screen, few enough to come at once.
+constexpr size_t Batch = 200;
+
+}  // namespace
+
+TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection* connection,
+                                       const QStringList& technicians)
+    : QDialog(owner),
+      Connection(connection),
+      Cursor(std::make_unique<DBFrameWork::OpenTicketCursor>(*connection)),
+      Today(QDate::currentDate())
+{
+    setObjectName("OpenTicketsDialog");
+    setWindowTitle("Open Tickets");
+    resize(760, 460);
+
+    TechnicianFilterComboBox = new QComboBox(this);
+    TechnicianFilterComboBox->setObjectName("TechnicianFilterComboBox");
+    TechnicianFilterComboBox->addItem("All");
+    for (const QString& name : technicians)
+        if (!name.isEmpty() && TechnicianFilterComboBox->findText(name) < 0)
+            TechnicianFilterComboBox->addItem(name);
+    TechnicianFilterComboBox->setAccessibleName("Technician");
+    auto* technicianLabel = new QLabel("&Technician", this);
+    technicianLabel->setObjectName("TechnicianFilterLabel");
+    technicianLabel->setBuddy(TechnicianFilterComboBox);
+    technicianLabel->setContentsMargins(0, 0, 4, 0);
+    TicketCountLabel = new QLabel(this);
+    TicketCountLabel->setObjectName("TicketCountLabel");
+
+    const auto ticket = [this](int row) -> const DBFrameWork::OpenTicket& {
+        return TicketList[static_cast<size_t>(row)];
+    };
+    Model = new RecordTableModel(
+        {
+            {"Assigned", [=](int row) { return QVariant(ShortDateText(ToQDate(ticket(row).assigned))); }, false},
+            {"Age (days)",
+             [=, this](int row) {
+                 const QDate assigned = ToQDate(ticket(row).assigned);
+                 return assigned.isValid() ? QVariant(assigned.daysTo(Today)) : QVariant();
+             },
+             true},
+            {"Customer", [=](int row) { return QVariant(Text(ticket(row).customerName)); }, false},
+            {"Technician", [=](int row) { return QVariant(Text(ticket(row).technician)); }, false},
+            {"Problem", [=](int row) { return QVariant(Text(ticket(row).problemFirstLine)); }, false},
+            {"Hours", [=](int row) { return QVariant(ticket(row).actualHours); }, true},
+        },
+        this);
+    Model->HasMore = [this] { return HasMore(); };
+    Model->FetchMore = [this] { return FetchMore(); };
+    TicketsTableView = new QTableView(this);
+    TicketsTableView->setObjectName("TicketsTableView");
+    TicketsTableView->setAccessibleName("Open tickets");
+    TicketsTableView->setModel(Model);
+    TicketsTableView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    TicketsTableView->setSelectionMode(QAbstractItemView::SingleSelection);
+    TicketsTableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TicketsTableView->verticalHeader()->hide();
+    TicketsTableView->verticalHeader()->setDefaultSectionSize(TicketsTableView->fontMetrics().height() + 6);
+    TicketsTableView->horizontalHeader()->setStretchLastSection(false);
+    TicketsTableView->setColumnWidth(0, 90);
+    TicketsTableView->setColumnWidth(1, 85);
+    TicketsTableView->setColumnWidth(2, 160);
+    TicketsTableView->setColumnWidth(3, 100);
+    TicketsTableView->setColumnWidth(4, 260);
+    TicketsTableView->setColumnWidth(5, 50);
+    // The problem takes what the window has to spare.
+    TicketsTableView->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
+
+    OpenButton = new QPushButton("&Open", this);
+    OpenButton->setObjectName("OpenButton");
+    OpenButton->setAutoDefault(false);
+    CloseButton = new QPushButton("&Close", this);
+    CloseButton->setObjectName("CloseButton");
+    CloseButton->setAutoDefault(false);
+
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(technicianLabel);
+    filterRow->addWidget(TechnicianFilterComboBox, 1);
+    filterRow->addStretch(1);
+    filterRow->addWidget(TicketCountLabel);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(OpenButton);
+    buttonRow->addWidget(CloseButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filterRow);
+    layout->addWidget(TicketsTableView, 1);
+    layout->addLayout(buttonRow);
+
+    connect(TechnicianFilterComboBox, &QComboBox::currentIndexChanged, this, [this] { Reload(); });
+    // activated is double click, and Enter on the current row.
+    connect(TicketsTableView, &QTableView::activated, this, [this](const QModelIndex& index) { ChooseRow(index.row()); });
+    connect(OpenButton, &QPushButton::clicked, this, [this] {
+        const QModelIndex current = TicketsTableView->currentIndex();
+        if (current.isValid())
+            ChooseRow(current.row());
+    });
+    connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool TOpenTicketsDialog::Reload()
+{
+    const QString technician =
+        TechnicianFilterComboBox->currentIndex() <= 0 ? QString() : TechnicianFilterComboBox->currentText();
+    TicketList.clear();
+    Model->Reset(0);
+    ShowCount();
+    if (Cursor->Open(technician.toStdString()) != DBFrameWork::QueryOutcome::Done) {
+        ShowReadError();
+        return false;
+    }
+    if (!FetchMore())
+        return false;
+    if (!TicketList.empty())
+        TicketsTableView->setCurrentIndex(Model->index(0, 0));
+    return true;
+}
+
+bool TOpenTicketsDialog::FetchMore()
+{
+    if (Cursor->AtEnd())
+        return true;
+    const DBFrameWork::QueryOutcome outcome = Cursor->Next(Batch, TicketList);
+    Model->Append(static_cast<int>(TicketList.size()));
+    ShowCount();
+    if (outcome != DBFrameWork::QueryOutcome::Done) {
+        ShowReadError();
+        return false;
+    }
+    return true;
+}
+
+bool TOpenTicketsDialog::HasMore() const
+{
+    return !Cursor->AtEnd();
+}
+
+void TOpenTicketsDialog::ShowCount()
+{
+    // "200+" while more rows wait below the last one read.
+    TicketCountLabel->setText(QString::number(TicketList.size()) + (HasMore() ? "+" : ""));
+}
+
+void TOpenTicketsDialog::ShowReadError()
+{
+    Interaction::ShowError("Error reading Data File (" + QString::fromStdString(Connection->GetPath()) + ")!");
+}
+
+void TOpenTicketsDialog::ChooseRow(int row)
+{
+    if (row < 0 || row >= static_cast<int>(TicketList.size()))
+        return;
+    Chosen = TicketList[static_cast<size_t>(row)].problemId;
+    accept();
+}

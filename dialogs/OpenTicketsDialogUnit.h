@@ -1,0 +1,60 @@
+// Every ticket whose Complete box is not checked, oldest assignment first,
+// optionally of one technician; the ticket chosen is opened by the caller.
+#pragma once
+
+#include <QDate>
+#include <QDialog>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "dbframework/DBFrameWork_Reports.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTableView;
+class RecordTableModel;
+
+namespace DBFrameWork {
+class DBConnection;
+}
+
+class TOpenTicketsDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // technicians: the pick list of the settings, offered after "All".
+    TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection* connection, const QStringList& technicians);
+
+    // Reads the list for the technician chosen, its first rows at once and
+    // the rest as the list is scrolled; false when reading failed (the error
+    // box has said so).
+    bool Reload();
+    // Reads the next rows, if any are left; false when reading failed (the
+    // error box has said so).
+    bool FetchMore();
+    bool HasMore() const;
+    // The ticket chosen by double click, Enter or Open; 0 when none.
+    int32_t ChosenProblemID() const { return Chosen; }
+    const std::vector<DBFrameWork::OpenTicket>& Tickets() const { return TicketList; }
+
+    QComboBox* TechnicianFilterComboBox = nullptr;
+    QTableView* TicketsTableView = nullptr;
+    QLabel* TicketCountLabel = nullptr;
+    QPushButton* OpenButton = nullptr;
+    QPushButton* CloseButton = nullptr;
+
+private:
+    void ChooseRow(int row);
+    void ShowCount();
+    void ShowReadError();
+
+    DBFrameWork::DBConnection* Connection;
+    std::unique_ptr<DBFrameWork::OpenTicketCursor> Cursor;
+    std::vector<DBFrameWork::OpenTicket> TicketList;
+    RecordTableModel* Model = nullptr;
+    QDate Today;
+    int32_t Chosen = 0;
+};

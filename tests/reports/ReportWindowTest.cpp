@@ -1,0 +1,431 @@
+// The new commands through the real main window: the open tickets list, the
+// customer history, the work order's print and PDF, and the hours report
+// with its CSV and PDF, checked with pdftotext, Python's csv and isql-fb.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDockWidget>
+#include <QElapsedTimer>
+#include <QProgressDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
+#include <chrono>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include "dialogs/CustomerHistoryDock.h"
+#include "dialogs/HoursReportDialogUnit.h"
+#include "dialogs/OpenTicketsDialogUnit.h"
+#include "dialogs/QueryProgress.h"
+#include "tests/app/WindowTest.h"
+
+namespace {
+
+struct Ticket {
+    QString name;
+    QString technician;
+    QDate assigned;
+    QDate completed;  // invalid: open
+    int actual = 0;
+    int billable = 0;
+    QString problem;
+};
+
+// Runs a command that shows a modal dialog of type Dialog, drives the dialog
+// with steps, and closes it if the steps left it open. The dialog is looked
+// for until it shows: a read before it opens may run an event loop of its own.
+template <typename Dialog>
+bool Drive(QAction* command, const std::function<void(Dialog&)>& steps)
+{
+    bool shown = false;
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<Dialog*>(widget);
+            if (dialog && dialog->isVisible()) {
+                poll.stop();
+                shown = true;
+                steps(*dialog);
+                if (dialog->isVisible())
+                    dialog->reject();
+                return;
+            }
+        }
+        if (waited.elapsed() > 10000)
+            poll.stop();  // the test fails on shown; the dialog, if any, stays for the next
+    });
+    poll.start(10);
+    command->trigger();
+    poll.stop();
+    return shown;
+}
+
+std::string Text(const std::string& pdf)
+{
+    std::string text;
+    EXPECT_EQ(TestSupport::RunCommand("pdftotext -layout '" + pdf + "' -", &text), 0) << pdf;
+    return text;
+}
+
+int Pages(const std::string& pdf)
+{
+    std::string info;
+    TestSupport::RunCommand("pdfinfo '" + pdf + "'", &info);
+    std::istringstream lines(info);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("Pages:", 0) == 0)
+            return std::stoi(line.substr(6));
+    return -1;
+}
+
+// A double click as the desktop delivers it: press, release, then the
+// second press that arrives as a double click, and its release.
+void DoubleClick(QWidget* viewport, const QPoint& point)
+{
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, point);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, point);
+    QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, point);
+}
+
+QString ModelText(QTableView* view, int row, int column)
+{
+    return view->model()->index(row, column).data().toString();
+}
+
+}  // namespace
+
+class ReportWindow : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        UseDataFile(work.File("Data/Solutions.fdb"),
+                    "Company Name=Acme Repair\nAddress=1 Main St, Springfield\nPhone1=555-0100\n"
+                    "WebSite=www.acme.example\n",
+                    "[Technicians]\n1=Dana\n2=Eve\n");
+        Start();
+        window->show();
+    }
+
+    int32_t Save(const Ticket& ticket)
+    {
+        window->NewFileMenuClick();
+        FillTicket(ticket.name);
+        window->TechnicianComboBox->setEditText(ticket.technician);
+        window->AssignmentDatePicker->setDate(ticket.assigned);
+        window->CompleteCheckBox->setChecked(ticket.completed.isValid());
+        if (ticket.completed.isValid())
+            window->CompletedDatePicker->setDate(ticket.completed);
+        window->ActualHoursEdit->setValue(ticket.actual);
+        window->BillableHoursEdit->setValue(ticket.billable);
+        window->ProblemRichEdit->setPlainText(ticket.problem);
+        window->ResolutionRichEdit->setPlainText("Cleaned the rollers");
+        EXPECT_TRUE(window->SaveProblem()) << ticket.name.toStdString();
+        return window->GetProblemID();
+    }
+};
+
+TEST_F(ReportWindow, OpenTicketsListsTheOpenOnesAndOpensTheChosen)
+{
+    const int32_t smith = Save({"Smith", "Dana", QDate(2004, 1, 5), QDate(), 3, 2, "Printer jams\nevery page"});
+    const int32_t jones = Save({"Jones", "Eve", QDate(2003, 6, 1), QDate(), 1, 1, "Slow disk"});
+    Save({"Brown", "Dana", QDate(2002, 1, 1), QDate(2002, 1, 2), 5, 5, "Done long ago"});
+    window->NewFileMenuClick();
+
+    EXPECT_EQ(window->OpenTicketsViewMenu->text(), "Open &Tickets...");
+    EXPECT_EQ(window->OpenTicketsViewMenu->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+    EXPECT_TRUE(Drive<TOpenTicketsDialog>(window->OpenTicketsViewMenu, [&](TOpenTicketsDialog& dialog) {
+        QTableView* view = dialog.TicketsTableView;
+        ASSERT_EQ(view->model()->rowCount(), 2);
+        EXPECT_EQ(ModelText(view, 0, 2), "Jones");  // the oldest assignment first
+        EXPECT_EQ(ModelText(view, 1, 2), "Smith");
+        EXPECT_EQ(ModelText(view, 1, 3), "Dana");
+        EXPECT_EQ(ModelText(view, 1, 4), "Printer jams");
+        EXPECT_EQ(ModelText(view, 1, 5), "3");
+        EXPECT_EQ(ModelText(view, 0, 1).toLongLong(), QDate(2003, 6, 1).daysTo(QDate::currentDate()));
+        // The filter offers the pick list.
+        EXPECT_EQ(dialog.TechnicianFilterComboBox->count(), 3);
+        dialog.TechnicianFilterComboBox->setCurrentText("Dana");
+        ASSERT_EQ(view->model()->rowCount(), 1);
+        EXPECT_EQ(ModelText(view, 0, 2), "Smith");
+        const QRect cell = view->visualRect(view->model()->index(0, 2));
+        DoubleClick(view->viewport(), cell.center());
+    }));
+    EXPECT_EQ(window->GetProblemID(), smith);
+    EXPECT_FALSE(window->GetIsNewProblem());
+    EXPECT_EQ(window->NameEdit->text(), "Smith");
+    EXPECT_EQ(window->ProblemRichEdit->toPlainText(), "Printer jams\nevery page");
+
+    // Enter on the current row opens it the same way.
+    EXPECT_TRUE(Drive<TOpenTicketsDialog>(window->OpenTicketsViewMenu, [&](TOpenTicketsDialog& dialog) {
+        dialog.TicketsTableView->setFocus();
+        dialog.TicketsTableView->setCurrentIndex(dialog.TicketsTableView->model()->index(0, 0));
+        QTest::keyClick(dialog.TicketsTableView, Qt::Key_Return);
+    }));
+    EXPECT_EQ(window->GetProblemID(), jones);
+    EXPECT_EQ(window->NameEdit->text(), "Jones");
+    EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
+}
+
+TEST_F(ReportWindow, OpenTicketsOfManyComeAsTheListIsScrolled)
+{
+    std::string sql = "INSERT INTO Customer (CustomerID, Name) VALUES (1, 'Many');\n";
+    for (int id = 1; id <= 450; ++id)
+        sql += "INSERT INTO Problem (ProblemID, Assigned, CustomerID, Technician) VALUES (" + std::to_string(id) +
+               ", DATEADD(" + std::to_string(id) + " DAY TO DATE '2001-01-01'), 1, 'Dana');\n";
+    Query(sql + "COMMIT;\n");
+
+    EXPECT_TRUE(Drive<TOpenTicketsDialog>(window->OpenTicketsViewMenu, [&](TOpenTicketsDialog& dialog) {
+        QTableView* view = dialog.TicketsTableView;
+        ASSERT_EQ(view->model()->rowCount(), 200);
+        EXPECT_EQ(dialog.TicketCountLabel->text(), "200+");
+        for (int expected : {400, 450, 450}) {
+            view->scrollToBottom();
+            QCoreApplication::processEvents();
+            ASSERT_EQ(view->model()->rowCount(), expected);
+        }
+        EXPECT_EQ(dialog.TicketCountLabel->text(), "450");
+        // Oldest first over the batches' seams.
+        for (int row = 0; row < 450; ++row)
+            ASSERT_EQ(dialog.Tickets()[static_cast<size_t>(row)].problemId, row + 1) << row;
+        // Another technician starts again from the first rows.
+        dialog.TechnicianFilterComboBox->setCurrentText("Eve");
+        EXPECT_EQ(view->model()->rowCount(), 0);
+        EXPECT_EQ(dialog.TicketCountLabel->text(), "0");
+    }));
+    EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
+}
+
+TEST_F(ReportWindow, CustomerHistoryShowsTheOtherTicketsAndIsRemembered)
+{
+    EXPECT_TRUE(window->CustomerHistory->isHidden());
+    EXPECT_FALSE(window->CustomerHistoryViewMenu->isChecked());
+    const int32_t first = Save({"Smith", "Dana", QDate(2004, 1, 5), QDate(2004, 1, 6), 3, 2, "First visit"});
+    const int32_t second = Save({"Smith", "Dana", QDate(2004, 3, 5), QDate(), 1, 1, "Second visit\nmore"});
+    const int32_t third = Save({"Smith", "Eve", QDate(2004, 5, 5), QDate(), 1, 1, "Third visit"});
+    Save({"Jones", "Eve", QDate(2004, 4, 5), QDate(), 1, 1, "Someone else"});
+    ASSERT_TRUE(window->OpenStoredProblem(second));
+
+    window->CustomerHistoryViewMenu->trigger();
+    ASSERT_TRUE(window->CustomerHistory->isVisible());
+    QTreeWidget* list = window->CustomerHistory->HistoryList;
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "Open");
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "Third visit");
+    EXPECT_EQ(list->topLevelItem(1)->text(1), "Complete");
+    EXPECT_EQ(list->topLevelItem(1)->text(2), "First visit");
+
+    // A double click opens that ticket, whose history then lists the others.
+    const QRect row = list->visualItemRect(list->topLevelItem(1));
+    DoubleClick(list->viewport(), row.center());
+    QCoreApplication::processEvents();  // the opening is queued behind the click
+    EXPECT_EQ(window->GetProblemID(), first);
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(window->CustomerHistory->Entries()[0].problemId, third);
+    EXPECT_EQ(window->CustomerHistory->Entries()[1].problemId, second);
+    // A new ticket has no history.
+    window->NewFileMenuClick();
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+
+    // The next window shows the dock as it was left, and the shop's settings
+    // file knows nothing of it.
+    window.reset();
+    Start();
+    window->show();
+    EXPECT_TRUE(window->CustomerHistory->isVisible());
+    window->CustomerHistoryViewMenu->trigger();
+    window.reset();
+    Start();
+    EXPECT_TRUE(window->CustomerHistory->isHidden());
+    EXPECT_EQ(TestSupport::ReadFile(paths.SettingsFile.toStdString()).find("History"), std::string::npos);
+}
+
+TEST_F(ReportWindow, WorkOrderPrintsOnePageWithTheBusinessAndTheTicket)
+{
+    // Placeholders, or a ticket never stored, cannot be printed.
+    fake->printAnswer = QString::fromStdString(work.File("printed.pdf"));
+    window->PrintFileMenu->trigger();
+    FillTicket("Smith");
+    window->ExportPdfFileMenu->trigger();
+    EXPECT_EQ(fake->messages, QStringList({"Save the ticket before printing.", "Save the ticket before printing."}));
+    EXPECT_EQ(fake->printDialogs, 0);
+    EXPECT_TRUE(fake->saveRequests.empty());
+
+    const int32_t id = Save({"Smith, Jr.", "Dana", QDate(2004, 12, 25), QDate(), 7, 5, "Printer <jams> & smokes"});
+    EXPECT_TRUE(window->PrintFileMenu->isVisible());
+    window->PrintFileMenu->trigger();
+    EXPECT_EQ(fake->printDialogs, 1);
+    const std::string printed = Text(work.File("printed.pdf"));
+    for (const std::string& part : {std::string("Acme Repair"), std::string("1 Main St, Springfield"),
+                                    std::string("555-0100"), std::string("www.acme.example"),
+                                    "Work Order " + std::to_string(id), std::string("Dana"),
+                                    std::string("Smith, Jr."), std::string("Springfield"),
+                                    std::string("Printer <jams> & smokes"), std::string("Cleaned the rollers"),
+                                    std::string("Customer signature")})
+        EXPECT_NE(printed.find(part), std::string::npos) << part << "\n" << printed;
+    EXPECT_EQ(Pages(work.File("printed.pdf")), 1);
+
+    // A long problem still fits one sheet.
+    window->ProblemRichEdit->setPlainText(QString("A line of the problem text.\n").repeated(60));
+    fake->QueueFile(QString::fromStdString(work.File("order.pdf")));
+    window->ExportPdfFileMenu->trigger();
+    ASSERT_EQ(fake->saveRequests.size(), 1u);
+    EXPECT_EQ(fake->saveRequests[0].filter, "PDF Files (*.pdf)|*.pdf");
+    EXPECT_NE(Text(work.File("order.pdf")).find("A line of the problem text."), std::string::npos);
+    EXPECT_EQ(Pages(work.File("order.pdf")), 1);
+
+    // Print Setup opens the page setup of the same printer; a cancelled print prints nothing.
+    window->PrintSetupFileMenu->trigger();
+    EXPECT_EQ(fake->pageSetups, 1);
+    fake->printAnswer.clear();
+    std::remove(work.File("printed.pdf").c_str());
+    window->PrintFileMenu->trigger();
+    EXPECT_FALSE(TestSupport::FileExists(work.File("printed.pdf")));
+    EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
+}
+
+TEST_F(ReportWindow, HoursReportMatchesTheEngineAndGoesOutAsCsvAndPdf)
+{
+    Save({"Smith", "Dana", QDate(2004, 1, 5), QDate(), 3, 2, "a"});
+    Save({"=cmd|' /C calc'!A0", "Eve", QDate(2004, 1, 31), QDate(2004, 2, 1), 4, 1, "b"});
+    Save({"Jones, Ann", "Dana", QDate(2004, 2, 1), QDate(), 5, 5, "c"});
+    Save({"Smith", "Dana", QDate(2004, 3, 1), QDate(), 9, 9, "outside"});
+
+    std::vector<std::vector<QString>> table;
+    EXPECT_TRUE(Drive<THoursReportDialog>(window->HoursReportViewMenu, [&](THoursReportDialog& dialog) {
+        dialog.PeriodComboBox->setCurrentText("Custom");
+        EXPECT_TRUE(dialog.FromDatePicker->isEnabled());
+        dialog.FromDatePicker->setDate(QDate(2004, 1, 1));
+        dialog.ToDatePicker->setDate(QDate(2004, 2, 29));
+        dialog.GroupByComboBox->setCurrentText("Technician");
+        table = dialog.TableText();
+        ASSERT_EQ(table.size(), 4u);  // header, Dana, Eve, totals
+        EXPECT_EQ(table[0], (std::vector<QString>{"Technician", "Tickets", "Actual Hours", "Billable Hours",
+                                                  "Billable %"}));
+        EXPECT_EQ(table[1], (std::vector<QString>{"Dana", "2", "8", "7", "87.5"}));
+        EXPECT_EQ(table[2], (std::vector<QString>{"Eve", "1", "4", "1", "25.0"}));
+        EXPECT_EQ(table[3], (std::vector<QString>{"Total", "3", "12", "8", "66.7"}));
+
+        fake->QueueFile(QString::fromStdString(work.File("hours.csv")));
+        dialog.ExportCsvButton->click();
+        fake->QueueFile(QString::fromStdString(work.File("hours.pdf")));
+        dialog.ExportPdfButton->click();
+        fake->printAnswer = QString::fromStdString(work.File("hours-printed.pdf"));
+        dialog.PrintButton->click();
+
+        dialog.GroupByComboBox->setCurrentText("Customer");
+        const auto byCustomer = dialog.TableText();
+        ASSERT_EQ(byCustomer.size(), 5u);
+        EXPECT_EQ(byCustomer[1][0], "=cmd|' /C calc'!A0");
+        dialog.GroupByComboBox->setCurrentText("Month");
+        const auto byMonth = dialog.TableText();
+        ASSERT_EQ(byMonth.size(), 4u);
+        EXPECT_EQ(byMonth[1][0], "2004-01");
+        EXPECT_EQ(byMonth[1][1], "2");
+
+        // This month, last month and this year are whole calendar periods.
+        dialog.PeriodComboBox->setCurrentText("Last month");
+        const QDate monthStart(QDate::currentDate().year(), QDate::currentDate().month(), 1);
+        EXPECT_EQ(dialog.FromDatePicker->date(), monthStart.addMonths(-1));
+        EXPECT_EQ(dialog.ToDatePicker->date(), monthStart.addDays(-1));
+        EXPECT_FALSE(dialog.FromDatePicker->isEnabled());
+        dialog.PeriodComboBox->setCurrentText("This year");
+        EXPECT_EQ(dialog.FromDatePicker->date(), QDate(QDate::currentDate().year(), 1, 1));
+        EXPECT_EQ(dialog.ToDatePicker->date(), QDate(QDate::currentDate().year(), 12, 31));
+    }));
+    ASSERT_EQ(table.size(), 4u);
+
+    // The CSV, read by Python's csv module, is the table.
+    const std::string csv = TestSupport::ReadFile(work.File("hours.csv"));
+    EXPECT_EQ(csv.rfind("\xEF\xBB\xBF", 0), 0u);
+    EXPECT_NE(csv.find("87.5\r\n"), std::string::npos);
+    std::string read;
+    ASSERT_EQ(TestSupport::RunCommand("python3 -c 'import csv,sys\n"
+                                      "with open(sys.argv[1], newline=\"\", encoding=\"utf-8-sig\") as f:\n"
+                                      "    for row in csv.reader(f): print(\"|\".join(row))' " +
+                                          work.File("hours.csv"),
+                                      &read),
+              0);
+    std::string expected;
+    for (const auto& row : table) {
+        QStringList cells;
+        for (const QString& cell : row)
+            cells << cell;
+        expected += cells.join("|").toStdString() + "\n";
+    }
+    EXPECT_EQ(read, expected);
+
+    for (const std::string& pdf : {work.File("hours.pdf"), work.File("hours-printed.pdf")}) {
+        const std::string text = Text(pdf);
+        for (const char* part : {"Hours Report", "Technician", "Dana", "Eve", "Total", "87.5", "66.7"})
+            EXPECT_NE(text.find(part), std::string::npos) << part << " in " << pdf << "\n" << text;
+    }
+
+    // The sums are what the engine sums.
+    const std::string engine = Query(
+        "SELECT COUNT(*) AS N, SUM(ActualHours) AS A, SUM(BillableHours) AS B FROM Problem "
+        "WHERE Assigned >= '2004-01-01' AND Assigned < '2004-03-01';");
+    EXPECT_EQ(ListValue(engine, "N"), table[3][1].toStdString());
+    EXPECT_EQ(ListValue(engine, "A"), table[3][2].toStdString());
+    EXPECT_EQ(ListValue(engine, "B"), table[3][3].toStdString());
+    const std::string dana = Query(
+        "SELECT SUM(ActualHours) AS A FROM Problem WHERE Technician = 'Dana' AND "
+        "Assigned >= '2004-01-01' AND Assigned < '2004-03-01';");
+    EXPECT_EQ(ListValue(dana, "A"), table[1][2].toStdString());
+    EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
+}
+
+// A read that keeps the engine busy before its first row: the window stays
+// painted, the dialog appears, and its Cancel ends the read; a quick read
+// shows nothing.
+TEST(QueryProgressTest, ASlowReadShowsTheDialogAndCancelEndsIt)
+{
+    using DBFrameWork::FetchProgress;
+    using DBFrameWork::QueryOutcome;
+    QWidget owner;
+    owner.show();
+    {
+        QueryProgress progress(&owner);
+        EXPECT_EQ(progress.RunAside([](const FetchProgress&) { return QueryOutcome::Done; }), QueryOutcome::Done);
+        EXPECT_FALSE(progress.WasShown());
+    }
+
+    QueryProgress progress(&owner);
+    bool cancelledByUser = false;
+    QTimer::singleShot(300, [&] {
+        auto* dialog = owner.findChild<QProgressDialog*>("QueryProgressDialog");
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->isVisible());
+        auto* cancel = dialog->findChild<QPushButton*>();
+        ASSERT_NE(cancel, nullptr);
+        cancel->click();
+        cancelledByUser = true;
+    });
+    QElapsedTimer timer;
+    timer.start();
+    const QueryOutcome outcome = progress.RunAside([](const FetchProgress& step) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the engine before its first row
+        for (int rows = 0; rows < 1000; ++rows) {
+            if (!step(static_cast<size_t>(rows)))
+                return QueryOutcome::Cancelled;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return QueryOutcome::Done;
+    });
+    EXPECT_EQ(outcome, QueryOutcome::Cancelled);
+    EXPECT_TRUE(cancelledByUser);
+    EXPECT_TRUE(progress.WasShown());
+    EXPECT_LT(timer.elapsed(), 5000);  // not the ten seconds the read would have taken
+}
