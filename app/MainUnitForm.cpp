@@ -9,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -24,6 +23,8 @@
 #include <QValidator>
 #include <climits>
 #include <utility>
+
+#include "dialogs/DatePicker.h"
 
 namespace {
 
@@ -101,23 +102,6 @@ QComboBox* NewComboBox(const QString& name, int limit, QWidget* parent)
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setValidator(new ByteLimitValidator(limit, box));
     return box;
-}
-
-QDateEdit* NewDatePicker(const QString& name, QWidget* parent)
-{
-    auto* picker = new QDateEdit(parent);
-    picker->setObjectName(name);
-    picker->setCalendarPopup(true);
-    // The locale's short format, but always with the whole year: a two-digit
-    // year would be read back in the wrong century.
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    picker->setDisplayFormat(format);
-    // Room for the widest date of the format, beside the drop-down button.
-    const QString widest = QLocale().toString(QDate(2000, 12, 28), format);
-    picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(widest) + 30);
-    return picker;
 }
 
 QSpinBox* NewSpinEdit(const QString& name, QWidget* parent)

@@ -26,6 +26,7 @@
 
 #include "dbframework/DBFrameWork_Csv.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
+#include "dialogs/DatePicker.h"
 #include "dialogs/DocumentOutput.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/QueryProgress.h"
@@ -35,18 +36,6 @@
 namespace {
 
 enum Column { GroupColumn, TicketsColumn, ActualColumn, BillableColumn, PercentColumn, ColumnCount };
-
-QDateEdit* NewDatePicker(const QString& name, QWidget* parent)
-{
-    auto* picker = new QDateEdit(parent);
-    picker->setObjectName(name);
-    picker->setCalendarPopup(true);
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    picker->setDisplayFormat(format);
-    return picker;
-}
 
 QString PercentText(const DBFrameWork::HoursReportRow& row)
 {
