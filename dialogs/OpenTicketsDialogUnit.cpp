@@ -47,6 +47,7 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
     technicianLabel->setObjectName("TechnicianFilterLabel");
     technicianLabel->setBuddy(TechnicianFilterComboBox);
     technicianLabel->setContentsMargins(0, 0, 4, 0);
+    technicianLabel->setMinimumWidth(technicianLabel->sizeHint().width());
     TicketCountLabel = new QLabel(this);
     TicketCountLabel->setObjectName("TicketCountLabel");
 
@@ -91,7 +92,8 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
 
     OpenButton = new QPushButton("&Open", this);
     OpenButton->setObjectName("OpenButton");
-    OpenButton->setAutoDefault(false);
+    // Enter opens the current ticket from anywhere in the dialog.
+    OpenButton->setDefault(true);
     CloseButton = new QPushButton("&Close", this);
     CloseButton->setObjectName("CloseButton");
     CloseButton->setAutoDefault(false);
@@ -109,6 +111,8 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
     layout->addLayout(filterRow);
     layout->addWidget(TicketsTableView, 1);
     layout->addLayout(buttonRow);
+    // The list has the keyboard first: arrows choose, Enter opens.
+    TicketsTableView->setFocus();
 
     connect(TechnicianFilterComboBox, &QComboBox::currentIndexChanged, this, [this] { Reload(); });
     // activated is double click, and Enter on the current row.

@@ -168,14 +168,20 @@ TEST_F(ReportWindow, OpenTicketsListsTheOpenOnesAndOpensTheChosen)
     EXPECT_EQ(window->NameEdit->text(), "Smith");
     EXPECT_EQ(window->ProblemRichEdit->toPlainText(), "Printer jams\nevery page");
 
-    // Enter on the current row opens it the same way.
+    // The list has the keyboard as the dialog opens: Enter opens the oldest.
     EXPECT_TRUE(Drive<TOpenTicketsDialog>(window->OpenTicketsViewMenu, [&](TOpenTicketsDialog& dialog) {
-        dialog.TicketsTableView->setFocus();
-        dialog.TicketsTableView->setCurrentIndex(dialog.TicketsTableView->model()->index(0, 0));
+        EXPECT_EQ(dialog.focusWidget(), dialog.TicketsTableView);
         QTest::keyClick(dialog.TicketsTableView, Qt::Key_Return);
     }));
     EXPECT_EQ(window->GetProblemID(), jones);
     EXPECT_EQ(window->NameEdit->text(), "Jones");
+    // Enter in the filter opens the current row too.
+    EXPECT_TRUE(Drive<TOpenTicketsDialog>(window->OpenTicketsViewMenu, [&](TOpenTicketsDialog& dialog) {
+        dialog.TechnicianFilterComboBox->setFocus();
+        dialog.TechnicianFilterComboBox->setCurrentText("Dana");
+        QTest::keyClick(dialog.TechnicianFilterComboBox, Qt::Key_Return);
+    }));
+    EXPECT_EQ(window->GetProblemID(), smith);
     EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
 }
 
