@@ -296,9 +296,17 @@ void THoursReportDialog::UpdateChart()
     Chart->addAxis(groups, Qt::AlignBottom);
     series->attachAxis(groups);
     auto* hours = new QValueAxis;
-    hours->setRange(0, largest > 0 ? static_cast<qreal>(largest) * 1.1 : 1.0);
-    // Whole hours at round steps, so that no two labels read alike.
-    hours->applyNiceNumbers();
+    // Whole hours at round steps (1, 2, 5, 10, 20, ...), at most five of them,
+    // so that no two labels read alike, even for an empty range.
+    const int64_t top = std::max<int64_t>(largest, 1);
+    int64_t step = 1;
+    for (int64_t scale = 1; top > 5 * step; scale *= 10)
+        for (int64_t factor : {1, 2, 5})
+            if (top > 5 * step)
+                step = factor * scale;
+    const int64_t ceiling = (top + step - 1) / step * step;
+    hours->setRange(0, static_cast<qreal>(ceiling));
+    hours->setTickCount(static_cast<int>(ceiling / step + 1));
     hours->setLabelFormat("%d");
     Chart->addAxis(hours, Qt::AlignLeft);
     series->attachAxis(hours);

@@ -47,7 +47,6 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
     technicianLabel->setObjectName("TechnicianFilterLabel");
     technicianLabel->setBuddy(TechnicianFilterComboBox);
     technicianLabel->setContentsMargins(0, 0, 4, 0);
-    technicianLabel->setMinimumWidth(technicianLabel->sizeHint().width());
     TicketCountLabel = new QLabel(this);
     TicketCountLabel->setObjectName("TicketCountLabel");
 

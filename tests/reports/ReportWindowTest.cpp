@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDockWidget>
@@ -18,7 +20,9 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QValueAxis>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <sstream>
 #include <thread>
@@ -302,6 +306,19 @@ TEST_F(ReportWindow, WorkOrderPrintsOnePageWithTheBusinessAndTheTicket)
     EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
 }
 
+// The chart's hour axis is labelled in whole hours: steps of one hour or
+// more, so that no two labels read alike.
+void ExpectWholeHourSteps(THoursReportDialog& dialog)
+{
+    const auto axes = dialog.HoursChartView->chart()->axes(Qt::Vertical);
+    ASSERT_EQ(axes.size(), 1);
+    const auto* hours = qobject_cast<QValueAxis*>(axes.first());
+    ASSERT_NE(hours, nullptr);
+    const double step = (hours->max() - hours->min()) / (hours->tickCount() - 1);
+    EXPECT_GE(step, 1.0);
+    EXPECT_EQ(step, std::floor(step));
+}
+
 TEST_F(ReportWindow, HoursReportMatchesTheEngineAndGoesOutAsCsvAndPdf)
 {
     Save({"Smith", "Dana", QDate(2004, 1, 5), QDate(), 3, 2, "a"});
@@ -323,6 +340,7 @@ TEST_F(ReportWindow, HoursReportMatchesTheEngineAndGoesOutAsCsvAndPdf)
         EXPECT_EQ(table[1], (std::vector<QString>{"Dana", "2", "8", "7", "87.5"}));
         EXPECT_EQ(table[2], (std::vector<QString>{"Eve", "1", "4", "1", "25.0"}));
         EXPECT_EQ(table[3], (std::vector<QString>{"Total", "3", "12", "8", "66.7"}));
+        ExpectWholeHourSteps(dialog);
 
         fake->QueueFile(QString::fromStdString(work.File("hours.csv")));
         dialog.ExportCsvButton->click();
@@ -350,6 +368,8 @@ TEST_F(ReportWindow, HoursReportMatchesTheEngineAndGoesOutAsCsvAndPdf)
         dialog.PeriodComboBox->setCurrentText("This year");
         EXPECT_EQ(dialog.FromDatePicker->date(), QDate(QDate::currentDate().year(), 1, 1));
         EXPECT_EQ(dialog.ToDatePicker->date(), QDate(QDate::currentDate().year(), 12, 31));
+        ASSERT_EQ(dialog.TableText().size(), 2u);  // nothing this year: the header and the totals
+        ExpectWholeHourSteps(dialog);
     }));
     ASSERT_EQ(table.size(), 4u);
 
