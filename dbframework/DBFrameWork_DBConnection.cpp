@@ -169,6 +169,11 @@ void DBConnection::Rollback()
     ReadOnly = true;
 }
 
+IBPP::Transaction DBConnection::NewReadTransaction()
+{
+    return MakeTransaction(Database, false);
+}
+
 IBPP::Database& DBConnection::GetDatabase()
 {
     return Database;

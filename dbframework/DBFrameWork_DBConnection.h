@@ -37,6 +37,10 @@ public:
     void Commit();
     void Rollback();
 
+    // A read-only transaction of its own, with the same isolation as the
+    // connection's, for a read that stays open across calls (a cursor).
+    IBPP::Transaction NewReadTransaction();
+
     IBPP::Database& GetDatabase();
     IBPP::Transaction& GetTransaction();
     IBPP::Statement GetStatement();

@@ -191,8 +191,7 @@ QueryOutcome OpenTicketCursor::Open(const std::string& technician)
     Close();
     try {
         auto state = std::make_unique<Cursor>();
-        state->transaction = IBPP::TransactionFactory(Connection.GetDatabase(), IBPP::amRead, IBPP::ilReadCommitted,
-                                                      IBPP::lrWait);
+        state->transaction = Connection.NewReadTransaction();
         state->transaction->Start();
         state->statement = IBPP::StatementFactory(Connection.GetDatabase(), state->transaction);
         state->statement->Prepare(OpenTicketsSql);

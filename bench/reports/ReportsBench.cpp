@@ -59,8 +59,7 @@ template <typename Bind, typename Read>
 EngineRun RunStatement(DBFrameWork::DBConnection& connection, const char* sql, Bind bind, Read read,
                        size_t limit = SIZE_MAX)
 {
-    IBPP::Transaction transaction =
-        IBPP::TransactionFactory(connection.GetDatabase(), IBPP::amRead, IBPP::ilReadCommitted, IBPP::lrWait);
+    IBPP::Transaction transaction = connection.NewReadTransaction();
     transaction->Start();
     IBPP::Statement statement = IBPP::StatementFactory(connection.GetDatabase(), transaction);
     statement->Prepare(sql);

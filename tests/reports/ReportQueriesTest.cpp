@@ -1,6 +1,8 @@
 // The report queries on a real data file, checked against what isql-fb says
 // the engine holds.
 #include <gtest/gtest.h>
+#include <chrono>
+#include <future>
 #include <sstream>
 
 #include "dbframework/DBFrameWork_Reports.h"
@@ -180,6 +182,33 @@ TEST_F(ReportQueries, ProgressCanCancelAndAnEmptyRangeReadsNothing)
     EXPECT_EQ(ReadHoursReport(database.Connection(), CalendarDate{}, CalendarDate{1990, 12, 31},
                               HoursGrouping::Technician, rows),
               QueryOutcome::Failed);
+}
+
+TEST_F(ReportQueries, AnotherDesksPendingChangeDoesNotHoldUpTheLists)
+{
+    // Another attachment changes an open ticket and has not committed yet.
+    DBConnection otherDesk(database.Path());
+    ASSERT_TRUE(otherDesk.Connect());
+    otherDesk.StartTransaction(true);
+    IBPP::Statement change = otherDesk.GetStatement();
+    change->ExecuteImmediate("UPDATE Problem SET Technician = 'Pending' WHERE ProblemID = 1");
+
+    // The list reads the last committed version instead of waiting for it.
+    auto read = std::async(std::launch::async, [&] {
+        OpenTicketCursor cursor(database.Connection());
+        std::vector<OpenTicket> tickets;
+        if (cursor.Open("") != QueryOutcome::Done || cursor.Next(100, tickets) != QueryOutcome::Done)
+            tickets.clear();
+        return tickets;
+    });
+    const bool answered = read.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    EXPECT_TRUE(answered) << "the open tickets waited for another desk's transaction";
+    change.reset();
+    otherDesk.Rollback();
+    otherDesk.Disconnect();
+    const std::vector<OpenTicket> tickets = read.get();
+    ASSERT_EQ(Ids(tickets), (std::vector<int32_t>{4, 1, 5, 3}));
+    EXPECT_EQ(tickets[1].technician, "Dana");
 }
 
 TEST(ReportIndexes, AddedOnceToEveryWholeFileAndUsedByTheRange)
