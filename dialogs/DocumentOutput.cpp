@@ -1,8 +1,8 @@
 #include "dialogs/DocumentOutput.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
 #include <QTextDocument>
 
 #include "dialogs/Interaction.h"
@@ -27,18 +27,18 @@ bool ExportPdf(QTextDocument& document, const QPrinter& layout, const QString& s
     QString path;
     if (!Interaction::SaveFile(request, path))
         return false;
-    // A file left from before must not pass for the one written now.
-    if (QFileInfo::exists(path) && !QFile::remove(path)) {
+    // Written beside the old file and renamed over it once whole, so that
+    // a crash midway leaves the old file, never half of the new one.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
         failedPath = path;
         return false;
     }
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
+    QPdfWriter pdf(&file);
+    pdf.setResolution(layout.resolution());
     pdf.setPageLayout(layout.pageLayout());
-    pdf.setOutputFileName(path);
     document.print(&pdf);
-    // The painter reports no failure to write; the file tells.
-    if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
+    if (!file.commit()) {
         failedPath = path;
         return false;
     }

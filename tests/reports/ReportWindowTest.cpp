@@ -304,6 +304,18 @@ TEST_F(ReportWindow, WorkOrderPrintsOnePageWithTheBusinessAndTheTicket)
     window->PrintFileMenu->trigger();
     EXPECT_FALSE(TestSupport::FileExists(work.File("printed.pdf")));
     EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
+
+    // A second export replaces the first; one that cannot be written says so.
+    window->ProblemRichEdit->setPlainText("The replaced problem");
+    fake->QueueFile(QString::fromStdString(work.File("order.pdf")));
+    window->ExportPdfFileMenu->trigger();
+    const std::string replaced = Text(work.File("order.pdf"));
+    EXPECT_NE(replaced.find("The replaced problem"), std::string::npos) << replaced;
+    EXPECT_EQ(replaced.find("A line of the problem text."), std::string::npos) << replaced;
+    const std::string unwritable = work.File("no such folder/order.pdf");
+    fake->QueueFile(QString::fromStdString(unwritable));
+    window->ExportPdfFileMenu->trigger();
+    EXPECT_EQ(fake->errors, QStringList({QString::fromStdString("Error writing " + unwritable + "!")}));
 }
 
 // The chart's hour axis is labelled in whole hours: steps of one hour or
