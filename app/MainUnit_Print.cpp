@@ -51,7 +51,7 @@ bool TMainForm::BuildWorkOrderDocument(QTextDocument& document)
     fields.phones = Numbers(*Config, "Phone");
     fields.faxes = Numbers(*Config, "Fax");
     fields.webSite = QString::fromStdString(Config->GetWebSite());
-    fields.ticketNumber = IsNewProblem ? 0 : ProblemID;
+    fields.ticketNumber = ProblemID;
     fields.assigned = AssignmentDatePicker->date();
     if (CompleteCheckBox->isChecked())
         fields.completed = CompletedDatePicker->date();
@@ -88,7 +88,7 @@ void TMainForm::ExportPdfFileMenuClick()
     QTextDocument document;
     if (!BuildWorkOrderDocument(document))
         return;
-    const QString name = "Work Order " + QString::number(IsNewProblem ? 0 : ProblemID) + ".pdf";
+    const QString name = "Work Order " + QString::number(ProblemID) + ".pdf";
     QString failedPath;
     if (!DocumentOutput::ExportPdf(document, GetPrinter(), name, failedPath) && !failedPath.isEmpty())
         throw ApplicationError("Error writing " + failedPath.toStdString() + "!");

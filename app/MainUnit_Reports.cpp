@@ -9,6 +9,7 @@
 #include <QSettings>
 
 #include "app/MainUnit.h"
+#include "dbframework/DBFrameWork_Platform.h"
 #include "dialogs/CustomerHistoryDock.h"
 #include "dialogs/HoursReportDialogUnit.h"
 #include "dialogs/Interaction.h"
@@ -57,6 +58,11 @@ void TMainForm::BuildReportMenus()
     connect(CustomerHistoryViewMenu, &QAction::triggered, this, [this](bool visible) {
         QSettings state(ViewStateFile(Paths), QSettings::IniFormat);
         state.setValue(HistoryVisibleKey, visible);
+        // Only a convenience is lost, so the user is not bothered with it.
+        state.sync();
+        if (state.status() != QSettings::NoError)
+            DBFrameWork::OutputDebugString("The window state could not be written to " +
+                                           state.fileName().toStdString());
     });
     // Queued: opening a ticket refills the list whose item is being activated.
     connect(

@@ -9,6 +9,8 @@
 #include <climits>
 #include <thread>
 
+#include "dbframework/DBFrameWork_Platform.h"
+
 // What the work may take before the window shows that it is busy.
 constexpr qint64 ShowAfterMs = 100;
 
@@ -62,8 +64,12 @@ DBFrameWork::QueryOutcome QueryProgress::RunAside(const Read& read)
     std::thread worker([&] {
         try {
             outcome = read([&](size_t) { return !cancelled; });
+        } catch (const std::exception& error) {
+            // The data layer reports the engine's errors itself; this is anything else.
+            DBFrameWork::OutputDebugString(std::string("Uncaught Exception in a report's read: ") + error.what());
+            outcome = DBFrameWork::QueryOutcome::Failed;
         } catch (...) {
-            // The data layer reports its own errors; anything else is a failed read.
+            DBFrameWork::OutputDebugString("Uncaught Exception in a report's read");
             outcome = DBFrameWork::QueryOutcome::Failed;
         }
         done = true;
