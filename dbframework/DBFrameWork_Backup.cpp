@@ -203,28 +203,43 @@ BackupResult Backup::Run(const std::string& backupFile, const ProgressHandler& p
     const std::string& user = Connection.GetUser();
     const std::string& password = Connection.GetPassword();
     std::string stage = "Backup failed: ";
+    // A local backup is written and verified under a name of its own and takes
+    // its name only then, so that a crash midway never leaves half a backup
+    // under a backup's name, nor destroys the file it was to replace. (A
+    // server writes it on its own disk, under its name from the start.)
+    const std::string written = OnServer() ? backupFile : backupFile + ".partial";
     try {
         const fs::path folder = fs::path(backupFile).parent_path();
         if (!OnServer() && !folder.empty())
             fs::create_directories(folder);
+        // What backups cut short by a crash left: only this program writes
+        // beside a local data file, so none of them is still being written.
+        if (!OnServer()) {
+            fs::remove(written);
+            for (const std::string& partial : DatedFiles(".fbk.partial"))
+                fs::remove(partial);
+        }
         // Counted in the snapshot the backup starts from, when nobody else
         // writes; on a server another desk may save meanwhile, and the
         // comparison then names the difference.
         const RowCounts before = CountRows(dataFile, user, password);
         {
             IBPP::Service service = ConnectService();
-            service->StartBackup(SplitServer(dataFile).second, backupFile, true);
+            service->StartBackup(SplitServer(dataFile).second, written, true);
             Follow(service, progress);
         }
-        if (!OnServer() && !fs::exists(backupFile))
+        if (!OnServer() && !fs::exists(written))
             throw std::runtime_error("the engine wrote no backup file");
 
         stage = "Verification failed: ";
         const TemporaryFile restored(backupFile + ".verify.fdb", SplitServer(dataFile).first, Connection);
-        RestoreAndValidate(backupFile, restored.Path(), progress);
+        RestoreAndValidate(written, restored.Path(), progress);
         const std::string differences = Describe(before, CountRows(restored.ClientName(), user, password));
         if (!differences.empty())
             throw std::runtime_error("the row counts differ (" + differences + ")");
+        stage = "Backup failed: ";
+        if (written != backupFile)
+            fs::rename(written, backupFile);
         result.Verified = true;
         return result;
     } catch (const IBPP::Exception& error) {
@@ -236,12 +251,12 @@ BackupResult Backup::Run(const std::string& backupFile, const ProgressHandler& p
     // A backup that could not be verified must not pass for a good one. (A
     // server's file cannot be renamed from here: the message names it.)
     std::error_code missing;
-    if (!OnServer() && fs::exists(backupFile, missing)) {
+    if (!OnServer() && fs::exists(written, missing)) {
         const fs::path path(backupFile);
         const std::string failedName =
             FreeName(path.parent_path() / (path.stem().string() + "-FAILED" + path.extension().string()));
         std::error_code renameError;
-        fs::rename(path, failedName, renameError);
+        fs::rename(written, failedName, renameError);
         if (!renameError)
             result.BackupFile = failedName;
     }
@@ -281,21 +296,30 @@ RestoreResult Backup::Restore(const std::string& backupFile, const ProgressHandl
         result.Failure = "Restore failed: the data file could not be closed";
         return result;
     }
+    // The current file gets its second name as a hard link first, and the
+    // restored file then replaces it in one rename: a crash at any moment
+    // leaves a whole data file under its name. Where the file system has no
+    // hard links, the current file is renamed aside first, as before.
     std::error_code error;
-    fs::rename(dataFile, kept, error);
+    fs::create_hard_link(dataFile, kept, error);
+    const bool linked = !error;
+    if (!linked)
+        fs::rename(dataFile, kept, error);
     if (!error) {
         fs::rename(restored.Path(), dataFile, error);
         if (error) {
             std::error_code back;
-            fs::rename(kept, dataFile, back);
+            if (linked)
+                fs::remove(kept, back);
+            else
+                fs::rename(kept, dataFile, back);
         }
     }
     if (error) {
         result.Failure = "Restore failed: the files could not be swapped (" + error.message() + ")";
     } else if (!Connection.Connect()) {
-        // Put the current file back exactly as it was.
+        // Put the current file back exactly as it was; the restored one goes.
         std::error_code back;
-        fs::rename(dataFile, restored.Path(), back);
         fs::rename(kept, dataFile, back);
         result.Failure = "Restore failed: the restored data file could not be opened";
     }
@@ -312,10 +336,16 @@ RestoreResult Backup::Restore(const std::string& backupFile, const ProgressHandl
 
 std::vector<std::string> Backup::DatedBackups() const
 {
+    return DatedFiles(".fbk");
+}
+
+std::vector<std::string> Backup::DatedFiles(const std::string& ending) const
+{
     std::vector<std::string> files;
     std::error_code error;
-    const std::regex dated(std::regex_replace(BaseName(), std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
-                           R"(-\d{4}-\d{2}-\d{2}-\d{4}\.fbk)");
+    const std::regex special(R"([.^$|()\[\]{}*+?\\])");
+    const std::regex dated(std::regex_replace(BaseName(), special, R"(\$&)") + R"(-\d{4}-\d{2}-\d{2}-\d{4})" +
+                           std::regex_replace(ending, special, R"(\$&)"));
     for (const auto& entry : fs::directory_iterator(BackupFolder(), error))
         if (entry.is_regular_file() && std::regex_match(entry.path().filename().string(), dated))
             files.push_back(entry.path().string());

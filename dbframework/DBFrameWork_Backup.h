@@ -78,6 +78,8 @@ private:
     void RestoreAndValidate(const std::string& backupFile, const std::string& target,
                             const ProgressHandler& progress);
     std::string BaseName() const;
+    // Files in the backup folder with the default name and this ending, by date.
+    std::vector<std::string> DatedFiles(const std::string& ending) const;
     // The server's name for a file of its own ("host/port:" before the path); a local path as it is.
     std::string OnDataFileServer(const std::string& path) const;
     IBPP::Service ConnectService() const;

@@ -83,6 +83,25 @@ TEST_F(BackupTest, BackupOfTheOpenFileIsVerifiedAndLeavesOnlyTheBackup)
     AddTicket(2);
 }
 
+TEST_F(BackupTest, ABackupTakesItsNameOnlyOnceVerifiedAndClearsWhatCrashedBackupsLeft)
+{
+    Backup backup(db.Connection());
+    const std::string folder = backup.BackupFolder();
+    const std::string file = backup.DefaultBackupFile(At(9));
+    fs::create_directories(folder);
+    // A backup of the same name made earlier, the pieces of two backups a
+    // crash cut short, and a file of the user's.
+    TestSupport::WriteFile(file, "an older backup");
+    TestSupport::WriteFile(file + ".partial", "cut short");
+    TestSupport::WriteFile(folder + "/Solutions-2026-12-01-0800.fbk.partial", "cut short");
+    TestSupport::WriteFile(folder + "/notes.partial", "the user's");
+
+    const DBFrameWork::BackupResult result = backup.Run(file, progress);
+    ASSERT_TRUE(result.Verified) << result.Failure;
+    EXPECT_EQ(Files(folder), (std::vector<std::string>{"Solutions-2026-12-09-1805.fbk", "notes.partial"}));
+    EXPECT_GT(fs::file_size(file), 100000u);
+}
+
 TEST_F(BackupTest, FailedVerificationKeepsTheBackupUnderANameThatSaysSo)
 {
     Backup backup(db.Connection());
