@@ -48,7 +48,8 @@ public:
     // interrupted one) in the background when it does not match.
     void Open();
 
-    // Takes in the changes since the last call, then answers the best count
+    // Takes in the changes since the last call (as many as CatchUp takes in at
+    // once: a long backlog needs more calls), then answers the best count
     // hits, relevance first, newer tickets first among equals. Nothing for an
     // empty query or one of symbols only; during a rebuild, what is indexed so far.
     std::vector<FindHit> Search(const std::string& query, size_t count = 50);
