@@ -137,6 +137,10 @@ int main(int argc, char** argv)
             QApplication::restoreOverrideCursor();
         Interaction::ShowError(QString::fromStdString(error.what()));
     }
-    IBPP::Shutdown();
+    // An engine that never answered a call would hold the exit handlers too.
+    if (!IBPP::Shutdown()) {
+        std::fflush(nullptr);
+        _exit(0);
+    }
     return 0;
 }

@@ -88,6 +88,10 @@ bool DBConnection::Create()
     try {
         Database->Create(3);
         return true;
+    } catch (const IBPP::EngineNotAnswering& error) {
+        // The one failure the user can mend, and only when told how.
+        OutputDebugString(error.ErrorMessage());
+        ShowMessage(error.ErrorMessage());
     } catch (const IBPP::Exception& error) {
         OutputDebugString(error.ErrorMessage());
     } catch (...) {
@@ -102,6 +106,10 @@ bool DBConnection::Connect()
         Database->Connect();
         Connected = true;
         return true;
+    } catch (const IBPP::EngineNotAnswering& error) {
+        // The one failure the user can mend, and only when told how.
+        OutputDebugString(error.ErrorMessage());
+        ShowMessage(error.ErrorMessage());
     } catch (const IBPP::Exception& error) {
         OutputDebugString(error.ErrorMessage());
     } catch (...) {

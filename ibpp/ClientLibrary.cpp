@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "ibpp/EngineCall.h"
 #include "ibpp/Interrupts.h"
 #include "ibpp/LockFolder.h"
 
@@ -48,6 +49,8 @@ void Resolve(void* library, const std::string& file, const char* name, Function&
 const Api* LoadLibrary()
 {
     LockFolder::Prepare();
+    // A lock left taken there would stop the engine's first creation for good.
+    RecoverLockFolder();
     const std::string file = LibraryFileName();
     // Never unloaded: the library keeps threads and exit handlers of its own.
     // Global: with a local load the engine plugin spun for ever in detach

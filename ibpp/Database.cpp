@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "ibpp/ClientLibrary.h"
+#include "ibpp/EngineCall.h"
 #include "ibpp/Handles.h"
 #include "ibpp/Interrupts.h"
 
@@ -25,6 +26,24 @@ void AppendNumber(std::string& block, char code, int value)
         block += static_cast<char>((static_cast<unsigned>(value) >> (8 * byte)) & 0xFF);
 }
 
+// Releases an attachment that a bounded call made after its caller gave up.
+void Detach(FB_API_HANDLE handle)
+{
+    ISC_STATUS_ARRAY status = {};
+    Client::Load().detach_database(status, &handle);
+}
+
+// A detach takes the engine's locks too.
+void DetachBounded(const std::string& what, isc_db_handle attached)
+{
+    const Client::Api& api = Client::Load();
+    Client::Bounded(what, [&api, attached](ISC_STATUS* status) {
+        isc_db_handle handle = attached;
+        api.detach_database(status, &handle);
+        return FB_API_HANDLE{0};
+    });
+}
+
 }  // namespace
 
 DatabaseImpl::DatabaseImpl(std::string serverName, std::string databaseName, std::string userName,
@@ -40,8 +59,13 @@ DatabaseImpl::~DatabaseImpl()
 {
     if (handle_ == 0)
         return;
-    ISC_STATUS_ARRAY status = {};
-    Client::Load().detach_database(status, &handle_);
+    try {
+        DetachBounded("Closing " + Path(), handle_);
+    } catch (const EngineNotAnswering& error) {
+        Client::Notice(error.ErrorMessage());
+    } catch (const Exception&) {
+        // Nothing to be done about a detach that fails here.
+    }
 }
 
 std::string DatabaseImpl::Path() const
@@ -81,17 +105,24 @@ void DatabaseImpl::Create(int dialect)
     const Client::Api& api = Client::Load();
     const std::string path = Path();
     const std::string block = ParameterBlock(true, dialect);
-    ISC_STATUS_ARRAY status = {};
-    isc_db_handle created = 0;
     const Interrupts::Handlers before = Interrupts::Current();
-    {
-        Interrupts::EngineThreadGuard blocked;
-        api.create_database(status, 0, path.c_str(), &created, static_cast<short>(block.size()), block.data(), 0);
+    isc_db_handle created = 0;
+    try {
+        created = Client::Bounded(
+            "Creating " + path,
+            [&api, path, block](ISC_STATUS* status) {
+                isc_db_handle made = 0;
+                api.create_database(status, 0, path.c_str(), &made, static_cast<short>(block.size()), block.data(),
+                                    0);
+                return made;
+            },
+            Detach);
+    } catch (...) {
+        Interrupts::TakeBack(before);
+        throw;
     }
     Interrupts::TakeBack(before);
-    Client::Check(status);
-    api.detach_database(status, &created);
-    Client::Check(status);
+    DetachBounded("Closing " + path, created);
 }
 
 void DatabaseImpl::Connect()
@@ -101,17 +132,24 @@ void DatabaseImpl::Connect()
     const Client::Api& api = Client::Load();
     const std::string path = Path();
     const std::string block = ParameterBlock(false, 0);
-    ISC_STATUS_ARRAY status = {};
+    // The first attach may start the embedded engine and its signal handlers.
     const Interrupts::Handlers before = Interrupts::Current();
-    {
-        Interrupts::EngineThreadGuard blocked;
-        api.attach_database(status, 0, path.c_str(), &handle_, static_cast<short>(block.size()), block.data());
+    try {
+        handle_ = Client::Bounded(
+            "Opening " + path,
+            [&api, path, block](ISC_STATUS* status) {
+                isc_db_handle attached = 0;
+                api.attach_database(status, 0, path.c_str(), &attached, static_cast<short>(block.size()),
+                                    block.data());
+                return attached;
+            },
+            Detach);
+    } catch (...) {
+        handle_ = 0;
+        Interrupts::TakeBack(before);
+        throw;
     }
     Interrupts::TakeBack(before);
-    if (status[0] == 1 && status[1] != 0) {
-        handle_ = 0;
-        Client::Raise(status);
-    }
 }
 
 void DatabaseImpl::Disconnect()
@@ -123,9 +161,12 @@ void DatabaseImpl::Disconnect()
         child->ReleaseBeforeDetach();
     for (AttachmentChild* child : std::vector<AttachmentChild*>(transactions_))
         child->ReleaseBeforeDetach();
-    ISC_STATUS_ARRAY status = {};
-    Client::Load().detach_database(status, &handle_);
-    Client::Check(status);
+    try {
+        DetachBounded("Closing " + Path(), handle_);
+    } catch (const EngineNotAnswering&) {
+        handle_ = 0;  // the detach may still end by itself
+        throw;
+    }
     handle_ = 0;
 }
 

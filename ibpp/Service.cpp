@@ -4,9 +4,14 @@
 // and option items as four-byte little-endian numbers.
 #include <ibase.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "ibpp/ClientLibrary.h"
+#include "ibpp/EngineCall.h"
+#include "ibpp/LockSegments.h"
 #include "ibpp/Interrupts.h"
 #include "ibpp/ibpp.h"
 
@@ -43,6 +48,46 @@ void AppendNumber(std::string& block, char code, unsigned value)
         block += static_cast<char>((value >> (8 * byte)) & 0xFF);
 }
 
+constexpr char QueryTimeoutSeconds = 1;
+
+// Releases a service attachment that a bounded call made after its caller gave up.
+void Detach(FB_API_HANDLE handle)
+{
+    ISC_STATUS_ARRAY status = {};
+    Client::Load().service_detach(status, &handle);
+}
+
+void DetachBounded(isc_svc_handle attached)
+{
+    const Client::Api& api = Client::Load();
+    Client::Bounded("Leaving the service manager", [&api, attached](ISC_STATUS* status) {
+        isc_svc_handle handle = attached;
+        api.service_detach(status, &handle);
+        return FB_API_HANDLE{0};
+    });
+}
+
+// A backup or restore may go quiet for long (an index over many rows); it is
+// stuck only when a lock of the engine has not moved meanwhile, and freeing
+// what ended processes left lets it go on.
+class StallWatch {
+public:
+    static constexpr int Seconds = 10;
+
+    bool Stuck()
+    {
+        watch_.Check();
+        const auto waited = std::chrono::steady_clock::now() - start_;
+        return waited >= std::chrono::seconds(Seconds) && watch_.Stuck(std::chrono::seconds(Seconds));
+    }
+
+    std::string Explain() const { return watch_.Explain(std::chrono::seconds(Seconds)); }
+
+private:
+    LockSegments::Watch watch_{LockSegments::EngineLockFolder()};
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
 unsigned ReadLength(const char* bytes)
 {
     return static_cast<unsigned char>(bytes[0]) | (static_cast<unsigned>(static_cast<unsigned char>(bytes[1])) << 8);
@@ -59,8 +104,13 @@ public:
     {
         if (handle_ == 0)
             return;
-        ISC_STATUS_ARRAY status = {};
-        Client::Load().service_detach(status, &handle_);
+        try {
+            DetachBounded(handle_);
+        } catch (const EngineNotAnswering& error) {
+            Client::Notice(error.ErrorMessage());
+        } catch (const Exception&) {
+            // Nothing to be done about a detach that fails here.
+        }
     }
 
     ServiceImpl(const ServiceImpl&) = delete;
@@ -79,19 +129,24 @@ public:
             AppendShortItem(block, isc_spb_user_name, userName_);
         if (!userPassword_.empty())
             AppendShortItem(block, isc_spb_password, userPassword_);
-        ISC_STATUS_ARRAY status = {};
         // The first attach may start the embedded engine and its signal handlers.
         const Interrupts::Handlers before = Interrupts::Current();
-        {
-            Interrupts::EngineThreadGuard blocked;
-            api.service_attach(status, 0, name.c_str(), &handle_, static_cast<unsigned short>(block.size()),
-                               block.data());
+        try {
+            handle_ = Client::Bounded(
+                "Reaching the service manager of " + name,
+                [&api, name, block](ISC_STATUS* status) {
+                    isc_svc_handle attached = 0;
+                    api.service_attach(status, 0, name.c_str(), &attached, static_cast<unsigned short>(block.size()),
+                                       block.data());
+                    return attached;
+                },
+                Detach);
+        } catch (...) {
+            handle_ = 0;
+            Interrupts::TakeBack(before);
+            throw;
         }
         Interrupts::TakeBack(before);
-        if (status[0] == 1 && status[1] != 0) {
-            handle_ = 0;
-            Client::Raise(status);
-        }
     }
 
     bool Connected() const override { return handle_ != 0; }
@@ -100,11 +155,10 @@ public:
     {
         if (handle_ == 0)
             throw Exception("Cannot disconnect the service manager: it is not connected");
-        ISC_STATUS_ARRAY status = {};
-        Client::Load().service_detach(status, &handle_);
+        const isc_svc_handle attached = handle_;
         handle_ = 0;
         running_ = false;
-        Client::Check(status);
+        DetachBounded(attached);
     }
 
     void StartBackup(const std::string& databaseFile, const std::string& backupFile, bool verbose) override
@@ -144,17 +198,31 @@ public:
             return false;
         const Client::Api& api = Client::Load();
         const char request[] = {isc_info_svc_line};
-        char buffer[QueryBufferSize];
+        // Each query returns after a second at most, line or not, so that a
+        // stuck action is noticed while a long quiet one goes on.
+        const char send[] = {isc_info_svc_timeout, 4, 0, QueryTimeoutSeconds, 0, 0, 0};
+        const isc_svc_handle handle = *Handle();
+        auto buffer = std::make_shared<std::vector<char>>(QueryBufferSize);
+        StallWatch stall;
         for (;;) {
-            ISC_STATUS_ARRAY status = {};
-            api.service_query(status, Handle(), nullptr, 0, nullptr, sizeof request, request, sizeof buffer, buffer);
-            if (status[0] == 1 && status[1] != 0) {
+            try {
+                Client::Bounded("Reading the service manager's answer", [&api, handle, send, request, buffer](
+                                                                             ISC_STATUS* status) {
+                    isc_svc_handle queried = handle;
+                    api.service_query(status, &queried, nullptr, sizeof send, send, sizeof request, request,
+                                      static_cast<unsigned short>(buffer->size()), buffer->data());
+                    return FB_API_HANDLE{0};
+                });
+            } catch (const EngineNotAnswering&) {
+                running_ = false;
+                throw;
+            } catch (const Exception&) {
                 // The action's own failure arrives here, after its last line.
                 running_ = false;
-                Client::Raise(status);
+                throw;
             }
-            const char* item = buffer;
-            const char* end = buffer + sizeof buffer;
+            const char* item = buffer->data();
+            const char* end = buffer->data() + buffer->size();
             bool again = false;
             while (item < end && *item != isc_info_end) {
                 const char code = *item++;
@@ -181,6 +249,11 @@ public:
             }
             if (!again)
                 throw Exception("The service manager answered no output line");
+            if (stall.Stuck()) {
+                running_ = false;
+                throw EngineNotAnswering("The service manager's action: the database engine has not moved for " +
+                                         std::to_string(StallWatch::Seconds) + " seconds. " + stall.Explain());
+            }
         }
     }
 
@@ -203,17 +276,22 @@ private:
     {
         if (running_)
             throw Exception(std::string("Cannot start the ") + action + ": another service action is running");
-        isc_svc_handle* handle = Handle();
-        ISC_STATUS_ARRAY status = {};
+        const isc_svc_handle handle = *Handle();
+        const Client::Api& api = Client::Load();
         const Interrupts::Handlers before = Interrupts::Current();
-        {
+        try {
             // The action runs on a thread the engine starts now.
-            Interrupts::EngineThreadGuard blocked;
-            Client::Load().service_start(status, handle, nullptr, static_cast<unsigned short>(block.size()),
-                                         block.data());
+            Client::Bounded(std::string("Starting the ") + action, [&api, handle, block](ISC_STATUS* status) {
+                isc_svc_handle started = handle;
+                api.service_start(status, &started, nullptr, static_cast<unsigned short>(block.size()),
+                                  block.data());
+                return FB_API_HANDLE{0};
+            });
+        } catch (...) {
+            Interrupts::TakeBack(before);
+            throw;
         }
         Interrupts::TakeBack(before);
-        Client::Check(status);
         running_ = true;
     }
 

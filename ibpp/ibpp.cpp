@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "ibpp/ClientLibrary.h"
+#include "ibpp/EngineCall.h"
 #include "ibpp/Handles.h"
 #include "ibpp/Interrupts.h"
 #include "ibpp/StatementImpl.h"
@@ -71,13 +72,25 @@ void SetInterruptHandler(InterruptHandler handler)
     Interrupts::SetHandler(handler);
 }
 
-void Shutdown()
+bool Shutdown()
 {
     static std::atomic<bool> done{false};
     const Client::Api* api = Client::Loaded();
     if (!api || done.exchange(true))
-        return;
-    api->shutdown(0, fb_shutrsn_app_stopped);
+        return true;
+    // A call left waiting keeps the engine from ever finishing its shutdown.
+    if (Client::AnyAbandoned())
+        return false;
+    try {
+        Client::Bounded("Shutting the database engine down", [api](ISC_STATUS*) {
+            api->shutdown(0, fb_shutrsn_app_stopped);
+            return FB_API_HANDLE{0};
+        });
+    } catch (const EngineNotAnswering& error) {
+        Client::Notice(error.ErrorMessage());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace IBPP

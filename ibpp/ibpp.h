@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,14 @@ private:
     std::string message_;
     int sqlCode_;
     int engineCode_;
+};
+
+// Raised when the engine has not answered a call that opens, creates, detaches
+// or serves a data file in time (it waits on a lock that never comes free).
+// The call is left behind: the engine may stay stuck for the rest of the process.
+class EngineNotAnswering : public Exception {
+public:
+    using Exception::Exception;
 };
 
 // Date and time of day, to the ten-thousandth of a second. The setters check
@@ -196,8 +205,16 @@ Service ServiceFactory(const std::string& serverName, const std::string& userNam
 using InterruptHandler = void (*)(int signal);
 void SetInterruptHandler(InterruptHandler handler);
 
+// Receives what the client layer did by itself, such as freeing a lock that a
+// process which ended had left taken; without a handler it goes to standard error.
+using NoticeHandler = std::function<void(const std::string&)>;
+void SetNoticeHandler(NoticeHandler handler);
+
 // Shuts the client library down; call once before the process exits. Safe to
-// call when the library was never loaded.
-void Shutdown();
+// call when the library was never loaded. Answers false when the engine could
+// not be shut down (a call it never answered, or the shutdown itself): the
+// process should then end at once, without its exit handlers, which would
+// wait for the engine again.
+bool Shutdown();
 
 }  // namespace IBPP
