@@ -225,6 +225,7 @@ void TMainForm::NewFileMenuClick()
     IsNewProblem = true;
     // A key drawn for the ticket being discarded stays with what was stored of it.
     PendingProblemID = 0;
+    PendingRowsMayBeStored = false;
     NameEdit->setText(NamePlaceholder);
     SetAddressText(AddressPlaceholder);
     CityComboBox->setEditText(CityPlaceholder);

@@ -182,6 +182,9 @@ private:
     // The problem key drawn by a save that did not complete, reused by the next
     // attempt so that a ticket is never stored twice.
     int32_t PendingProblemID = 0;
+    // Whether rows of that attempt may be stored after all (its transaction
+    // was not rolled back for certain), so that the next attempt looks first.
+    bool PendingRowsMayBeStored = false;
     std::shared_ptr<QPrinter> Printer;
 
 public:

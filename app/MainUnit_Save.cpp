@@ -76,17 +76,26 @@ bool TMainForm::SaveProblem()
         stored = false;
     }
     if (!stored) {
+        bool rolledBack = false;
         if (owned && connection.IsTransactionActive()) {
             try {
                 connection.Rollback();
+                rolledBack = true;
             } catch (const IBPP::Exception& error) {
                 DBFrameWork::OutputDebugString(error.ErrorMessage());
             }
         }
+        // After a rollback none of the rows exist, and the next attempt
+        // inserts them at once: an update first would have sent every report
+        // twice, the unused copy holding its pages until the end of the
+        // transaction, so a save that failed on a full disk failed again once
+        // there was room for the ticket.
+        PendingRowsMayBeStored = !rolledBack;
         return false;
     }
     IsNewProblem = false;
     PendingProblemID = 0;
+    PendingRowsMayBeStored = false;
     RefreshCustomerHistory();
     return true;
 }
@@ -128,7 +137,7 @@ bool TMainForm::StoreTicket()
     if (IsNewProblem) {
         if (PendingProblemID > 0) {
             ProblemID = PendingProblemID;
-            ticketMayBeStored = true;
+            ticketMayBeStored = PendingRowsMayBeStored;
         } else {
             const int drawn = problem.GetGenerator("ProblemIDValue", 1);
             if (drawn <= 0)

@@ -92,8 +92,14 @@ void TellRecovered(int count, const std::string& folder)
 
 }  // namespace
 
-FB_API_HANDLE Bounded(const std::string& what, const std::function<FB_API_HANDLE(ISC_STATUS*)>& call,
-                      const std::function<void(FB_API_HANDLE)>& release, std::chrono::steady_clock::duration deadline)
+namespace {
+
+// Waits for the call; `givenUp` answers, from what the watch has seen, the
+// reason to give up waiting, or nothing to go on.
+FB_API_HANDLE Await(const std::function<FB_API_HANDLE(ISC_STATUS*)>& call,
+                    const std::function<void(FB_API_HANDLE)>& release,
+                    const std::function<std::string(std::chrono::steady_clock::duration, const LockSegments::Watch&)>&
+                        givenUp)
 {
     auto pending = std::make_shared<PendingCall>();
     pending->call = call;
@@ -108,23 +114,47 @@ FB_API_HANDLE Bounded(const std::string& what, const std::function<FB_API_HANDLE
     std::unique_lock<std::mutex> lock(pending->mutex);
     while (!pending->finished.wait_for(lock, LookEvery, [&] { return pending->done; })) {
         const auto waited = std::chrono::steady_clock::now() - start;
-        if (waited >= FirstLook) {
-            lock.unlock();
-            TellRecovered(watch.Check(), watch.Folder());
-            lock.lock();
-            if (pending->done)
-                break;
-        }
-        if (waited >= deadline) {
+        if (waited < FirstLook)
+            continue;
+        lock.unlock();
+        TellRecovered(watch.Check(), watch.Folder());
+        const std::string reason = givenUp(waited, watch);
+        lock.lock();
+        if (pending->done)
+            break;
+        if (!reason.empty()) {
             pending->abandoned = true;
             ++abandonedCalls;
-            throw EngineNotAnswering(what + ": the database engine did not answer within " + Seconds(deadline) +
-                                     " seconds. " + watch.Explain(deadline / 2));
+            throw EngineNotAnswering(reason);
         }
     }
     if (pending->error)
         std::rethrow_exception(pending->error);
     return pending->handle;
+}
+
+}  // namespace
+
+FB_API_HANDLE Bounded(const std::string& what, const std::function<FB_API_HANDLE(ISC_STATUS*)>& call,
+                      const std::function<void(FB_API_HANDLE)>& release, std::chrono::steady_clock::duration deadline)
+{
+    return Await(call, release, [&](std::chrono::steady_clock::duration waited, const LockSegments::Watch& watch) {
+        if (waited < deadline)
+            return std::string();
+        return what + ": the database engine did not answer within " + Seconds(deadline) + " seconds. " +
+               watch.Explain(deadline / 2);
+    });
+}
+
+FB_API_HANDLE BoundedWhileMoving(const std::string& what, const std::function<FB_API_HANDLE(ISC_STATUS*)>& call,
+                                 std::chrono::steady_clock::duration still)
+{
+    return Await(call, {}, [&](std::chrono::steady_clock::duration waited, const LockSegments::Watch& watch) {
+        if (waited < still || !watch.Stuck(still))
+            return std::string();
+        return what + ": the database engine did not answer within " + Seconds(waited) + " seconds. " +
+               watch.Explain(still);
+    });
 }
 
 bool AnyAbandoned()

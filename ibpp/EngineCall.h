@@ -28,6 +28,13 @@ FB_API_HANDLE Bounded(const std::string& what, const std::function<FB_API_HANDLE
                       const std::function<void(FB_API_HANDLE)>& release = {},
                       std::chrono::steady_clock::duration deadline = AnswerDeadline);
 
+// The same for a call that may rightly take long (reading a backup's or a
+// validation's next line): it is given up only once a lock of the engine has
+// been held by the same thread for `still`, or was left by an ended thread
+// that this process may not free.
+FB_API_HANDLE BoundedWhileMoving(const std::string& what, const std::function<FB_API_HANDLE(ISC_STATUS*)>& call,
+                                 std::chrono::steady_clock::duration still = std::chrono::seconds(10));
+
 // Whether a call was given up on: the engine may then never shut down.
 bool AnyAbandoned();
 

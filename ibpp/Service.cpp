@@ -4,14 +4,12 @@
 // and option items as four-byte little-endian numbers.
 #include <ibase.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ibpp/ClientLibrary.h"
 #include "ibpp/EngineCall.h"
-#include "ibpp/LockSegments.h"
 #include "ibpp/Interrupts.h"
 #include "ibpp/ibpp.h"
 
@@ -48,8 +46,6 @@ void AppendNumber(std::string& block, char code, unsigned value)
         block += static_cast<char>((value >> (8 * byte)) & 0xFF);
 }
 
-constexpr char QueryTimeoutSeconds = 1;
-
 // Releases a service attachment that a bounded call made after its caller gave up.
 void Detach(FB_API_HANDLE handle)
 {
@@ -66,27 +62,6 @@ void DetachBounded(isc_svc_handle attached)
         return FB_API_HANDLE{0};
     });
 }
-
-// A backup or restore may go quiet for long (an index over many rows); it is
-// stuck only when a lock of the engine has not moved meanwhile, and freeing
-// what ended processes left lets it go on.
-class StallWatch {
-public:
-    static constexpr int Seconds = 10;
-
-    bool Stuck()
-    {
-        watch_.Check();
-        const auto waited = std::chrono::steady_clock::now() - start_;
-        return waited >= std::chrono::seconds(Seconds) && watch_.Stuck(std::chrono::seconds(Seconds));
-    }
-
-    std::string Explain() const { return watch_.Explain(std::chrono::seconds(Seconds)); }
-
-private:
-    LockSegments::Watch watch_{LockSegments::EngineLockFolder()};
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
 
 unsigned ReadLength(const char* bytes)
 {
@@ -198,24 +173,19 @@ public:
             return false;
         const Client::Api& api = Client::Load();
         const char request[] = {isc_info_svc_line};
-        // Each query returns after a second at most, line or not, so that a
-        // stuck action is noticed while a long quiet one goes on.
-        const char send[] = {isc_info_svc_timeout, 4, 0, QueryTimeoutSeconds, 0, 0, 0};
         const isc_svc_handle handle = *Handle();
         auto buffer = std::make_shared<std::vector<char>>(QueryBufferSize);
-        StallWatch stall;
         for (;;) {
             try {
-                Client::Bounded("Reading the service manager's answer", [&api, handle, send, request, buffer](
-                                                                             ISC_STATUS* status) {
+                // A long quiet stretch (an index over many rows) is no hang;
+                // a lock of the engine that does not move is.
+                Client::BoundedWhileMoving("Waiting for the service manager", [&api, handle, request, buffer](
+                                                                                   ISC_STATUS* status) {
                     isc_svc_handle queried = handle;
-                    api.service_query(status, &queried, nullptr, sizeof send, send, sizeof request, request,
+                    api.service_query(status, &queried, nullptr, 0, nullptr, sizeof request, request,
                                       static_cast<unsigned short>(buffer->size()), buffer->data());
                     return FB_API_HANDLE{0};
                 });
-            } catch (const EngineNotAnswering&) {
-                running_ = false;
-                throw;
             } catch (const Exception&) {
                 // The action's own failure arrives here, after its last line.
                 running_ = false;
@@ -249,11 +219,6 @@ public:
             }
             if (!again)
                 throw Exception("The service manager answered no output line");
-            if (stall.Stuck()) {
-                running_ = false;
-                throw EngineNotAnswering("The service manager's action: the database engine has not moved for " +
-                                         std::to_string(StallWatch::Seconds) + " seconds. " + stall.Explain());
-            }
         }
     }
 

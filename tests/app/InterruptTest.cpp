@@ -158,6 +158,5 @@ TEST_F(Interrupt, SignalsEndProgramWhileAnotherProgramUsesTheEngine)
     InterruptBothWays();
 
     close(feed);
-    int status = 0;
-    waitpid(isql, &status, 0);
+    TestSupport::WaitForExit(isql, "isql-fb, attached beside the program, after its input ended", 60);
 }

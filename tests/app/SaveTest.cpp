@@ -245,3 +245,43 @@ TEST_F(Save, UnreadableGenerator_FailsWithoutStoringKeyZero)
     EXPECT_EQ(Count("Customer"), 0);
     EXPECT_EQ(Count("Problem"), 0);
 }
+
+TEST_F(Save, AFullDiskFailsTheSaveAndTheSameTicketIsSavedOnceThereIsRoomAgain)
+{
+    const std::string disk = work.File("disk");
+    TestSupport::SmallDisk small(disk, 8 * 1024);
+    if (!small.Why().empty())
+        GTEST_SKIP() << "full-disk save not tried: " << small.Why();
+    UseDataFile(disk + "/save.fdb");
+    Start();
+    ASSERT_TRUE(window);
+
+    // A report of 4 MB, kept off the small disk.
+    const std::string report = work.File("report.htm");
+    std::string text = "<html><body>";
+    for (int line = 0; text.size() < 4u * 1024 * 1024; ++line)
+        text += "<p>Device " + std::to_string(line) + " reports no problems at all</p>\n";
+    TestSupport::WriteFile(report, text + "</body></html>");
+    FillTicket();
+    fake->QueueFile(QString::fromStdString(report));
+    window->ImportSysInfoButton->click();
+    fake->messages.clear();
+    const size_t reportSize = window->GetSystemInfoText().size();
+    ASSERT_GT(reportSize, 4u * 1024 * 1024);
+
+    const std::string filler = disk + "/filler";
+    TestSupport::FillDisk(filler);
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        window->SaveButton->click();
+        EXPECT_EQ(fake->messages, QStringList{"Save Failed!!"}) << "attempt " << attempt;
+        fake->messages.clear();
+    }
+    std::filesystem::remove(filler);
+    window->SaveButton->click();
+    EXPECT_EQ(fake->messages, QStringList{"Save Successfull!"});
+    EXPECT_FALSE(window->GetIsNewProblem());
+    window.reset();
+    EXPECT_EQ(Count("Problem"), 1);
+    EXPECT_EQ(Count("SystemInfo"), 1);
+    EXPECT_EQ(Value("SELECT OCTET_LENGTH(Description) AS L FROM SystemInfo;", "L"), std::to_string(reportSize));
+}

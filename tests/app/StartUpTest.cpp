@@ -101,35 +101,6 @@ std::string SchemaOf(const std::string& path)
         "SELECT TRIM(RDB$GENERATOR_NAME) FROM RDB$GENERATORS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 1;");
 }
 
-// A small file system of its own, for tests that need a full disk; mounting
-// one needs root.
-class SmallDisk {
-public:
-    SmallDisk(const std::string& folder, size_t kilobytes) : folder_(folder)
-    {
-        fs::create_directories(folder);
-        if (geteuid() != 0) {
-            why_ = "mounting a tmpfs needs root";
-            return;
-        }
-        const std::string options = "size=" + std::to_string(kilobytes) + "k";
-        if (mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) != 0)
-            why_ = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
-    }
-    ~SmallDisk()
-    {
-        if (why_.empty())
-            umount2(folder_.c_str(), MNT_DETACH);
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-    // Empty when mounted.
-    const std::string& Why() const { return why_; }
-
-private:
-    std::string folder_;
-    std::string why_;
-};
 
 }  // namespace
 
@@ -355,7 +326,7 @@ TEST_F(StartUp, FullDisk_StepMessageAndNothingLeftBehind)
     const Case cases[] = {{64, "Error creating Data File (" + path + ")!"},
                           {emptyKilobytes + 8, "Error creating Customer in Data File (" + path + ")!"}};
     for (const Case& item : cases) {
-        SmallDisk small(disk, item.kilobytes);
+        TestSupport::SmallDisk small(disk, item.kilobytes);
         if (!small.Why().empty())
             GTEST_SKIP() << "full-disk creation not tried: " << small.Why();
         UseDataFile(path);

@@ -4,6 +4,7 @@
 # and that every backup file there is restores to all of them.
 #   kill_backup.sh [kills] [backup driver] [save driver]
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/bounded.sh"
 
 kills="${1:-20}"
 build="$(dirname "$0")/../../build/tests"
@@ -13,24 +14,25 @@ user=(-user SYSDBA -password plumtrove)
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-killbackup-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
+own_lock_folder "$work"
 data="$work/kill.fdb"
 backups="$work/backups"
 mkdir -p "$backups"
 printf '[General]\nData File=%s\n' "$data" > "$work/Quenbrook.ini"
 
 tickets=200
-if ! QT_QPA_PLATFORM=offscreen "$saver" "$work" "$tickets" > "$work/first.log" 2>&1; then
+if ! QT_QPA_PLATFORM=offscreen bounded 300 "saving the first tickets" "$saver" "$work" "$tickets" > "$work/first.log" 2>&1; then
   echo "the tickets could not be saved:"; cat "$work/first.log"; exit 1
 fi
 
 # Reports of about 64 KB make the backup's own writing a good part of a round.
-isql-fb -q "${user[@]}" "$data" > /dev/null <<'SQL'
+isql -q "${user[@]}" "$data" > /dev/null <<'SQL'
 UPDATE SystemInfo SET Description = CAST(LPAD('', 32000, 'x') AS BLOB SUB_TYPE TEXT) || LPAD('', 32000, 'y');
 COMMIT;
 SQL
 
 count() {
-  echo "SET LIST ON; SELECT COUNT(*) AS TICKETS FROM Problem;" | isql-fb -q "${user[@]}" "$1" 2>&1 |
+  echo "SET LIST ON; SELECT COUNT(*) AS TICKETS FROM Problem;" | isql -q "${user[@]}" "$1" 2>&1 |
     awk '$1 == "TICKETS" { print $2 }'
 }
 

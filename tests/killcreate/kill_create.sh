@@ -9,6 +9,7 @@
 # PROGRAM defaults to build/app/velmora-solutions; it runs from a copy in a
 # temporary folder, so no settings file beside the build's program is read.
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/bounded.sh"
 
 count="${1:?usage: kill_create.sh COUNT [PROGRAM]}"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -22,6 +23,7 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+own_lock_folder "$scratch"
 
 mkdir "$scratch/bin"
 cp "$program" "$scratch/bin/velmora-solutions"
@@ -78,11 +80,11 @@ for ((run = 1; run <= count; ++run)); do
 
   # The next start must connect, and the file must be whole.
   problem=""
-  output="$(cd "$scratch/run" && timeout 20 "$scratch/bin/velmora-solutions" 2>&1)"
+  output="$(cd "$scratch/run" && timeout -k 2 20 "$scratch/bin/velmora-solutions" 2>&1)"
   if ! grep -q '^Connected\.\.\.' <<<"$output"; then
     problem="next start: $(grep -v -e XDG_RUNTIME -e propagateSizeHints <<<"$output" | head -3)"
   else
-    tables="$(isql-fb -q -user SYSDBA -password plumtrove "$scratch/run/Data/Solutions.fdb" 2>&1 <<<'SHOW TABLES;')"
+    tables="$(isql -q -user SYSDBA -password plumtrove "$scratch/run/Data/Solutions.fdb" 2>&1 <<<'SHOW TABLES;')"
     for table in CUSTOMER PROBLEM SYSTEMINFO; do
       grep -qw "$table" <<<"$tables" || problem="$problem $table missing;"
     done

@@ -7,6 +7,7 @@
 # for byte, a PDF with its end-of-file mark and all its pages, the state file
 # with its value. Temporary files a kill leaves beside them are counted apart.
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/bounded.sh"
 
 kills="${1:-30}"
 build="$(dirname "$0")/../../build/tests"
@@ -15,10 +16,11 @@ saver="${3:-$build/killsave/kill_save_driver}"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-killexport-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
+own_lock_folder "$work"
 printf '[General]\nData File=%s\n' "$work/kill.fdb" > "$work/Quenbrook.ini"
 
 # Tickets of this month, each with a customer of its own.
-if ! QT_QPA_PLATFORM=offscreen "$saver" "$work" 300 > "$work/first.log" 2>&1; then
+if ! QT_QPA_PLATFORM=offscreen bounded 300 "saving the first tickets" "$saver" "$work" 300 > "$work/first.log" 2>&1; then
   echo "the tickets could not be saved:"; cat "$work/first.log"; exit 1
 fi
 

@@ -5,6 +5,7 @@
 # once it has finished the rebuild or taken in the backlog that start begins.
 #   kill_index.sh [kills] [index driver] [save driver]
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/bounded.sh"
 
 kills="${1:-20}"
 build="$(dirname "$0")/../../build/tests"
@@ -13,14 +14,15 @@ saver="${3:-$build/killsave/kill_save_driver}"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-killindex-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
+own_lock_folder "$work"
 data="$work/kill.fdb"
 printf '[General]\nData File=%s\n' "$data" > "$work/Quenbrook.ini"
-if ! QT_QPA_PLATFORM=offscreen "$saver" "$work" 300 > "$work/first.log" 2>&1; then
+if ! QT_QPA_PLATFORM=offscreen bounded 300 "saving the first tickets" "$saver" "$work" 300 > "$work/first.log" 2>&1; then
   echo "the tickets could not be saved:"; cat "$work/first.log"; exit 1
 fi
 
 # Long tickets, so that a rebuild takes long enough for kills to land in it.
-isql-fb -q -user SYSDBA -password plumtrove "$data" > /dev/null <<'SQL'
+isql -q -user SYSDBA -password plumtrove "$data" > /dev/null <<'SQL'
 SET TERM ^ ;
 EXECUTE BLOCK AS
   DECLARE n INTEGER = 1000;
@@ -52,7 +54,7 @@ for ((i = 1; i <= kills; ++i)); do
     echo "kill $i: the driver ended by itself: $(tr '\n' ' ' < "$work/run.log")"; exit 1
   fi
   wait "$pid" 2>/dev/null
-  if ! "$driver" "$data" "$work/cache" check > "$work/check.log" 2>&1; then
+  if ! bounded 300 "the index check" "$driver" "$data" "$work/cache" check > "$work/check.log" 2>&1; then
     bad=$((bad + 1))
     echo "kill $i: $(tr '\n' ' ' < "$work/check.log")"
   fi

@@ -7,6 +7,7 @@
 # appear. Page warnings (pages a killed engine had allocated but not yet used)
 # are counted apart: gfix frees those pages, no data is touched.
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/bounded.sh"
 
 kills="${1:-50}"
 driver="${2:-$(dirname "$0")/../../build/tests/killsave/kill_save_driver}"
@@ -14,16 +15,17 @@ user=(-user SYSDBA -password plumtrove)
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-killsave-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
+own_lock_folder "$work"
 data="$work/kill.fdb"
 printf '[General]\nData File=%s\n' "$data" > "$work/Quenbrook.ini"
 
 # Creates the data file and stores a few complete tickets.
-if ! QT_QPA_PLATFORM=offscreen "$driver" "$work" 3 > "$work/first.log" 2>&1; then
+if ! QT_QPA_PLATFORM=offscreen bounded 120 "the first saves" "$driver" "$work" 3 > "$work/first.log" 2>&1; then
   echo "the driver could not save:"; cat "$work/first.log"; exit 1
 fi
 
 count() {
-  isql-fb -q "${user[@]}" "$data" <<'SQL' 2>&1
+  isql -q "${user[@]}" "$data" <<'SQL' 2>&1
 SET LIST ON;
 SELECT
   (SELECT COUNT(*) FROM Problem p WHERE NOT EXISTS (SELECT 1 FROM SystemInfo s WHERE s.ProblemID = p.ProblemID)) AS PARTIAL,

@@ -138,12 +138,13 @@ TEST_F(Server, fourDesksSavingAtOnceLoseNothing)
 
     constexpr int Desks = 4;
     constexpr int Saves = 500;
+    constexpr int DeskLimitSeconds = 400;
     std::vector<FILE*> desks;
     for (int desk = 0; desk <= Desks; ++desk) {
         const std::string folder = work.File("desk" + std::to_string(desk));
         std::filesystem::create_directory(folder);
         const std::string mode = desk == Desks ? "search" : "save";
-        const std::string command = std::string("'") + SERVER_DESK + "' " + mode + " '" + folder + "' '" +
+        const std::string command = "timeout -k 2 " + std::to_string(DeskLimitSeconds) + " '" + SERVER_DESK + "' " + mode + " '" + folder + "' '" +
                                     server->DataFile(name) + "' " + std::to_string(desk == Desks ? 100 : Saves) +
                                     " " + std::to_string(desk + 1) + " 2>&1";
         desks.push_back(popen(command.c_str(), "r"));
@@ -155,7 +156,11 @@ TEST_F(Server, fourDesksSavingAtOnceLoseNothing)
         char buffer[4096];
         while (size_t count = fread(buffer, 1, sizeof buffer, desks[desk]))
             output.append(buffer, count);
-        EXPECT_EQ(pclose(desks[desk]), 0) << output;
+        const int status = pclose(desks[desk]);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 124)
+            ADD_FAILURE() << "HUNG: desk " << desk << " did not end within " << DeskLimitSeconds << " s\n"
+                          << TestSupport::LockFolderState();
+        EXPECT_EQ(status, 0) << output;
         if (desk == Desks) {
             EXPECT_EQ(Reported(output, "SEARCHED"), 100) << output;
             EXPECT_EQ(Reported(output, "FAILED"), 0) << output;
