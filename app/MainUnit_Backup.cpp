@@ -13,6 +13,7 @@
 #include "app/MainUnit.h"
 #include "dbframework/DBFrameWork_Backup.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_Platform.h"
 #include "dialogs/BackupProgressUnit.h"
 #include "dialogs/Interaction.h"
 #include "settings/Quenbrook_Configuration.h"
@@ -56,6 +57,9 @@ DBFrameWork::BackupResult TMainForm::RunBackup(const std::string& backupFile, co
 {
     DBFrameWork::Backup backup(*Connection);
     TBackupProgress progress(this, caption);
+    // The progress window repaints while the engine keeps a call waiting; it
+    // is modal, so no command can start meanwhile.
+    DBFrameWork::EngineWaitScope repainting([&progress] { progress.Pump(); });
     progress.Start();
     return backup.Run(backupFile, ShowOn(progress));
 }
@@ -94,6 +98,7 @@ void TMainForm::RestoreFileMenuClick()
     DBFrameWork::RestoreResult result;
     {
         TBackupProgress progress(this, "Restore...");
+        DBFrameWork::EngineWaitScope repainting([&progress] { progress.Pump(); });
         progress.Start();
         result = backup.Restore(chosen.toStdString(), ShowOn(progress), std::time(nullptr));
     }

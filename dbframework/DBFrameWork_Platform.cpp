@@ -1,5 +1,7 @@
 #include "dbframework/DBFrameWork_Platform.h"
 
+#include "ibpp/ibpp.h"
+
 #include <cstdio>
 #include <utility>
 
@@ -43,6 +45,16 @@ void ShowMessage(const std::string& text)
 void SetMessageHandler(TextHandler handler)
 {
     messageHandler() = std::move(handler);
+}
+
+EngineWaitScope::EngineWaitScope(std::function<void()> repaint)
+{
+    IBPP::SetWaitHandler(std::move(repaint));
+}
+
+EngineWaitScope::~EngineWaitScope()
+{
+    IBPP::SetWaitHandler({});
 }
 
 }  // namespace DBFrameWork

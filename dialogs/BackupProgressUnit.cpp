@@ -35,6 +35,11 @@ void TBackupProgress::Start()
     QApplication::processEvents();
 }
 
+void TBackupProgress::Pump()
+{
+    QApplication::processEvents();
+}
+
 void TBackupProgress::ShowLine(const QString& line)
 {
     ++Lines;

@@ -20,6 +20,8 @@ public:
     void Start();
     // Shows the engine's latest line and repaints.
     void ShowLine(const QString& line);
+    // Repaints while the engine has not answered for a moment.
+    void Pump();
     int LineCount() const { return Lines; }
 
     QLabel* StatusLabel = nullptr;

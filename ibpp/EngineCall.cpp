@@ -19,7 +19,18 @@ namespace {
 std::mutex noticeMutex;
 NoticeHandler noticeHandler;
 
+std::mutex waitMutex;
+WaitHandler waitHandler;
+std::thread::id waitThread;
+
 }  // namespace
+
+void SetWaitHandler(WaitHandler handler)
+{
+    std::lock_guard<std::mutex> lock(waitMutex);
+    waitHandler = std::move(handler);
+    waitThread = std::this_thread::get_id();
+}
 
 void SetNoticeHandler(NoticeHandler handler)
 {
@@ -90,9 +101,18 @@ void TellRecovered(int count, const std::string& folder)
                "database engine's lock folder " + folder);
 }
 
-}  // namespace
-
-namespace {
+void WhileWaiting()
+{
+    WaitHandler handler;
+    {
+        std::lock_guard<std::mutex> lock(waitMutex);
+        if (waitThread != std::this_thread::get_id())
+            return;
+        handler = waitHandler;
+    }
+    if (handler)
+        handler();
+}
 
 // Waits for the call; `givenUp` answers, from what the watch has seen, the
 // reason to give up waiting, or nothing to go on.
@@ -118,6 +138,7 @@ FB_API_HANDLE Await(const std::function<FB_API_HANDLE(ISC_STATUS*)>& call,
             continue;
         lock.unlock();
         TellRecovered(watch.Check(), watch.Folder());
+        WhileWaiting();
         const std::string reason = givenUp(waited, watch);
         lock.lock();
         if (pending->done)

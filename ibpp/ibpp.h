@@ -210,6 +210,12 @@ void SetInterruptHandler(InterruptHandler handler);
 using NoticeHandler = std::function<void(const std::string&)>;
 void SetNoticeHandler(NoticeHandler handler);
 
+// Called every tenth of a second, on the thread that set it, while a call into
+// the engine that opens, creates, detaches or serves a data file waits for its
+// answer longer than a working engine takes, so that a window can repaint.
+using WaitHandler = std::function<void()>;
+void SetWaitHandler(WaitHandler handler);
+
 // Shuts the client library down; call once before the process exits. Safe to
 // call when the library was never loaded. Answers false when the engine could
 // not be shut down (a call it never answered, or the shutdown itself): the

@@ -35,12 +35,18 @@ mkdir "$home" "$run" "$terminal"
 chmod 0700 "$run"
 give "$home" "$run" "$terminal"
 
-# Runs a command as the user in a folder, with a session's bare environment.
+# Runs a command as the user in a folder, with a session's bare environment,
+# for a minute at most.
 run_in() {
-  local folder="$1"
+  local folder="$1" rc=0
   shift
   (cd "$folder" && as_user env -i HOME="$home" PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$run" \
-     QT_QPA_PLATFORM=offscreen "$@")
+     QT_QPA_PLATFORM=offscreen timeout -k 2 60 "$@") || rc=$?
+  if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
+    echo "HUNG: $* did not end within 60 s in $folder; the lock folders: $(ls -d /tmp/firebird* 2>&1 | tr '\n' ' ')" >&2
+    exit 1
+  fi
+  return $rc
 }
 start_in() {
   local output
