@@ -165,7 +165,7 @@ private:
     // does not exist before the first save).
     bool SaveSettings();
     // Reads a report file chosen by the user (see ReportText for what is kept).
-    enum class ReportFile { NoneChosen, Read, NotText };
+    enum class ReportFile { NoneChosen, Read, NotText, TooLarge };
     ReportFile ReadReportFile(std::string& text);
     DBFrameWork::BackupResult RunBackup(const std::string& backupFile, const QString& caption);
     // Stores the three rows of the ticket in the transaction SaveProblem started.

@@ -2,7 +2,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/MainUnit.h"
 #include "app/ReportText.h"
@@ -12,6 +18,11 @@
 namespace {
 
 const char* const NotTextReportMessage = "This file is not a text report and was not imported.";
+const char* const TooLargeReportMessage = "This file is larger than 256 MB and was not imported.";
+
+// Far above any real report (a 100 MB one is stored whole), far below what
+// would exhaust the memory.
+constexpr uint64_t MaxReportBytes = uint64_t{256} << 20;
 
 }  // namespace
 
@@ -27,12 +38,39 @@ TMainForm::ReportFile TMainForm::ReadReportFile(std::string& text)
     if (!Interaction::OpenFile(request, chosenPath))
         return ReportFile::NoneChosen;
 
-    // A file that cannot be opened (a folder too) reads as empty.
-    QFile file(chosenPath);
-    if (!file.open(QIODevice::ReadOnly))
+    // A file that cannot be opened reads as empty, and so does anything but a
+    // regular file: a folder, a device that never ends, a pipe that may never
+    // write (opened without waiting for a writer).
+    const int fd = ::open(QFile::encodeName(chosenPath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return ReportFile::Read;
-    const QByteArray bytes = file.readAll();
-    std::optional<std::string> report = ReportText::FromFileBytes(bytes.toStdString());
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return ReportFile::Read;
+    if (static_cast<uint64_t>(info.st_size) > MaxReportBytes)
+        return ReportFile::TooLarge;
+    // Read once, into the text that is kept; a file that grows meanwhile is cut at the limit.
+    std::string bytes(static_cast<size_t>(info.st_size), '\0');
+    size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (bytes.size() > MaxReportBytes)
+                return ReportFile::TooLarge;
+            bytes.resize(std::min<size_t>(bytes.size() + 65536, MaxReportBytes + 1));
+        }
+        const ssize_t count = ::read(fd, &bytes[got], bytes.size() - got);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        got += static_cast<size_t>(count);
+    }
+    bytes.resize(got);
+    std::optional<std::string> report = ReportText::FromFileBytes(std::move(bytes));
     if (!report)
         return ReportFile::NotText;
     text = std::move(*report);
@@ -47,6 +85,10 @@ void TMainForm::ImportSysInfoButtonClick()
         return;
     if (read == ReportFile::NotText) {
         Interaction::ShowMessage(NotTextReportMessage);
+        return;
+    }
+    if (read == ReportFile::TooLarge) {
+        Interaction::ShowMessage(TooLargeReportMessage);
         return;
     }
     if (text.empty()) {
@@ -64,8 +106,8 @@ void TMainForm::ViewSysInfoButtonClick()
         std::string text;
         const ReportFile read = ReadReportFile(text);
         // A file refused by Import is refused here too, and there is nothing to show.
-        if (read == ReportFile::NotText) {
-            Interaction::ShowMessage(NotTextReportMessage);
+        if (read == ReportFile::NotText || read == ReportFile::TooLarge) {
+            Interaction::ShowMessage(read == ReportFile::NotText ? NotTextReportMessage : TooLargeReportMessage);
             return;
         }
         if (read == ReportFile::Read && !text.empty())

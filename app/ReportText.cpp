@@ -105,10 +105,10 @@ std::string OneLineFeedPerLine(const std::string& text)
 
 }  // namespace
 
-std::optional<std::string> FromFileBytes(const std::string& bytes)
+std::optional<std::string> FromFileBytes(std::string bytes)
 {
     const Encoding encoding = Detect(bytes);
-    std::string text = encoding.utf16 ? FromUtf16(bytes, encoding) : bytes;
+    std::string text = encoding.utf16 ? FromUtf16(bytes, encoding) : std::move(bytes);
     if (text.find('\0') != std::string::npos)
         return std::nullopt;
     return OneLineFeedPerLine(text);

@@ -13,6 +13,6 @@ namespace ReportText {
 // a byte order mark and 8-bit code pages alike. Each line then ends in one
 // line feed. Returns nothing when the result still holds a zero byte: such a
 // file is not a text report, and the data file could not hand it back whole.
-std::optional<std::string> FromFileBytes(const std::string& bytes);
+std::optional<std::string> FromFileBytes(std::string bytes);
 
 }  // namespace ReportText

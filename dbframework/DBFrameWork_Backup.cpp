@@ -218,6 +218,8 @@ BackupResult Backup::Run(const std::string& backupFile, const ProgressHandler& p
             fs::remove(written);
             for (const std::string& partial : DatedFiles(".fbk.partial"))
                 fs::remove(partial);
+            for (const std::string& copy : DatedFiles(".fbk.verify.fdb"))
+                fs::remove(copy);
         }
         // Counted in the snapshot the backup starts from, when nobody else
         // writes; on a server another desk may save meanwhile, and the

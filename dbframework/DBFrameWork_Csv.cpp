@@ -1,6 +1,7 @@
 #include "dbframework/DBFrameWork_Csv.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace DBFrameWork {
 namespace {
@@ -20,6 +21,21 @@ bool IsPlainNumber(const std::string& text)
     return digits && text.back() != '.';
 }
 
+// What a spreadsheet may take for the start of a formula: = + - @, a tab or
+// a carriage return before one, and their full-width forms (U+FF1D, U+FF0B,
+// U+FF0D, U+FF20), which some spreadsheets read as the plain ones.
+bool StartsLikeAFormula(const std::string& text)
+{
+    if (text.empty())
+        return false;
+    if (std::strchr("=+-@\t\r", text[0]) && text[0] != '\0')
+        return true;
+    for (const char* wide : {"\xEF\xBC\x9D", "\xEF\xBC\x8B", "\xEF\xBC\x8D", "\xEF\xBC\xA0"})
+        if (text.rfind(wide, 0) == 0)
+            return true;
+    return false;
+}
+
 }  // namespace
 
 const char* const CsvByteOrderMark = "\xEF\xBB\xBF";
@@ -36,8 +52,7 @@ CsvCell CsvCell::Decimal(double value, int digits)
 std::string CsvField(const CsvCell& cell)
 {
     std::string text = cell.text;
-    if (!(cell.number && IsPlainNumber(text)) && !text.empty() &&
-        (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@'))
+    if (!(cell.number && IsPlainNumber(text)) && StartsLikeAFormula(text))
         text.insert(0, 1, '\'');
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;

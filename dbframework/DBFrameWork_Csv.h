@@ -2,9 +2,10 @@
 // UTF-8, a comma between fields, CR LF after every line, and a field quoted
 // when it holds a comma, a quote or a line break (quotes inside doubled).
 //
-// A text field that begins with =, +, - or @ is written with a single quote in
-// front, so that a spreadsheet shows it as text instead of running it as a
-// formula. Numbers are written as they are.
+// A text field that begins with =, +, - or @ (or a tab, a carriage return, or
+// a full-width form of those four) is written with a single quote in front, so
+// that a spreadsheet shows it as text instead of running it as a formula.
+// Numbers are written as they are.
 #pragma once
 
 #include <cstdint>

@@ -149,12 +149,19 @@ Xapian::TermGenerator MakeGenerator(const Xapian::Stem& stemmer)
     return generator;
 }
 
-Xapian::Document MakeDocument(const Ticket& ticket, Xapian::TermGenerator& generator)
+// Thrown out of a batch when the program closes: not an error.
+struct Stopped {};
+
+// `stop`, when given, ends the work within a long report.
+Xapian::Document MakeDocument(const Ticket& ticket, Xapian::TermGenerator& generator,
+                              const std::atomic<bool>* stop = nullptr)
 {
     Xapian::Document document;
     generator.set_document(document);
     generator.set_termpos(0);
-    const std::string report = VisibleText(ticket.Report);
+    const std::string report = VisibleText(ticket.Report, stop);
+    if (stop && *stop)
+        throw Stopped();
     // A phrase never runs from one field into the next.
     for (const std::string* field : {&ticket.Description, &ticket.Resolution, &ticket.Comment, &ticket.CustomerName,
                                      &ticket.Address, &ticket.City, &ticket.State, &ticket.Zip, &ticket.Technician,
@@ -278,9 +285,6 @@ void FindIndex::Impl::StartRebuild(bool resume)
                           Connection.GetPassword());
 }
 
-// Thrown out of a batch when the program closes: not an error.
-struct Stopped {};
-
 void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, std::string password)
 {
     struct Ended {
@@ -335,7 +339,7 @@ void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, s
             if (!ReadTicketBatch(own, position, RebuildBatch, [&](const Ticket& ticket) {
                     if (Stop)
                         throw Stopped();
-                    database->replace_document(UniqueTerm(ticket.ProblemID), MakeDocument(ticket, generator));
+                    database->replace_document(UniqueTerm(ticket.ProblemID), MakeDocument(ticket, generator, &Stop));
                     ++count;
                 }, last))
                 throw std::runtime_error("the tickets could not be read");

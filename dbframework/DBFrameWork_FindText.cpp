@@ -132,13 +132,29 @@ size_t SkipElement(const std::string& html, size_t at, const char* closing)
 
 }  // namespace
 
-std::string VisibleText(const std::string& html)
+std::string VisibleText(const std::string& html, const std::atomic<bool>* stop)
 {
     std::string out;
     out.reserve(html.size() / 2);
     bool pendingSpace = false;
     const auto space = [&] { pendingSpace = !out.empty(); };
+    // The next ">" at or after the position, found once for all the "<" before
+    // it: a text of "<" without any ">" is read once, not once for each "<".
+    size_t nextClose = 0;
+    const auto closeFrom = [&](size_t at) {
+        if (nextClose != std::string::npos && nextClose < at)
+            nextClose = html.find('>', at);
+        return nextClose;
+    };
+    nextClose = html.find('>');
+    constexpr size_t StopCheckEvery = 1 << 16;
+    size_t nextStopCheck = StopCheckEvery;
     for (size_t at = 0; at < html.size();) {
+        if (stop && at >= nextStopCheck) {
+            if (*stop)
+                break;
+            nextStopCheck = at + StopCheckEvery;
+        }
         const char c = html[at];
         const char next = at + 1 < html.size() ? html[at + 1] : ' ';
         // A tag begins with a letter, "/" or "!"; any other "<" is text.
@@ -150,13 +166,13 @@ std::string VisibleText(const std::string& html)
             space();
             continue;
         }
-        if (tag && html.find('>', at) != std::string::npos) {
+        if (tag && closeFrom(at) != std::string::npos) {
             if (StartsWithTag(html, at + 1, "script"))
                 at = SkipElement(html, at + 1, "/script");
             else if (StartsWithTag(html, at + 1, "style"))
                 at = SkipElement(html, at + 1, "/style");
             else
-                at = html.find('>', at) + 1;
+                at = closeFrom(at) + 1;
             space();
             continue;
         }

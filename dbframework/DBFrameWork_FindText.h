@@ -3,6 +3,7 @@
 // and accents folded away so that "resume" finds "Résumé".
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 
@@ -14,7 +15,9 @@ constexpr size_t MaxQueryLength = 1000;
 // The text a browser would show for an HTML report: tags dropped, script and
 // style elements dropped whole, common entities decoded, runs of white space
 // made one space. Plain text comes back with its white space evened out.
-std::string VisibleText(const std::string& html);
+// One pass over the text, however its tags are cut; when `stop` turns true it
+// ends early with what it has.
+std::string VisibleText(const std::string& html, const std::atomic<bool>* stop = nullptr);
 
 // The query as the parser should read it: cut to MaxQueryLength, double
 // quotes dropped when they do not pair up, and empty when nothing in it is a

@@ -326,17 +326,19 @@ void THoursReportDialog::ExportCsvButtonClick()
         Interaction::ShowError("Error writing " + path + "!");
         return;
     }
+    // Whole lines: a zero byte in a stored text must not cut its row short.
+    const auto writeLine = [&file](const std::string& line) {
+        file.write(line.data(), static_cast<qint64>(line.size()));
+    };
     file.write(DBFrameWork::CsvByteOrderMark);
-    file.write(DBFrameWork::CsvLine({GroupTitle().toStdString(), "Tickets", "Actual Hours", "Billable Hours",
-                                     "Billable %"})
-                   .c_str());
+    writeLine(DBFrameWork::CsvLine({GroupTitle().toStdString(), "Tickets", "Actual Hours", "Billable Hours",
+                                    "Billable %"}));
     QueryProgress progress(this, static_cast<int>(RowList.size()));
     const auto writeRow = [&](const DBFrameWork::HoursReportRow& row, const std::string& group) {
         const double percent = row.BillablePercent();
-        file.write(DBFrameWork::CsvLine({group, row.ticketCount, row.actualHours, row.billableHours,
-                                         percent < 0 ? DBFrameWork::CsvCell("")
-                                                     : DBFrameWork::CsvCell::Decimal(percent, 1)})
-                       .c_str());
+        writeLine(DBFrameWork::CsvLine({group, row.ticketCount, row.actualHours, row.billableHours,
+                                        percent < 0 ? DBFrameWork::CsvCell("")
+                                                    : DBFrameWork::CsvCell::Decimal(percent, 1)}));
     };
     for (size_t i = 0; i < RowList.size(); ++i) {
         writeRow(RowList[i], RowList[i].group);

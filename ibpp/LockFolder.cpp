@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,10 +11,20 @@
 
 namespace IBPP::LockFolder {
 
-std::string Choose(bool variableSet, bool sharedExists, bool sharedWritable, unsigned userId)
+namespace {
+
+// The account Debian's engine packages run the server as.
+constexpr const char* EngineUserName = "firebird";
+
+}  // namespace
+
+std::string Choose(bool variableSet, const SharedState& shared, unsigned userId, unsigned engineUserId)
 {
     // A folder that does not exist yet is created by the engine for this user.
-    if (variableSet || !sharedExists || sharedWritable)
+    if (variableSet || !shared.exists)
+        return {};
+    const bool trustedOwner = shared.owner == 0 || shared.owner == userId || shared.owner == engineUserId;
+    if (shared.isFolder && shared.writable && trustedOwner && !shared.othersMayWrite)
         return {};
     return std::string(SharedFolder) + "-" + std::to_string(userId);
 }
@@ -40,10 +51,18 @@ void Prepare()
     const char* variable = std::getenv(Variable);
     const bool variableSet = variable && *variable;
     struct stat info;
-    const bool sharedExists = stat(SharedFolder, &info) == 0;
-    const bool sharedWritable = sharedExists && access(SharedFolder, W_OK | X_OK) == 0;
+    SharedState shared;
+    shared.exists = lstat(SharedFolder, &info) == 0;
+    if (shared.exists) {
+        shared.isFolder = S_ISDIR(info.st_mode);
+        shared.writable = access(SharedFolder, W_OK | X_OK) == 0;
+        shared.owner = info.st_uid;
+        shared.othersMayWrite = (info.st_mode & S_IWOTH) != 0;
+    }
     const uid_t userId = geteuid();
-    const std::string folder = Choose(variableSet, sharedExists, sharedWritable, userId);
+    const struct passwd* engineUser = getpwnam(EngineUserName);
+    const unsigned engineUserId = engineUser ? engineUser->pw_uid : userId;
+    const std::string folder = Choose(variableSet, shared, userId, engineUserId);
     if (folder.empty())
         return;
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)

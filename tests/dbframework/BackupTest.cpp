@@ -94,6 +94,7 @@ TEST_F(BackupTest, ABackupTakesItsNameOnlyOnceVerifiedAndClearsWhatCrashedBackup
     TestSupport::WriteFile(file, "an older backup");
     TestSupport::WriteFile(file + ".partial", "cut short");
     TestSupport::WriteFile(folder + "/Solutions-2026-12-01-0800.fbk.partial", "cut short");
+    TestSupport::WriteFile(folder + "/Solutions-2026-12-01-0800.fbk.verify.fdb", "a verification cut short");
     TestSupport::WriteFile(folder + "/notes.partial", "the user's");
 
     const DBFrameWork::BackupResult result = backup.Run(file, progress);

@@ -20,6 +20,23 @@ TEST(FindText, VisibleTextKeepsOnlyWhatABrowserShows)
     EXPECT_EQ(VisibleText("<script>never closed"), "");
 }
 
+TEST(FindText, VisibleTextReadsTagsThatNeverCloseInOnePassAndStopsWhenAsked)
+{
+    // 4 MB of tag openings without a single ">": all of it is text. (Looking for
+    // the ">" again after every "<" took hours over this.)
+    std::string opened;
+    for (int i = 0; i < 2 * 1024 * 1024; ++i)
+        opened += "<a";
+    EXPECT_EQ(VisibleText(opened), opened);
+    // The same with one ">" at the very end: one tag from the first "<" on.
+    EXPECT_EQ(VisibleText(opened + ">after"), "after");
+
+    std::atomic<bool> stop{true};
+    EXPECT_LT(VisibleText(opened, &stop).size(), opened.size());
+    stop = false;
+    EXPECT_EQ(VisibleText("<b>kept</b>", &stop), "kept");
+}
+
 TEST(FindText, CleanQueryAnswersBadInputPlainly)
 {
     EXPECT_EQ(CleanQuery(""), "");

@@ -175,10 +175,29 @@ TEST_F(SecondProcessTest, SecondProcessIsRefusedWhileTheFileIsAttached)
 TEST(LockFolderTest, AnotherUsersSharedFolderGetsAFolderOfOurOwn)
 {
     using IBPP::LockFolder::Choose;
-    EXPECT_EQ("/tmp/firebird-1000", Choose(false, true, false, 1000));
-    EXPECT_EQ("", Choose(false, true, true, 1000));   // ours, or open to us
-    EXPECT_EQ("", Choose(false, false, false, 1000)); // the engine makes it for us
-    EXPECT_EQ("", Choose(true, true, false, 1000));   // the user chose a folder
+    using IBPP::LockFolder::SharedState;
+    constexpr unsigned Me = 1000, Engine = 102, Stranger = 1001;
+    const auto folder = [](unsigned owner, bool writable, bool othersMayWrite) {
+        SharedState shared;
+        shared.exists = shared.isFolder = true;
+        shared.owner = owner;
+        shared.writable = writable;
+        shared.othersMayWrite = othersMayWrite;
+        return shared;
+    };
+    EXPECT_EQ("/tmp/firebird-1000", Choose(false, folder(Engine, false, false), Me, Engine));
+    EXPECT_EQ("", Choose(false, folder(Engine, true, false), Me, Engine));  // the engine's, open to us
+    EXPECT_EQ("", Choose(false, folder(0, true, false), Me, Engine));
+    EXPECT_EQ("", Choose(false, folder(Me, true, false), Me, Engine));     // ours
+    EXPECT_EQ("", Choose(false, SharedState{}, Me, Engine));               // the engine makes it for us
+    EXPECT_EQ("", Choose(true, folder(Engine, false, false), Me, Engine)); // the user chose a folder
+    // Made by another user, or open to everybody: whoever made it could spoil our locks.
+    EXPECT_EQ("/tmp/firebird-1000", Choose(false, folder(Stranger, true, false), Me, Engine));
+    EXPECT_EQ("/tmp/firebird-1000", Choose(false, folder(Engine, true, true), Me, Engine));
+    EXPECT_EQ("/tmp/firebird-1000", Choose(false, folder(0, true, true), Me, Engine));
+    SharedState link = folder(0, true, false);
+    link.isFolder = false;
+    EXPECT_EQ("/tmp/firebird-1000", Choose(false, link, Me, Engine));
 }
 
 // Run as root only: the shared lock folder here belongs to root, so nobody

@@ -331,6 +331,23 @@ void ExpectWholeHourSteps(THoursReportDialog& dialog)
     EXPECT_EQ(step, std::floor(step));
 }
 
+TEST_F(ReportWindow, ACsvRowWithAZeroByteIsWrittenWhole)
+{
+    const QString technician = QString("Da") + QChar(0) + "na";
+    Save({"Smith", technician, QDate(2004, 1, 5), QDate(), 3, 2, "a"});
+    EXPECT_TRUE(Drive<THoursReportDialog>(window->HoursReportViewMenu, [&](THoursReportDialog& dialog) {
+        dialog.PeriodComboBox->setCurrentText("Custom");
+        dialog.FromDatePicker->setDate(QDate(2004, 1, 1));
+        dialog.ToDatePicker->setDate(QDate(2004, 1, 31));
+        dialog.GroupByComboBox->setCurrentText("Technician");
+        fake->QueueFile(QString::fromStdString(work.File("hours.csv")));
+        dialog.ExportCsvButton->click();
+    }));
+    const std::string csv = TestSupport::ReadFile(work.File("hours.csv"));
+    EXPECT_NE(csv.find(std::string("Da\0na,1,3,2,66.7\r\n", 18)), std::string::npos) << csv;
+    EXPECT_NE(csv.find("Total,1,3,2,66.7\r\n"), std::string::npos) << csv;
+}
+
 TEST_F(ReportWindow, HoursReportMatchesTheEngineAndGoesOutAsCsvAndPdf)
 {
     Save({"Smith", "Dana", QDate(2004, 1, 5), QDate(), 3, 2, "a"});

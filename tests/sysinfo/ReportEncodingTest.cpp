@@ -3,7 +3,10 @@
 #include <QPushButton>
 #include <QString>
 #include <QStringEncoder>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "tests/open/TicketWindow.h"
 
@@ -131,3 +134,38 @@ TEST_F(ReportEncodingTest, viewWithoutAReportChoosesAFileByTheSameRule)
 }
 
 }  // namespace
+
+TEST_F(ReportEncodingTest, onlyRegularFilesUpToTheLimitAreImportedAndNothingWaitsForAPipe)
+{
+    TicketFields ticket;
+    ticket.name = "Customer of odd files";
+    ticket.report = EarlierReport;
+    window.SaveTicket(ticket);
+
+    const std::string pipe = window.Work().File("report.fifo");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string huge = window.Work().File("huge.htm");
+    {
+        const int fd = open(huge.c_str(), O_WRONLY | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(ftruncate(fd, (off_t{256} << 20) + 1), 0);  // sparse: no disk taken
+        close(fd);
+    }
+    const struct {
+        std::string path;
+        QString message;
+    } cases[] = {
+        {pipe, "Import file is empty, import aborted."},       // opened without waiting for a writer
+        {"/dev/zero", "Import file is empty, import aborted."},  // would never end
+        {window.Work().Path(), "Import file is empty, import aborted."},
+        {huge, "This file is larger than 256 MB and was not imported."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        window.fake.QueueFile(QString::fromStdString(c.path));
+        window.Form().ImportSysInfoButton->click();
+        EXPECT_EQ(window.fake.messages, QStringList{c.message});
+        window.fake.messages.clear();
+        EXPECT_TRUE(window.Form().GetSystemInfoText() == EarlierReport);
+    }
+}
