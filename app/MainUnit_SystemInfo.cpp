@@ -12,6 +12,8 @@
 
 #include "app/MainUnit.h"
 #include "app/ReportText.h"
+#include "app/ReportView.h"
+#include "dbframework/DBFrameWork_FileSystem.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dialogs/Interaction.h"
 
@@ -115,18 +117,13 @@ void TMainForm::ViewSysInfoButtonClick()
     }
 
     const QString path = Paths.TemporaryReportFile;
-    if (QFile::exists(path))
-        QFile::remove(path);
-    // An installed copy's report folder is made on first use.
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    {
-        std::ofstream file(path.toStdString(), std::ios::binary | std::ios::trunc);
-        file.write(SystemInfoText.data(), static_cast<std::streamsize>(SystemInfoText.size()));
-        file.close();
-        // The browser then shows whatever the file holds; the user sees no message.
-        if (!file)
-            DBFrameWork::OutputDebugString("Unable to write the report file " + path.toStdString());
-    }
+    // An installed copy's report folder is made on first use, for this user alone.
+    const std::string folder = QFileInfo(path).absolutePath().toStdString();
+    std::string why = "its folder cannot be made";
+    // The browser then shows whatever the file holds; the user sees no message.
+    if (!DBFrameWork::MakePrivateFolders(folder) ||
+        !ReportView::WriteNewFile(path.toStdString(), ReportView::ShownCopy(SystemInfoText), why))
+        DBFrameWork::OutputDebugString("Unable to write the report file " + path.toStdString() + ": " + why);
 
     url += path;
     if (!Interaction::OpenUrl(url))

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "dbframework/DBFrameWork_Platform.h"
@@ -64,6 +65,19 @@ bool RemoveIfPresent(const std::string& path)
     if (unlink(path.c_str()) == 0 || errno == ENOENT)
         return true;
     return Fail("Cannot remove", path);
+}
+
+bool MakePrivateFolders(const std::string& path)
+{
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string folder = path.substr(0, slash);
+        if (!folder.empty() && mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos)
+            break;
+    }
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 }  // namespace DBFrameWork

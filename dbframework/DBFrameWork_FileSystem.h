@@ -15,4 +15,9 @@ bool PutInPlace(const std::string& from, const std::string& to);
 // when one is there and cannot be removed.
 bool RemoveIfPresent(const std::string& path);
 
+// Makes a folder and the missing folders above it, each of mode 0700 from the
+// moment it exists (folders already there keep theirs); false when one cannot
+// be made.
+bool MakePrivateFolders(const std::string& path);
+
 }  // namespace DBFrameWork

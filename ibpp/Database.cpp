@@ -9,10 +9,25 @@ namespace IBPP {
 
 namespace {
 
+// What an item is, for a message: never its value, which may be a password.
+const char* ItemName(char code)
+{
+    switch (code) {
+    case isc_dpb_user_name:
+        return "user name";
+    case isc_dpb_password:
+        return "password";
+    case isc_dpb_sql_role_name:
+        return "role";
+    default:
+        return "character set";
+    }
+}
+
 void AppendItem(std::string& block, char code, const std::string& value)
 {
     if (value.size() > 255)
-        throw Exception("Connection parameter too long (at most 255 bytes): " + value.substr(0, 40) + "...");
+        throw Exception(std::string("The connection's ") + ItemName(code) + " is too long (at most 255 bytes)");
     block += code;
     block += static_cast<char>(value.size());
     block += value;

@@ -20,10 +20,25 @@ namespace {
 // A line of the service's output fits in far less; the engine cuts longer ones.
 constexpr int QueryBufferSize = 16384;
 
+// What an item is, for a message: never its value, which may be a password.
+const char* ItemName(char code)
+{
+    switch (code) {
+    case isc_spb_user_name:
+        return "user name";
+    case isc_spb_password:
+        return "password";
+    case isc_spb_dbname:
+        return "data file name";
+    default:
+        return "backup file name";
+    }
+}
+
 void AppendShortItem(std::string& block, char code, const std::string& value)
 {
     if (value.size() > 255)
-        throw Exception("Service parameter too long (at most 255 bytes): " + value.substr(0, 40) + "...");
+        throw Exception(std::string("The service manager's ") + ItemName(code) + " is too long (at most 255 bytes)");
     block += code;
     block += static_cast<char>(value.size());
     block += value;
@@ -32,7 +47,7 @@ void AppendShortItem(std::string& block, char code, const std::string& value)
 void AppendText(std::string& block, char code, const std::string& value)
 {
     if (value.size() > 65535)
-        throw Exception("Service parameter too long: " + value.substr(0, 40) + "...");
+        throw Exception(std::string("The service manager's ") + ItemName(code) + " is too long (at most 65535 bytes)");
     block += code;
     block += static_cast<char>(value.size() & 0xFF);
     block += static_cast<char>((value.size() >> 8) & 0xFF);

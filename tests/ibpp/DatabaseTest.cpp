@@ -77,6 +77,18 @@ TEST(DatabaseTest, EngineErrorsNameTheProblem)
     EXPECT_EQ("", TestSupport::ReadFile(dir.File("empty.fdb")));
 }
 
+TEST(DatabaseTest, ALoginTooLongIsRefusedWithoutShowingIt)
+{
+    TestSupport::TempDir dir;
+    const std::string secret = "Secret" + std::string(300, 'x');
+    const std::string database = MessageOf([&] {
+        IBPP::DatabaseFactory("", dir.File("a.fdb"), "SYSDBA", secret)->Connect();
+    });
+    EXPECT_EQ(database, "The connection's password is too long (at most 255 bytes)");
+    const std::string service = MessageOf([&] { IBPP::ServiceFactory("", "SYSDBA", secret)->Connect(); });
+    EXPECT_EQ(service, "The service manager's password is too long (at most 255 bytes)");
+}
+
 TEST(DatabaseTest, DisconnectWhenDetachedIsAnError)
 {
     TestSupport::TempDir dir;

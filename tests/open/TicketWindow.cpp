@@ -16,9 +16,11 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <regex>
 #include <stdexcept>
 #include <unistd.h>
 
+#include "app/ReportView.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
 
@@ -182,4 +184,19 @@ QString Cell(TOpenProblemDialog& dialog, int row, int column)
 {
     const QTableWidgetItem* item = dialog.SearchResultsStringGrid->item(row, column);
     return item ? item->text() : QString();
+}
+
+std::string TicketWindow::ViewedReport()
+{
+    std::string viewed = TestSupport::ReadFile(form->GetPaths().TemporaryReportFile.toStdString());
+    const std::string policy = ReportView::Policy;
+    // Only a byte order mark and a document type may stand before it.
+    const size_t at = viewed.find(policy);
+    const std::string before = at == std::string::npos ? "" : viewed.substr(0, at);
+    static const std::regex allowed(R"(^(\xEF\xBB\xBF)?(\s*<!doctype[^>]*>)?$)", std::regex::icase);
+    if (at == std::string::npos || !std::regex_match(before, allowed)) {
+        ADD_FAILURE() << "the viewed report does not begin with the security policy: " << viewed.substr(0, 200);
+        return viewed;
+    }
+    return viewed.erase(at, policy.size());
 }

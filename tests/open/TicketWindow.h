@@ -59,6 +59,9 @@ public:
     int CountRows(const std::string& table);
     // The stored report of a ticket, read with the data layer.
     std::string StoredReport(int32_t problemID);
+    // What View wrote for the browser, without the security policy it must
+    // begin with (after a byte order mark); a missing policy fails the test.
+    std::string ViewedReport();
 
     FakeInteraction fake;
 

@@ -73,7 +73,7 @@ const std::string EarlierReport = "<p>earlier</p>\n";
 
 class ReportEncodingTest : public ::testing::Test {
 protected:
-    std::string TemporaryReport() { return ReadFile(window.Form().GetPaths().TemporaryReportFile.toStdString()); }
+    std::string TemporaryReport() { return window.ViewedReport(); }
     void QueueFile(const std::string& content)
     {
         const std::string path = window.Work().File("chosen.htm");

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "tests/open/TicketWindow.h"
 
@@ -23,7 +25,7 @@ protected:
         return window.Form().GetSystemInfoText();
     }
 
-    std::string TemporaryReport() { return ReadFile(window.Form().GetPaths().TemporaryReportFile.toStdString()); }
+    std::string TemporaryReport() { return window.ViewedReport(); }
 
     TicketWindow window;
 };
@@ -174,6 +176,32 @@ TEST_F(SystemInfoTest, failedLaunchIsReportedAndTheFileStays)
     window.Form().ViewSysInfoButton->click();
     EXPECT_EQ(window.fake.messages, QStringList({"Error launching browser to handle the link!"}));
     EXPECT_EQ(TemporaryReport(), "<html>report</html>\n");
+}
+
+TEST_F(SystemInfoTest, theViewedCopyRunsNothingAndIsNeverWrittenThroughALink)
+{
+    const std::string report =
+        "<html><head><SCRIPT src=\"http://evil.example/x.js\"></SCRIPT><script>steal()</script></head>"
+        "<body onload=\"steal()\"><p class=\"a\" OnClick='x()' title=\"keep > this\">Model</p>"
+        "<a href=\" Java\tScript:steal()\">link</a><a href=\"https://example.com/\">kept</a>"
+        "<img src=x onerror=steal()><script>never closed";
+    const std::string path = window.Form().GetPaths().TemporaryReportFile.toStdString();
+    // Another user's link in place of the file, at a file of the victim's.
+    const std::string victim = window.Work().File("bashrc");
+    WriteFile(victim, "the victim's own file\n");
+    ASSERT_EQ(symlink(victim.c_str(), path.c_str()), 0);
+
+    ImportContent(report);
+    window.Form().ViewSysInfoButton->click();
+    EXPECT_EQ(ReadFile(victim), "the victim's own file\n");
+    struct stat info;
+    ASSERT_EQ(lstat(path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(TemporaryReport(), "<html><head></head><body><p class=\"a\" title=\"keep > this\">Model</p>"
+                                 "<a>link</a><a href=\"https://example.com/\">kept</a><img src=x>");
+    // The stored report keeps every byte.
+    EXPECT_EQ(window.Form().GetSystemInfoText(), report + "\n");
 }
 
 }  // namespace
