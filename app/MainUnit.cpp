@@ -152,7 +152,8 @@ void TMainForm::CreateDataFile()
     // A path without a folder part names a file in the working folder.
     const int folderEnd = std::max(nativePath.lastIndexOf(QDir::separator()), nativePath.lastIndexOf(':'));
     const QString folder = nativePath.left(folderEnd + 1);
-    if (!folder.isEmpty() && !QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+    // Folders made for it are the user's alone, as is the file.
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir() && !DBFrameWork::MakePrivateFolders(folder.toStdString()))
         throw ApplicationError("Error creating Directories for Data File (" + convertedPath + ")!");
 
     // The file is laid out under a name of its own and renamed only when whole,
@@ -166,7 +167,7 @@ void TMainForm::CreateDataFile()
 
     DBFrameWork::DBConnection creating(newPath);
     try {
-        if (!creating.Create())
+        if (!creating.Create() || !DBFrameWork::MakePrivate(newPath))
             throw ApplicationError("Error creating Data File (" + convertedPath + ")!");
         if (!creating.Connect())
             throw ApplicationError("Error connecting to Data File (" + convertedPath + ")!");

@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "app/MainUnit.h"
+#include "dbframework/DBFrameWork_FileSystem.h"
 #include "dbframework/DBFrameWork_Backup.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Platform.h"
@@ -73,7 +74,7 @@ void TMainForm::BackupFileMenuClick()
         return;
     }
     // The folder must exist for the file dialog to open in it.
-    QDir().mkpath(Text(backup.BackupFolder()));
+    DBFrameWork::MakePrivateFolders(backup.BackupFolder());
     QString chosen;
     if (!Interaction::SaveFile(BackupFileRequest(Text(backup.DefaultBackupFile(std::time(nullptr)))), chosen))
         return;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/AboutUnit.h"
+#include "dbframework/DBFrameWork_FileSystem.h"
 #include "app/MainUnit.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dialogs/GeneralEditorUnit.h"
@@ -90,7 +91,7 @@ bool EditPickList(const PickList& list)
 bool TMainForm::SaveSettings()
 {
     const QString folder = QFileInfo(Paths.SettingsFile).absolutePath();
-    if (!QDir().mkpath(folder)) {
+    if (!DBFrameWork::MakePrivateFolders(folder.toStdString())) {
         DBFrameWork::OutputDebugString("Unable to create the settings folder " + folder.toStdString());
         return false;
     }

@@ -1,4 +1,5 @@
 #include "dbframework/DBFrameWork_Backup.h"
+#include "dbframework/DBFrameWork_FileSystem.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -210,8 +211,8 @@ BackupResult Backup::Run(const std::string& backupFile, const ProgressHandler& p
     const std::string written = OnServer() ? backupFile : backupFile + ".partial";
     try {
         const fs::path folder = fs::path(backupFile).parent_path();
-        if (!OnServer() && !folder.empty())
-            fs::create_directories(folder);
+        if (!OnServer() && !folder.empty() && !MakePrivateFolders(folder.string()))
+            throw std::runtime_error("the folder " + folder.string() + " cannot be made");
         // What backups cut short by a crash left: only this program writes
         // beside a local data file, so none of them is still being written.
         if (!OnServer()) {

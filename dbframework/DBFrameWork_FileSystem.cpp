@@ -67,6 +67,14 @@ bool RemoveIfPresent(const std::string& path)
     return Fail("Cannot remove", path);
 }
 
+bool MakePrivate(const std::string& path)
+{
+    if (chmod(path.c_str(), 0600) == 0)
+        return true;
+    OutputDebugString("Cannot make " + path + " private: " + std::strerror(errno));
+    return false;
+}
+
 bool MakePrivateFolders(const std::string& path)
 {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {

@@ -15,6 +15,10 @@ bool PutInPlace(const std::string& from, const std::string& to);
 // when one is there and cannot be removed.
 bool RemoveIfPresent(const std::string& path);
 
+// Makes an existing file readable and writable by its owner alone (the engine
+// makes a new data file 0660); false with the reason in the debug output.
+bool MakePrivate(const std::string& path);
+
 // Makes a folder and the missing folders above it, each of mode 0700 from the
 // moment it exists (folders already there keep theirs); false when one cannot
 // be made.

@@ -1,4 +1,5 @@
 #include "dbframework/DBFrameWork_FindIndex.h"
+#include "dbframework/DBFrameWork_FileSystem.h"
 
 #include <unistd.h>
 #include <xapian.h>
@@ -313,8 +314,10 @@ void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, s
             const std::filesystem::path folder(Folder);
             if (IsIndexFolderName(folder))
                 std::filesystem::remove_all(folder);
+            // The index holds every ticket's words: its folders are the user's alone.
             if (folder.has_parent_path())
-                std::filesystem::create_directories(folder.parent_path());
+                MakePrivateFolders(folder.parent_path().string());
+            MakePrivateFolders(folder.string());
             startSequence = LastChangeSequence(own);
             if (startSequence < 0)
                 startSequence = 0;

@@ -1,5 +1,6 @@
 #include "dialogs/DocumentOutput.h"
 
+#include <QFileInfo>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
@@ -30,7 +31,7 @@ bool ExportPdf(QTextDocument& document, const QPrinter& layout, const QString& s
     // Written beside the old file and renamed over it once whole, so that
     // a crash midway leaves the old file, never half of the new one.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!OpenForWriting(file)) {
         failedPath = path;
         return false;
     }
@@ -40,6 +41,18 @@ bool ExportPdf(QTextDocument& document, const QPrinter& layout, const QString& s
     document.print(&pdf);
     if (!file.commit()) {
         failedPath = path;
+        return false;
+    }
+    return true;
+}
+
+bool OpenForWriting(QSaveFile& file)
+{
+    const bool existed = QFileInfo::exists(file.fileName());
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (!existed && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include <QString>
 
 class QPrinter;
+class QSaveFile;
 class QTextDocument;
 
 namespace DocumentOutput {
@@ -15,5 +16,10 @@ bool Print(QTextDocument& document, QPrinter& printer);
 // with the printer's page layout; false when cancelled or not written, with
 // the file name in failedPath when writing failed.
 bool ExportPdf(QTextDocument& document, const QPrinter& layout, const QString& suggestedName, QString& failedPath);
+
+// Opens a file that is written beside its target and renamed over it once
+// whole. A new file is readable by the user alone before anything is written
+// to it; an existing one keeps its mode.
+bool OpenForWriting(QSaveFile& file);
 
 }  // namespace DocumentOutput

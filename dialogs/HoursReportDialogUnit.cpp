@@ -322,7 +322,7 @@ void THoursReportDialog::ExportCsvButtonClick()
     if (!Interaction::SaveFile(request, path))
         return;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!DocumentOutput::OpenForWriting(file)) {
         Interaction::ShowError("Error writing " + path + "!");
         return;
     }

@@ -70,11 +70,8 @@ bool ReplaceFile(const std::string& path, const std::string& content)
         // Only the administrator may give the file back to its owner; others own it already.
         if (geteuid() == 0)
             ok = ok && fchown(descriptor, old.st_uid, old.st_gid) == 0;
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        ok = ok && fchmod(descriptor, 0666 & ~mask) == 0;
     }
+    // A new file keeps the 0600 it was made with: it may hold a server's login.
     ok = ok && fsync(descriptor) == 0;
     ok = close(descriptor) == 0 && ok;
     ok = ok && rename(temporary.c_str(), target.c_str()) == 0;

@@ -10,12 +10,14 @@
 #include <filesystem>
 #include <random>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 #include "dbframework/DBFrameWork_Customer.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_FindIndex.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "tests/app/WindowTest.h"
 
@@ -400,3 +402,32 @@ TEST_F(StartUp, SecondCopyOnSameDataFile_GetsConnectionError)
     EXPECT_EQ(Count("Problem"), 1);
 }
 
+
+TEST_F(StartUp, FoldersAndFilesTheProgramMakesAreTheUsersAlone)
+{
+    // The usual umask lets everybody read what is made with 0666 or 0777.
+    const mode_t previous = umask(022);
+    struct Restore {
+        mode_t mask;
+        ~Restore() { umask(mask); }
+    } restore{previous};
+    const auto mode = [](const std::string& path) {
+        struct stat info;
+        return lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 07777;
+    };
+    UseDataFile(work.File("Shop/Data/Solutions.fdb"));
+    Start();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(mode(work.File("Shop")), 0700u);
+    EXPECT_EQ(mode(work.File("Shop/Data")), 0700u);
+    EXPECT_EQ(mode(work.File("Shop/Data/Solutions.fdb")), 0600u);
+
+    DBFrameWork::FindIndex* finder = window->GetFindIndex();
+    ASSERT_TRUE(finder);
+    for (int wait = 0; wait < 200 && finder->Progress().Building; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(mode(work.File("Shop/Data/Solutions.fdb.find")), 0700u);
+
+    ASSERT_TRUE(window->BackupOnExit(std::time(nullptr)));
+    EXPECT_EQ(mode(work.File("Shop/Data/Backups")), 0700u);
+}

@@ -25,6 +25,7 @@
 #include <cmath>
 #include <functional>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
 
 #include "dialogs/CustomerHistoryDock.h"
@@ -331,7 +332,7 @@ void ExpectWholeHourSteps(THoursReportDialog& dialog)
     EXPECT_EQ(step, std::floor(step));
 }
 
-TEST_F(ReportWindow, ACsvRowWithAZeroByteIsWrittenWhole)
+TEST_F(ReportWindow, ACsvRowWithAZeroByteIsWrittenWholeAndNewExportsAreTheUsersAlone)
 {
     const QString technician = QString("Da") + QChar(0) + "na";
     Save({"Smith", technician, QDate(2004, 1, 5), QDate(), 3, 2, "a"});
@@ -340,9 +341,22 @@ TEST_F(ReportWindow, ACsvRowWithAZeroByteIsWrittenWhole)
         dialog.FromDatePicker->setDate(QDate(2004, 1, 1));
         dialog.ToDatePicker->setDate(QDate(2004, 1, 31));
         dialog.GroupByComboBox->setCurrentText("Technician");
+        // New exports are the user's alone whatever the umask; a replaced one keeps its mode.
+        const mode_t previous = umask(022);
         fake->QueueFile(QString::fromStdString(work.File("hours.csv")));
         dialog.ExportCsvButton->click();
+        fake->QueueFile(QString::fromStdString(work.File("hours.pdf")));
+        dialog.ExportPdfButton->click();
+        chmod(work.File("hours.pdf").c_str(), 0644);
+        fake->QueueFile(QString::fromStdString(work.File("hours.pdf")));
+        dialog.ExportPdfButton->click();
+        umask(previous);
     }));
+    struct stat csvInfo = {}, pdfInfo = {};
+    ASSERT_EQ(stat(work.File("hours.csv").c_str(), &csvInfo), 0);
+    EXPECT_EQ(csvInfo.st_mode & 07777, 0600u);
+    ASSERT_EQ(stat(work.File("hours.pdf").c_str(), &pdfInfo), 0);
+    EXPECT_EQ(pdfInfo.st_mode & 07777, 0644u);
     const std::string csv = TestSupport::ReadFile(work.File("hours.csv"));
     EXPECT_NE(csv.find(std::string("Da\0na,1,3,2,66.7\r\n", 18)), std::string::npos) << csv;
     EXPECT_NE(csv.find("Total,1,3,2,66.7\r\n"), std::string::npos) << csv;

@@ -112,6 +112,21 @@ TEST(SettingsReplace, keepsLinkModeAndLeavesNoTemporaryFile)
     EXPECT_EQ(FilesIn(dir.Path()).size(), 2u);
 }
 
+TEST(SettingsReplace, aNewFileIsTheUsersAloneWhateverTheUmask)
+{
+    TempDir dir;
+    const mode_t previous = umask(022);
+    Configuration config;
+    config.Load(dir.File("Quenbrook.ini"));
+    config.SetCompanyName("Shop");
+    const bool saved = config.Save();
+    umask(previous);
+    ASSERT_TRUE(saved);
+    struct stat info = {};
+    ASSERT_EQ(stat(dir.File("Quenbrook.ini").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+}
+
 TEST(SettingsReplace, folderThatTakesNoNewFileLeavesTheOldFileAsItWas)
 {
     TempDir dir;
