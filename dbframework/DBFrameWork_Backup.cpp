@@ -283,6 +283,11 @@ RestoreResult Backup::Restore(const std::string& backupFile, const ProgressHandl
         if (!fs::exists(backupFile))
             throw std::runtime_error("the backup file " + backupFile + " does not exist");
         RestoreAndValidate(backupFile, restored.Path(), progress);
+        // The restored file takes the mode of the file it replaces, never the engine's own 0660.
+        std::error_code missing;
+        const fs::perms mode = fs::exists(dataFile, missing) ? fs::status(dataFile).permissions()
+                                                             : fs::perms::owner_read | fs::perms::owner_write;
+        fs::permissions(restored.Path(), mode);
     } catch (const IBPP::Exception& error) {
         result.Failure = std::string("Restore failed: ") + error.ErrorMessage();
     } catch (const std::exception& error) {

@@ -129,9 +129,12 @@ TEST_F(BackupTest, RestoreSwapsTheBackupInAndKeepsTheCurrentFile)
     const std::string file = backup.DefaultBackupFile(At(9));
     ASSERT_TRUE(backup.Run(file, progress).Verified);
     AddTicket(2);
+    // The engine makes the restored file 0660: it takes the mode of the file it replaces.
+    fs::permissions(db.Path(), fs::perms::owner_read | fs::perms::owner_write);
 
     const DBFrameWork::RestoreResult result = backup.Restore(file, progress, At(10, 7, 30));
     ASSERT_TRUE(result.Restored) << result.Failure;
+    EXPECT_EQ(fs::status(db.Path()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     const std::string kept = fs::path(db.Path()).parent_path() / "Solutions.before-restore-2026-12-10-0730.fdb";
     EXPECT_EQ(result.KeptFile, kept);
     EXPECT_TRUE(db.Connection().Connected);
