@@ -32,10 +32,10 @@ std::string Stamp(std::time_t when, const char* format)
 // "host/port" and "/path" of "host/port:/path"; no server for a local path.
 std::pair<std::string, std::string> SplitServer(const std::string& name)
 {
-    if (!IsServerPath(name))
+    const std::string server = IBPP::ServerOf(name);
+    if (server.empty())
         return {"", name};
-    const size_t colon = name.find(':');
-    return {name.substr(0, colon), name.substr(colon + 1)};
+    return {server, name.substr(server.size() + 1)};
 }
 
 void Follow(IBPP::Service& service, const ProgressHandler& progress)

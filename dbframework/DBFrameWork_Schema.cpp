@@ -174,16 +174,7 @@ SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
 
 bool IsServerPath(const std::string& path)
 {
-    const size_t colon = path.find(':');
-    // "C:..." names a drive, and a backslash before the colon a local folder.
-    if (colon == std::string::npos || colon < 2 || path.find('\\') < colon)
-        return false;
-    const std::string server = path.substr(0, colon);
-    const size_t slash = server.find('/');
-    if (slash == std::string::npos)
-        return true;
-    // "host/port": exactly one slash, with text on both sides.
-    return slash > 0 && slash + 1 < server.size() && server.find('/', slash + 1) == std::string::npos;
+    return !IBPP::ServerOf(path).empty();
 }
 
 }  // namespace DBFrameWork

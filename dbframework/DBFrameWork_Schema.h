@@ -26,9 +26,9 @@ enum class SchemaOutcome {
 // could not be laid out.
 SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable);
 
-// True for a data file on a server ("host:/path" or "host/port:/path"), which
-// the program cannot test, create folders for, or rename; false for a local
-// path (a drive letter "C:" is local).
+// True for a data file on a server ("host:/path", "host/port:/path",
+// "[IPv6]:/path"), which the program cannot test, create folders for, or
+// rename; false for a local path (a drive letter "C:" is local).
 bool IsServerPath(const std::string& path);
 
 }  // namespace DBFrameWork

@@ -19,6 +19,8 @@ const char* ItemName(char code)
         return "password";
     case isc_dpb_sql_role_name:
         return "role";
+    case isc_dpb_config:
+        return "configuration";
     default:
         return "character set";
     }
@@ -99,6 +101,8 @@ std::string DatabaseImpl::ParameterBlock(bool create, int dialect) const
         AppendItem(block, isc_dpb_sql_role_name, roleName_);
     if (!charSet_.empty())
         AppendItem(block, isc_dpb_lc_ctype, charSet_);
+    if (!ServerOf(Path()).empty())
+        AppendItem(block, isc_dpb_config, ServerLinkConfig);
     if (create) {
         // Without this item the engine makes a dialect 1 database.
         AppendNumber(block, isc_dpb_sql_dialect, dialect);

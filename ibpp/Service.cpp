@@ -30,6 +30,8 @@ const char* ItemName(char code)
         return "password";
     case isc_spb_dbname:
         return "data file name";
+    case isc_spb_config:
+        return "configuration";
     default:
         return "backup file name";
     }
@@ -119,6 +121,8 @@ public:
             AppendShortItem(block, isc_spb_user_name, userName_);
         if (!userPassword_.empty())
             AppendShortItem(block, isc_spb_password, userPassword_);
+        if (!serverName_.empty())
+            AppendShortItem(block, isc_spb_config, ServerLinkConfig);
         // The first attach may start the embedded engine and its signal handlers.
         const Interrupts::Handlers before = Interrupts::Current();
         try {

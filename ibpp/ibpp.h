@@ -182,6 +182,16 @@ public:
     virtual void Wait() = 0;
 };
 
+// The server a data file path names, as the engine reads it: "host:file",
+// "host/port:file", "[IPv6 address]:file" (or "[...]/port:file"); empty for a
+// local file. A single letter before the colon names a drive, and a backslash
+// before it a local folder.
+std::string ServerOf(const std::string& path);
+
+// The link settings every attach to a server asks for: an encrypted link and
+// a login that never crosses it in the legacy form, or no link at all.
+constexpr const char* ServerLinkConfig = "WireCrypt = Required\nAuthClient = Srp256, Srp";
+
 // Loads the client library when it is not loaded yet and answers whether the
 // interface version matches. Raises Exception naming the library file when it
 // cannot be loaded.

@@ -6,6 +6,7 @@
 #include <QTextEdit>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -207,4 +208,28 @@ TEST_F(Server, backupOfAServerFileIsWrittenAndVerifiedOnTheServer)
         EXPECT_EQ(name.find(".verify"), std::string::npos) << name << " left behind";
     // Leaving backs up nothing more: the server's backups are the server's business.
     EXPECT_FALSE(window->BackupOnExit(std::time(nullptr) + 86400));
+}
+
+// A server that would let customer data cross the network in plain text is refused.
+TEST(ServerLink, AServerThatDoesNotEncryptTheLinkIsRefused)
+{
+    TestServer plain("Disabled");
+    const auto refusal = [](const std::function<void()>& attach) {
+        try {
+            attach();
+        } catch (const IBPP::Exception& error) {
+            return std::string(error.ErrorMessage());
+        }
+        return std::string("(connected)");
+    };
+    const std::string database = refusal([&] {
+        IBPP::DatabaseFactory("", plain.DataFile("plain.fdb"), TestServer::User, TestServer::Password)->Create(3);
+    });
+    EXPECT_NE(database.find("encryption"), std::string::npos) << database;
+    EXPECT_FALSE(std::filesystem::exists(plain.LocalFile("plain.fdb")));
+    const std::string service = refusal([&] {
+        IBPP::ServiceFactory("127.0.0.1/" + std::to_string(plain.Port()), TestServer::User, TestServer::Password)
+            ->Connect();
+    });
+    EXPECT_NE(service.find("encryption"), std::string::npos) << service;
 }

@@ -48,7 +48,7 @@ bool Accepts(int port)
 const char* const TestServer::User = "SYSDBA";
 const char* const TestServer::Password = "plumtrove";
 
-TestServer::TestServer()
+TestServer::TestServer(const std::string& wireCrypt)
 {
     namespace fs = std::filesystem;
     if (!fs::exists(ServerProgram))
@@ -67,7 +67,7 @@ TestServer::TestServer()
     TestSupport::WriteFile(root + "/firebird.conf",
                            "RemoteServicePort = " + std::to_string(port_) +
                                "\nRemoteBindAddress = 127.0.0.1\nSecurityDatabase = " + security +
-                               "\nAuthServer = Srp\nUserManager = Srp\nWireCrypt = Enabled\nServerMode = Super\n");
+                               "\nAuthServer = Srp\nUserManager = Srp\nWireCrypt = " + wireCrypt + "\nServerMode = Super\n");
     TestSupport::WriteFile(root + "/databases.conf", "security.db = " + security + "\n");
 
     // The security database is made with the engine alone, in the server's configuration.

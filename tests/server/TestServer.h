@@ -10,8 +10,9 @@
 
 class TestServer {
 public:
-    // Throws std::runtime_error when the server does not come up.
-    TestServer();
+    // Throws std::runtime_error when the server does not come up. wireCrypt
+    // is the server's WireCrypt setting (Enabled, Required or Disabled).
+    explicit TestServer(const std::string& wireCrypt = "Enabled");
     ~TestServer();
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
