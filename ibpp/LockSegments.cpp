@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <fstream>
 #include <memory>
 
@@ -87,10 +88,35 @@ bool IsEngineSegment(const Head& head)
     return head.headerVersion == HeaderVersion && (head.kind & ProcessSharedBit) != 0 && (head.kind & 0x7f) <= 3;
 }
 
-// Frees the mutex of an ended thread in place. The owner word is claimed
-// first, so that of several processes recovering at once only one goes on,
-// and no thread can have taken the mutex since: its lock word never was free.
-void Free(const std::string& path, Segment& segment)
+// glibc's pthread_mutex_t as it starts: lock word, count, owner thread, users, kind.
+struct MutexWords {
+    int32_t lockWord;
+    uint32_t count;
+    int32_t owner;
+    uint32_t users;
+    int32_t kind;
+};
+static_assert(offsetof(Head, lockWord) + sizeof(MutexWords) <= sizeof(Head), "the head holds the mutex");
+
+// The user-mapping segment keeps a mutex in each process's two events too; a
+// process killed while posting one leaves it taken, and the next creation,
+// which signals every process, then waits for ever with the head's mutex
+// held. Only that segment is searched, and only its first pages.
+constexpr const char* UserMappingName = "fb_user_mapping";
+constexpr size_t UserMappingSearched = 64 * 1024;
+
+// An event's mutex as only a taken one looks: shared, plain, locked, owned.
+bool LooksLikeATakenMutex(const MutexWords& words)
+{
+    return words.kind == ProcessSharedBit && (words.lockWord == 1 || words.lockWord == 2) && words.count == 0 &&
+           words.owner > 0;
+}
+
+// Frees the mutex at `offset` of an ended thread, in place. The owner word is
+// claimed first, so that of several processes recovering at once only one
+// goes on, and no thread can have taken the mutex since: its lock word never
+// was free.
+void Free(const std::string& path, off_t offset, Segment& segment)
 {
     Descriptor file;
     file.fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
@@ -100,55 +126,79 @@ void Free(const std::string& path, Segment& segment)
                                                         : std::string("it cannot be opened: ") + std::strerror(errno);
         return;
     }
-    void* mapped = mmap(nullptr, HeadSize, PROT_READ | PROT_WRITE, MAP_SHARED, file.fd, 0);
+    const size_t length = static_cast<size_t>(offset) + sizeof(MutexWords);
+    void* mapped = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, file.fd, 0);
     if (mapped == MAP_FAILED) {
         segment.state = Segment::State::Unrecoverable;
         segment.why = std::string("it cannot be mapped: ") + std::strerror(errno);
         return;
     }
-    auto* head = static_cast<Head*>(mapped);
+    auto* mutex = reinterpret_cast<MutexWords*>(static_cast<char*>(mapped) + offset);
     int expected = segment.ownerThread;
-    if (__atomic_compare_exchange_n(&head->owner, &expected, 0, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST)) {
-        head->count = 0;
-        if (head->users > 0)
-            --head->users;
-        __atomic_store_n(&head->lockWord, 0, __ATOMIC_SEQ_CST);
+    if (__atomic_compare_exchange_n(&mutex->owner, &expected, 0, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST)) {
+        mutex->count = 0;
+        if (mutex->users > 0)
+            --mutex->users;
+        __atomic_store_n(&mutex->lockWord, 0, __ATOMIC_SEQ_CST);
         // A futex shared between processes: the waiters of every process that maps the file.
-        syscall(SYS_futex, &head->lockWord, FUTEX_WAKE, INT_MAX, nullptr, nullptr, 0);
+        syscall(SYS_futex, &mutex->lockWord, FUTEX_WAKE, INT_MAX, nullptr, nullptr, 0);
         segment.state = Segment::State::Recovered;
     } else {
         // Another process recovered it meanwhile.
         segment.state = Segment::State::Free;
     }
-    munmap(mapped, HeadSize);
+    munmap(mapped, length);
 }
 
-bool Inspect(const std::string& path, Segment& segment)
+// The events' mutexes of the user-mapping segment that ended threads left taken, freed.
+void FreeEventMutexes(const std::string& path, int fd, off_t size, std::vector<Segment>& segments)
+{
+    std::string bytes(std::min<size_t>(static_cast<size_t>(size), UserMappingSearched), '\0');
+    const ssize_t got = pread(fd, bytes.data(), bytes.size(), 0);
+    if (got <= 0)
+        return;
+    for (size_t offset = HeadSize; offset + sizeof(MutexWords) <= static_cast<size_t>(got); offset += 8) {
+        MutexWords words;
+        std::memcpy(&words, bytes.data() + offset, sizeof words);
+        if (!LooksLikeATakenMutex(words) || ThreadExists(words.owner))
+            continue;
+        Segment event;
+        event.file = path;
+        event.ownerThread = words.owner;
+        Free(path, static_cast<off_t>(offset), event);
+        if (event.state == Segment::State::Recovered)
+            segments.push_back(event);
+    }
+}
+
+// Adds what the file is to segments, when it is an engine segment.
+void Inspect(const std::string& path, std::vector<Segment>& segments)
 {
     Descriptor file;
     file.fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (file.fd < 0)
-        return false;
+        return;
     struct stat info;
     if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < static_cast<off_t>(HeadSize))
-        return false;
+        return;
     Head head;
     if (pread(file.fd, &head, sizeof head, 0) != static_cast<ssize_t>(sizeof head) || !IsEngineSegment(head))
-        return false;
+        return;
+    Segment segment;
     segment.file = path;
     if (head.lockWord == 0 || head.owner <= 0) {
         // Free, or being taken this very moment (the owner is written just after).
         segment.state = head.lockWord == 0 ? Segment::State::Free : Segment::State::HeldByLiving;
-        return true;
-    }
-    segment.ownerThread = head.owner;
-    if (ThreadExists(head.owner)) {
+    } else if (segment.ownerThread = head.owner; ThreadExists(head.owner)) {
         segment.state = Segment::State::HeldByLiving;
         DescribeHolder(segment);
-        return true;
+    } else {
+        Free(path, MutexOffset, segment);
     }
-    Free(path, segment);
-    return true;
+    segments.push_back(segment);
+    if (path.size() >= std::strlen(UserMappingName) &&
+        path.compare(path.size() - std::strlen(UserMappingName), std::string::npos, UserMappingName) == 0)
+        FreeEventMutexes(path, file.fd, info.st_size, segments);
 }
 
 std::string Describe(const Segment& segment)
@@ -185,9 +235,7 @@ std::vector<Segment> RecoverAbandoned(const std::string& folder)
     while (const dirent* entry = readdir(listing.get())) {
         if (std::strncmp(entry->d_name, "fb", 2) != 0)
             continue;
-        Segment segment;
-        if (Inspect(folder + "/" + entry->d_name, segment))
-            segments.push_back(segment);
+        Inspect(folder + "/" + entry->d_name, segments);
     }
     return segments;
 }

@@ -47,17 +47,27 @@ public:
     SegmentFile(const SegmentFile&) = delete;
     SegmentFile& operator=(const SegmentFile&) = delete;
 
-    pthread_mutex_t* Mutex() { return reinterpret_cast<pthread_mutex_t*>(head_ + 16); }
+    pthread_mutex_t* Mutex(size_t offset = 16) { return reinterpret_cast<pthread_mutex_t*>(head_ + offset); }
+
+    // A mutex further in, as the user-mapping segment keeps one in each event.
+    void AddMutexAt(size_t offset)
+    {
+        pthread_mutexattr_t shared;
+        pthread_mutexattr_init(&shared);
+        pthread_mutexattr_setpshared(&shared, PTHREAD_PROCESS_SHARED);
+        pthread_mutex_init(Mutex(offset), &shared);
+        pthread_mutexattr_destroy(&shared);
+    }
 
     // A child that takes the mutex and then ends at once, or waits to be killed.
-    pid_t TakenByChild(bool stays)
+    pid_t TakenByChild(bool stays, size_t offset = 16)
     {
         int ready[2];
         if (pipe(ready) != 0)
             throw std::runtime_error("pipe failed");
         const pid_t child = fork();
         if (child == 0) {
-            pthread_mutex_lock(Mutex());
+            pthread_mutex_lock(Mutex(offset));
             [[maybe_unused]] const ssize_t written = write(ready[1], "x", 1);
             if (stays)
                 for (;;)
@@ -71,11 +81,11 @@ public:
         return child;
     }
 
-    bool FreeNow()
+    bool FreeNow(size_t offset = 16)
     {
-        if (pthread_mutex_trylock(Mutex()) != 0)
+        if (pthread_mutex_trylock(Mutex(offset)) != 0)
             return false;
-        pthread_mutex_unlock(Mutex());
+        pthread_mutex_unlock(Mutex(offset));
         return true;
     }
 
@@ -149,6 +159,23 @@ TEST(LockSegments, AMutexOfALivingProcessIsNeverTouchedAndIsNamedOnceItStaysHeld
     EXPECT_EQ(watch.RecoveredCount(), 1);
     EXPECT_TRUE(segment.FreeNow());
     EXPECT_FALSE(watch.Stuck(std::chrono::seconds(0)));
+}
+
+TEST(LockSegments, AnEventMutexOfTheUserMappingLeftByAnEndedProcessIsFreedToo)
+{
+    TestSupport::TempDir folder;
+    for (const char* name : {"fb_user_mapping", "fb_lock_other"}) {
+        SCOPED_TRACE(name);
+        SegmentFile segment(folder.File(name));
+        constexpr size_t Event = 1104;
+        segment.AddMutexAt(Event);
+        const pid_t owner = segment.TakenByChild(false, Event);
+        TestSupport::WaitForExit(owner, "the child that took the event's mutex", 10);
+        IBPP::LockSegments::RecoverAbandoned(folder.Path());
+        // Only the user-mapping segment is searched past its head.
+        EXPECT_EQ(segment.FreeNow(Event), std::string(name) == "fb_user_mapping");
+        std::filesystem::remove(folder.File(name));
+    }
 }
 
 TEST(LockSegments, FilesThatAreNoSegmentsAndLinksAreLeftAlone)
