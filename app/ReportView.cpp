@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace ReportView {
@@ -199,32 +200,36 @@ std::string ShownCopy(const std::string& report)
 
 bool WriteNewFile(const std::string& path, const std::string& content, std::string& why)
 {
-    // Whatever stands there goes, a link with it (never what it points to).
-    if (unlink(path.c_str()) != 0 && errno != ENOENT) {
-        why = std::strerror(errno);
-        return false;
-    }
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // A new file of a name of its own (made 0600, never through a link), renamed
+    // over whatever stands at path, a link with it (never what it points to):
+    // a kill midway leaves the old file or the new one.
+    std::string temporary = path + ".new-XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         why = std::strerror(errno);
         return false;
     }
+    const auto fail = [&](int error) {
+        why = std::strerror(error);
+        unlink(temporary.c_str());
+        return false;
+    };
     size_t written = 0;
     while (written < content.size()) {
         const ssize_t count = write(fd, content.data() + written, content.size() - written);
         if (count < 0 && errno == EINTR)
             continue;
         if (count <= 0) {
-            why = std::strerror(errno);
+            const int error = count < 0 ? errno : ENOSPC;
             close(fd);
-            return false;
+            return fail(error);
         }
         written += static_cast<size_t>(count);
     }
-    if (close(fd) != 0) {
-        why = std::strerror(errno);
-        return false;
-    }
+    if (close(fd) != 0)
+        return fail(errno);
+    if (rename(temporary.c_str(), path.c_str()) != 0)
+        return fail(errno);
     return true;
 }
 

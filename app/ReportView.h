@@ -15,8 +15,9 @@ extern const char* const Policy;
 
 std::string ShownCopy(const std::string& report);
 
-// Writes content as a new file of mode 0600, never through a link that stands
-// at path (a link, or an old file, is removed first). False with the reason
+// Writes content as a new file of mode 0600 beside path and renames it over
+// whatever stands there, a link included (never what the link points to), so
+// a kill midway leaves the old file or the new one. False with the reason
 // when it cannot.
 bool WriteNewFile(const std::string& path, const std::string& content, std::string& why);
 
