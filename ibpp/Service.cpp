@@ -4,8 +4,10 @@
 // and option items as four-byte little-endian numbers.
 #include <ibase.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ibpp/ClientLibrary.h"
@@ -205,9 +207,14 @@ public:
                                       static_cast<unsigned short>(buffer->size()), buffer->data());
                     return FB_API_HANDLE{0};
                 });
-            } catch (const Exception&) {
-                // The action's own failure arrives here, after its last line.
+            } catch (const EngineNotAnswering&) {
                 running_ = false;
+                throw;
+            } catch (const Exception&) {
+                // The action's own failure arrives here, after its last line,
+                // a moment before the engine's action thread has ended.
+                running_ = false;
+                WaitForTheActionToEnd(handle);
                 throw;
             }
             const char* item = buffer->data();
@@ -249,6 +256,34 @@ public:
     }
 
 private:
+    // Until the engine's thread ends, a new action is refused as "busy".
+    static void WaitForTheActionToEnd(isc_svc_handle handle)
+    {
+        const Client::Api& api = Client::Load();
+        const char request[] = {isc_info_svc_running};
+        // The call may outlive a wait that gave up, so its answer lives on the heap.
+        auto answer = std::make_shared<std::vector<char>>(16);
+        for (int attempt = 0; attempt < 500; ++attempt) {
+            try {
+                Client::Bounded("Asking the service manager whether its action ended",
+                                [&api, handle, request, answer](ISC_STATUS* status) {
+                                    isc_svc_handle queried = handle;
+                                    api.service_query(status, &queried, nullptr, 0, nullptr, sizeof request, request,
+                                                      static_cast<unsigned short>(answer->size()), answer->data());
+                                    return FB_API_HANDLE{0};
+                                });
+            } catch (const Exception& error) {
+                Client::Notice(error.ErrorMessage());
+                return;
+            }
+            const char* item = answer->data();
+            if (item[0] != isc_info_svc_running || (item[1] | item[2] | item[3] | item[4]) == 0)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        Client::Notice("The service manager's failed action had not ended after 5 seconds");
+    }
+
     isc_svc_handle* Handle()
     {
         if (handle_ == 0)
@@ -271,6 +306,15 @@ private:
                                   block.data());
                 return FB_API_HANDLE{0};
             });
+        } catch (const EngineNotAnswering&) {
+            Interrupts::TakeBack(before);
+            throw;
+        } catch (const Exception&) {
+            // An action that fails as it begins reports so here, while its
+            // thread is still ending.
+            Interrupts::TakeBack(before);
+            WaitForTheActionToEnd(handle);
+            throw;
         } catch (...) {
             Interrupts::TakeBack(before);
             throw;

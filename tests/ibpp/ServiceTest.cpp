@@ -2,6 +2,7 @@
 // attached, restore, validation of a sound and of a damaged file.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <vector>
 
@@ -108,15 +109,19 @@ TEST_F(ServiceTest, RestoreRefusesAnExistingFileUnlessReplacing)
 
 TEST_F(ServiceTest, EngineFailuresBecomeExceptionsWithTheEngineMessage)
 {
-    const std::string failure = FailureOf([&] {
-        service->StartBackup(dir.File("missing.fdb"), dir.File("x.fbk"), true);
+    // The attachment takes the next action at once after a failed one: the
+    // failure is reported a moment before the engine's action thread ends.
+    for (int round = 0; round < 20; ++round) {
+        const std::string failure = FailureOf([&] {
+            service->StartBackup(dir.File("missing.fdb"), dir.File("x.fbk"), true);
+            service->Wait();
+        });
+        ASSERT_NE(failure.find("missing.fdb"), std::string::npos) << failure;
+        service->StartBackup(path, dir.File("ok.fbk"), false);
         service->Wait();
-    });
-    EXPECT_NE(failure.find("missing.fdb"), std::string::npos) << failure;
-    // The attachment stays usable after a failed action.
-    service->StartBackup(path, dir.File("ok.fbk"), false);
-    service->Wait();
-    EXPECT_TRUE(TestSupport::FileExists(dir.File("ok.fbk")));
+        ASSERT_TRUE(TestSupport::FileExists(dir.File("ok.fbk")));
+        std::remove(dir.File("ok.fbk").c_str());
+    }
     EXPECT_EQ(FailureOf([&] { IBPP::ServiceFactory("", "", "")->Disconnect(); }),
               "Cannot disconnect the service manager: it is not connected");
 }
