@@ -123,13 +123,10 @@ void TMainForm::ConnectDataFile()
     const QString dataPath = DataFilePath();
     const QString convertedPath = QDir::toNativeSeparators(dataPath);
     const std::string connectError = ("Error connecting to Data File (" + convertedPath + ")!").toStdString();
-    Connection = std::make_unique<DBFrameWork::DBConnection>(Config.get(), dataPath.toStdString());
     if (DBFrameWork::IsServerPath(configuredPath)) {
-        // Only the server knows its files: one it cannot open is made there.
-        // When that fails too, the file was there and the connection is what failed.
-        if (!Connection->Connect() && !(Connection->Create() && Connection->Connect()))
-            throw ApplicationError(connectError);
+        ConnectServerDataFile(dataPath, connectError);
     } else {
+        Connection = std::make_unique<DBFrameWork::DBConnection>(Config.get(), dataPath.toStdString());
         if (!QFileInfo::exists(convertedPath))
             CreateDataFile();
         if (!Connection->Connect())

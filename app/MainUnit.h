@@ -34,6 +34,9 @@ class QTextEdit;
 class QWidget;
 class TCustomerHistoryDock;
 
+namespace Interaction {
+struct ServerLoginRequest;
+}
 namespace Quenbrook {
 class Configuration;
 }
@@ -59,6 +62,11 @@ public:
 
     // Start-up and data file (MainUnit.cpp)
     void ConnectDataFile();
+    void ConnectServerDataFile(const QString& dataPath, const std::string& connectError);
+    void RememberServerLogin(const Interaction::ServerLoginRequest& login, bool asked);
+    // The server password Setup shows, and where Setup keeps the one it was given.
+    QString KeptServerPassword() const;
+    void KeepServerPassword(const QString& password, const QString& oldPassword);
     void CreateDataFile();
     // The configured data file path as it is opened (see ProgramPaths).
     QString DataFilePath() const;

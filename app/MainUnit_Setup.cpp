@@ -10,7 +10,9 @@
 #include "app/AboutUnit.h"
 #include "dbframework/DBFrameWork_FileSystem.h"
 #include "app/MainUnit.h"
+#include "app/ServerKeyring.h"
 #include "dbframework/DBFrameWork_Platform.h"
+#include "dbframework/DBFrameWork_Schema.h"
 #include "dialogs/GeneralEditorUnit.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/ListEditorUnit.h"
@@ -108,7 +110,8 @@ void TMainForm::GeneralSetupMenuClick()
     TGeneralEditor dialog(nullptr, Text(Config->GetCompanyName()), Text(Config->GetAddress()),
                           NumbersOf(*Config, "Phone"), NumbersOf(*Config, "Fax"), Text(Config->GetWebSite()),
                           Text(Config->GetDataFile()));
-    dialog.ShowServerLogin(Text(Config->GetDataFileUser()), Text(Config->GetDataFilePassword()));
+    const QString oldPassword = Text(Config->GetDataFilePassword());
+    dialog.ShowServerLogin(Text(Config->GetDataFileUser()), KeptServerPassword());
     dialog.ShowBackupValues(Config->GetBackupOnExit(), Config->GetBackupCopies());
     if (!dialog.Execute())
         return;
@@ -120,12 +123,46 @@ void TMainForm::GeneralSetupMenuClick()
     Config->SetWebSite(dialog.GetWebSite().toStdString());
     Config->SetDataFile(dialog.GetDataFile().toStdString());
     Config->SetDataFileUser(dialog.GetDataFileUser().toStdString());
-    Config->SetDataFilePassword(dialog.GetDataFilePassword().toStdString());
+    KeepServerPassword(dialog.GetDataFilePassword(), oldPassword);
     Config->SetBackupOnExit(dialog.GetBackupOnExit());
     Config->SetBackupCopies(dialog.GetBackupCopies());
     UpdateCaption();
     if (!SaveSettings())
         Interaction::ShowMessage(SaveFailedText);
+}
+
+QString TMainForm::KeptServerPassword() const
+{
+    // An older settings file still holds it; else the keyring may.
+    const QString password = Text(Config->GetDataFilePassword());
+    const QString server = Text(DBFrameWork::ServerName(Config->GetDataFile()));
+    const QString user = Text(Config->GetDataFileUser());
+    if (!password.isEmpty() || server.isEmpty() || user.isEmpty())
+        return password;
+    QString kept;
+    return ServerKeyring::Read(server, user, kept) == ServerKeyring::Lookup::Found ? kept : QString();
+}
+
+void TMainForm::KeepServerPassword(const QString& password, const QString& oldPassword)
+{
+    // The password goes to the keyring, never into the settings file; one that
+    // an older settings file holds moves there now, and stays in the file only
+    // while no keyring takes it (the older program reads it from there).
+    const QString server = Text(DBFrameWork::ServerName(Config->GetDataFile()));
+    const QString user = Text(Config->GetDataFileUser());
+    if (password.isEmpty() || server.isEmpty() || user.isEmpty()) {
+        Config->SetDataFilePassword(password == oldPassword ? oldPassword.toStdString() : std::string());
+        return;
+    }
+    if (ServerKeyring::Write(server, user, password)) {
+        Config->SetDataFilePassword("");
+        return;
+    }
+    if (password == oldPassword)
+        return;
+    Config->SetDataFilePassword("");
+    Interaction::ShowMessage("The desktop's keyring did not take the password; it will be asked for when the data "
+                             "file is opened.");
 }
 
 void TMainForm::TechniciansSetupMenuClick()

@@ -1,5 +1,7 @@
 #include "dbframework/DBFrameWork_DBConnection.h"
 
+#include <cerrno>
+
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Schema.h"
 #include "settings/Quenbrook_Configuration.h"
@@ -36,6 +38,19 @@ std::string ServerUser(const Quenbrook::Configuration* config, const std::string
 std::string ServerPassword(const Quenbrook::Configuration* config, const std::string& path)
 {
     return ServerLoginApplies(config, path) ? config->GetDataFilePassword() : Secret;
+}
+
+// The engine's codes for "I/O error during open" and a refused login.
+constexpr int IoErrorCode = 335544344;
+constexpr int LoginRefusedCode = 335544472;
+
+DBConnection::ConnectFailure FailureOf(const IBPP::Exception& error)
+{
+    if (error.EngineCode() == IoErrorCode && error.SystemError() == ENOENT)
+        return DBConnection::ConnectFailure::FileMissing;
+    if (error.EngineCode() == LoginRefusedCode)
+        return DBConnection::ConnectFailure::LoginRefused;
+    return DBConnection::ConnectFailure::Other;
 }
 
 }  // namespace
@@ -102,9 +117,11 @@ bool DBConnection::Create()
 
 bool DBConnection::Connect()
 {
+    LastConnectFailure = ConnectFailure::Other;
     try {
         Database->Connect();
         Connected = true;
+        LastConnectFailure = ConnectFailure::None;
         return true;
     } catch (const IBPP::EngineNotAnswering& error) {
         // The one failure the user can mend, and only when told how.
@@ -112,6 +129,7 @@ bool DBConnection::Connect()
         ShowMessage(error.ErrorMessage());
     } catch (const IBPP::Exception& error) {
         OutputDebugString(error.ErrorMessage());
+        LastConnectFailure = FailureOf(error);
     } catch (...) {
         OutputDebugString("Uncaught Exception in DBConnection::Connect");
     }

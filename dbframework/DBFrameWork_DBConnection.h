@@ -32,6 +32,10 @@ public:
     bool Connect();
     bool Disconnect();
 
+    // Why the last Connect failed, as far as the engine (or server) said.
+    enum class ConnectFailure { None, FileMissing, LoginRefused, Other };
+    ConnectFailure GetConnectFailure() const { return LastConnectFailure; }
+
     // Starts a read-write (true) or read-only (false) transaction unless one is active.
     void StartTransaction(bool write);
     void Commit();
@@ -68,6 +72,7 @@ public:
 
 private:
     bool TransactionActive = false;
+    ConnectFailure LastConnectFailure = ConnectFailure::None;
     std::string Path;
     std::string LoginUser;
     std::string LoginPassword;

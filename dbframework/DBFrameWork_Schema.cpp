@@ -177,4 +177,9 @@ bool IsServerPath(const std::string& path)
     return !IBPP::ServerOf(path).empty();
 }
 
+std::string ServerName(const std::string& path)
+{
+    return IBPP::ServerOf(path);
+}
+
 }  // namespace DBFrameWork

@@ -30,5 +30,7 @@ SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable);
 // "[IPv6]:/path"), which the program cannot test, create folders for, or
 // rename; false for a local path (a drive letter "C:" is local).
 bool IsServerPath(const std::string& path);
+// The machine a server path names ("host", "host/port", "[IPv6]"); empty for a local path.
+std::string ServerName(const std::string& path);
 
 }  // namespace DBFrameWork

@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "dbframework/DBFrameWork_Schema.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/TextTrim.h"
 
@@ -135,6 +136,12 @@ void TGeneralEditor::BuildForm()
     auto* dataFileRow = new QHBoxLayout;
     dataFileRow->addWidget(DataFileEdit, 1);
     dataFileRow->addWidget(DataFileBrowseButton);
+    // The engine reads a name before a colon as a server: say so as it is typed.
+    DataFileMachineLabel = new QLabel(BusinessGroupBox);
+    DataFileMachineLabel->setObjectName("DataFileMachineLabel");
+    auto* dataFileColumn = new QVBoxLayout;
+    dataFileColumn->addLayout(dataFileRow);
+    dataFileColumn->addWidget(DataFileMachineLabel);
     const Qt::Alignment topLeft = Qt::AlignLeft | Qt::AlignTop;
     fields->addWidget(NameLabel, 0, 0);
     fields->addWidget(CompanyNameEdit, 0, 1);
@@ -145,7 +152,7 @@ void TGeneralEditor::BuildForm()
     fields->addWidget(WebSiteLabel, 3, 0);
     fields->addWidget(WebSiteEdit, 3, 1);
     fields->addWidget(DataFileLabel, 4, 0);
-    fields->addLayout(dataFileRow, 4, 1);
+    fields->addLayout(dataFileColumn, 4, 1);
     auto* loginRow = new QHBoxLayout;
     loginRow->addWidget(DataFileUserEdit, 1);
     loginRow->addWidget(DataFilePasswordLabel);
@@ -202,6 +209,28 @@ void TGeneralEditor::BuildForm()
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(ApplyButton, &QPushButton::clicked, this, [this] { ApplyButtonClick(); });
     connect(DataFileBrowseButton, &QPushButton::clicked, this, [this] { DataFileBrowseButtonClick(); });
+    connect(DataFileEdit, &QLineEdit::textChanged, this,
+            [this](const QString& path) { DataFileMachineLabel->setText(MachineText(path)); });
+    DataFileMachineLabel->setText(MachineText(QString()));
+}
+
+QString TGeneralEditor::MachineText(const QString& dataFile)
+{
+    const std::string server = DBFrameWork::ServerName(TrimmedText(dataFile).toStdString());
+    if (server.empty())
+        return "On this computer";
+    return "On the server \"" + QString::fromStdString(server) + "\"";
+}
+
+bool TGeneralEditor::DataFileAccepted()
+{
+    const QString dataFile = TrimmedText(DataFileEdit->text());
+    const std::string server = DBFrameWork::ServerName(dataFile.toStdString());
+    if (server.empty() || server == DBFrameWork::ServerName(DataFile.toStdString()))
+        return true;
+    // "Data:2024.fdb" is a file on the machine called "Data" to the engine.
+    return Interaction::Confirm("The data file " + dataFile + " is on the server \"" + QString::fromStdString(server) +
+                                "\", not on this computer. Use it?");
 }
 
 bool TGeneralEditor::Execute()
@@ -265,12 +294,16 @@ void TGeneralEditor::ShowBackupValues(bool backupOnExit, int copies)
 
 void TGeneralEditor::OKButtonClick()
 {
+    if (!DataFileAccepted())
+        return;
     StoreValues();
     accept();
 }
 
 void TGeneralEditor::ApplyButtonClick()
 {
+    if (!DataFileAccepted())
+        return;
     ApplyButton->setEnabled(false);
     StoreValues();
 }

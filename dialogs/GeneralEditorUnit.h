@@ -62,8 +62,13 @@ public:
     // What the browse button asks the file dialog for.
     static const char* const DataFileFilter;
 
+    // Where the data file path puts the file: "On this computer", or the server it names.
+    static QString MachineText(const QString& dataFile);
+
 private:
     void BuildForm();
+    // A path that names a server other than before is taken only when the user confirms it.
+    bool DataFileAccepted();
 
     QString CompanyName;
     QString Address;
@@ -92,6 +97,7 @@ public:
     QLabel* DataFileLabel = nullptr;
     QLineEdit* DataFileEdit = nullptr;
     QPushButton* DataFileBrowseButton = nullptr;
+    QLabel* DataFileMachineLabel = nullptr;
     QLabel* DataFileUserLabel = nullptr;
     QLineEdit* DataFileUserEdit = nullptr;
     QLabel* DataFilePasswordLabel = nullptr;

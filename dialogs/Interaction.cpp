@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "dialogs/ServerLoginDialogUnit.h"
+
 namespace Interaction {
 
 void NameApplication()
@@ -83,6 +85,12 @@ public:
         return dialog.exec() == QDialog::Accepted;
     }
 
+    bool AskServerLogin(ServerLoginRequest& request) override
+    {
+        TServerLoginDialog dialog(QApplication::activeWindow(), request);
+        return dialog.Execute(request);
+    }
+
     bool OpenUrl(const QString& url) override
     {
         // The URL is the local path as it stands, without escaping.
@@ -114,6 +122,11 @@ bool Backend::ChoosePrinter(QPrinter&)
 }
 
 bool Backend::SetUpPage(QPrinter&)
+{
+    return false;
+}
+
+bool Backend::AskServerLogin(ServerLoginRequest&)
 {
     return false;
 }

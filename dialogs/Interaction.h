@@ -16,6 +16,16 @@ struct OpenFileRequest {
     int filterIndex = 1;  // counted from 1
 };
 
+// The login for a data file on a server, asked for when none is known.
+struct ServerLoginRequest {
+    QString server;    // the machine the data file path names
+    QString dataFile;  // the path as configured
+    QString user;      // proposed, then answered
+    QString password;  // answered
+    bool canRemember = false;  // a keyring answers, so "Remember" may be ticked
+    bool remember = false;     // answered
+};
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -36,6 +46,9 @@ public:
     virtual bool ChoosePrinter(QPrinter& printer);
     // The printer's page setup dialog; true when it was accepted.
     virtual bool SetUpPage(QPrinter& printer);
+    // The server login dialog; true with the answers in request, false on
+    // cancel. A backend that cannot ask cancels.
+    virtual bool AskServerLogin(ServerLoginRequest& request);
 };
 
 // The desktop's own dialogs and launcher.
@@ -60,6 +73,7 @@ inline bool SaveFile(const OpenFileRequest& request, QString& chosenPath)
 
 inline bool ChoosePrinter(QPrinter& printer) { return Current().ChoosePrinter(printer); }
 inline bool SetUpPage(QPrinter& printer) { return Current().SetUpPage(printer); }
+inline bool AskServerLogin(ServerLoginRequest& request) { return Current().AskServerLogin(request); }
 
 // Names the application "Velmora Solutions Database": the title of every
 // message and error box. Only the name is set, not a display name, so that

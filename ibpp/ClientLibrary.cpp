@@ -3,8 +3,10 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -150,11 +152,32 @@ void Check(const ISC_STATUS* status)
         Raise(status);
 }
 
+int SystemError(const ISC_STATUS* status)
+{
+    // Clusters of a code and its argument (two for a counted string) up to
+    // the end mark, within the vector's fixed size.
+    for (int at = 0; at + 1 < ISC_STATUS_LENGTH && status[at] != isc_arg_end;) {
+        const ISC_STATUS kind = status[at];
+        if (kind == isc_arg_unix)
+            return static_cast<int>(status[at + 1]);
+        // A server sends the reason as its operating system's text alone.
+        if (kind == isc_arg_interpreted) {
+            const char* text = reinterpret_cast<const char*>(status[at + 1]);
+            for (const char* missing : {"No such file or directory", "The system cannot find the file specified.",
+                                        "The system cannot find the path specified."})
+                if (text && std::strcmp(text, missing) == 0)
+                    return ENOENT;
+        }
+        at += kind == isc_arg_cstring ? 3 : 2;
+    }
+    return 0;
+}
+
 void Raise(const ISC_STATUS* status)
 {
     const Api& api = Load();
     const int sqlCode = static_cast<int>(api.sqlcode(status));
-    throw Exception(Message(status), sqlCode, static_cast<int>(status[1]));
+    throw Exception(Message(status), sqlCode, static_cast<int>(status[1]), SystemError(status));
 }
 
 }  // namespace IBPP::Client

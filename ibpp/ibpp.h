@@ -26,16 +26,20 @@ enum TFF { tfNone = 0, tfIgnoreLimbo = 0x1, tfAutoCommit = 0x2, tfNoAutoUndo = 0
 // message text, as isql would print it.
 class Exception : public std::exception {
 public:
-    explicit Exception(std::string message, int sqlCode = 0, int engineCode = 0);
+    explicit Exception(std::string message, int sqlCode = 0, int engineCode = 0, int systemError = 0);
     const char* ErrorMessage() const noexcept { return message_.c_str(); }
     const char* what() const noexcept override { return message_.c_str(); }
     int SqlCode() const noexcept { return sqlCode_; }
     int EngineCode() const noexcept { return engineCode_; }
+    // The operating system's error number the engine (or the server) gave
+    // with the error, such as ENOENT for a data file that is not there; 0 without one.
+    int SystemError() const noexcept { return systemError_; }
 
 private:
     std::string message_;
     int sqlCode_;
     int engineCode_;
+    int systemError_;
 };
 
 // Raised when the engine has not answered a call that opens, creates, detaches

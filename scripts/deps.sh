@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-charts-dev libqt6opengl6-dev
   libgtest-dev googletest
   firebird3.0-server-core libfbclient2 firebird-dev firebird3.0-utils firebird3.0-server
-  libsimpleini-dev
+  libsimpleini-dev qtkeychain-qt6-dev
   libxapian-dev
   xdg-utils file poppler-utils python3
   librsvg2-bin desktop-file-utils appstream dpkg-dev

@@ -29,10 +29,32 @@ protected:
         server = nullptr;
     }
 
+    // The login as an older settings file holds it. The desk agrees to a new
+    // file on the server unless the test says otherwise.
     void UseServerFile(const std::string& name, const std::string& password = TestServer::Password)
     {
         UseDataFile(server->DataFile(name), std::string("Data File User=") + TestServer::User +
                                                  "\nData File Password=" + password + "\n");
+        fake->confirmAnswer = true;
+    }
+
+    // Starts the window expecting it to fail with the connection error.
+    void StartRefused(const std::string& name)
+    {
+        try {
+            TMainForm refused(paths);
+            ADD_FAILURE() << "connected to " << name;
+        } catch (const ApplicationError& error) {
+            EXPECT_EQ(std::string(error.what()), "Error connecting to Data File (" + server->DataFile(name) + ")!");
+        }
+    }
+
+    static Interaction::ServerLoginRequest Answer(const std::string& user, const std::string& password)
+    {
+        Interaction::ServerLoginRequest answer;
+        answer.user = QString::fromStdString(user);
+        answer.password = QString::fromStdString(password);
+        return answer;
     }
 
     static TestServer* server;
@@ -55,6 +77,8 @@ TEST_F(Server, firstStartMakesTheFileOnTheServerAndTicketsRoundTrip)
     Start();
     ASSERT_TRUE(window);
     EXPECT_EQ(window->StatusPanel0->text(), "Connected...");
+    EXPECT_EQ(fake->questions, QStringList({QString::fromStdString("The data file " + server->DataFile("Solutions.fdb") +
+                                                                   " does not exist on the server. Create it?")}));
     // Nothing was made locally: no folder, no file by the name's local reading.
     EXPECT_TRUE(std::filesystem::is_empty(work.Path() + "/program") ||
                 !std::filesystem::exists(work.File("Data")));
@@ -77,16 +101,60 @@ TEST_F(Server, firstStartMakesTheFileOnTheServerAndTicketsRoundTrip)
     EXPECT_EQ(Count("Customer"), 1);
 }
 
-TEST_F(Server, wrongPasswordIsAConnectionErrorAndMakesNoFile)
+// A refused login is asked for again and never makes a file; a failed
+// connection makes a file only where the server says there is none, and only
+// when the user agrees.
+TEST_F(Server, wrongPasswordIsAskedForAgainAndAMissingFileIsMadeOnlyWhenTheUserAgrees)
 {
     UseServerFile("Refused.fdb", "not-the-password");
-    try {
-        TMainForm refused(paths);
-        FAIL() << "connected with a wrong password";
-    } catch (const ApplicationError& error) {
-        EXPECT_EQ(std::string(error.what()), "Error connecting to Data File (" + server->DataFile("Refused.fdb") + ")!");
-    }
+    StartRefused("Refused.fdb");
+    ASSERT_EQ(fake->loginRequests.size(), 1u);
+    EXPECT_EQ(fake->loginRequests[0].user.toStdString(), TestServer::User);
+    EXPECT_TRUE(fake->loginRequests[0].password.isEmpty());
+    EXPECT_EQ(fake->loginRequests[0].server.toStdString(), "127.0.0.1/" + std::to_string(server->Port()));
+    EXPECT_TRUE(fake->questions.isEmpty());
     EXPECT_FALSE(std::filesystem::exists(server->LocalFile("Refused.fdb")));
+
+    // The server is down or the name is wrong: nothing is made anywhere.
+    UseDataFile("127.0.0.1/1:" + server->LocalFile("Unreachable.fdb"), std::string("Data File User=") + TestServer::User +
+                                                                          "\nData File Password=x\n");
+    fake->confirmAnswer = true;
+    EXPECT_THROW(TMainForm unreachable(paths), ApplicationError);
+    EXPECT_TRUE(fake->questions.isEmpty());
+
+    UseServerFile("Refused.fdb", "not-the-password");
+    fake->confirmAnswer = false;
+    fake->loginAnswers.push_back(Answer(TestServer::User, TestServer::Password));
+    StartRefused("Refused.fdb");
+    EXPECT_EQ(fake->questions.size(), 1);
+    EXPECT_FALSE(std::filesystem::exists(server->LocalFile("Refused.fdb")));
+
+    fake->confirmAnswer = true;
+    fake->loginAnswers.push_back(Answer(TestServer::User, TestServer::Password));
+    Start();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(std::filesystem::exists(server->LocalFile("Refused.fdb")));
+}
+
+// Without a server user the program's own login is never sent: the user is
+// asked for, kept in the settings, and the password stays out of every file.
+TEST_F(Server, withoutAServerUserTheLoginIsAskedForAndThePasswordIsNeverWritten)
+{
+    UseDataFile(server->DataFile("Asked.fdb"));
+    StartRefused("Asked.fdb");
+    ASSERT_EQ(fake->loginRequests.size(), 1u);
+    EXPECT_TRUE(fake->loginRequests[0].user.isEmpty());
+    // No keyring answers in the tests, so "Remember" cannot be ticked.
+    EXPECT_FALSE(fake->loginRequests[0].canRemember);
+
+    fake->confirmAnswer = true;
+    fake->loginAnswers.push_back(Answer(TestServer::User, TestServer::Password));
+    Start();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->GetConnection()->GetUser(), TestServer::User);
+    const std::string settings = TestSupport::ReadFile(paths.SettingsFile.toStdString());
+    EXPECT_NE(settings.find(std::string("Data File User=") + TestServer::User), std::string::npos) << settings;
+    EXPECT_EQ(settings.find(TestServer::Password), std::string::npos) << settings;
 }
 
 // Desk B saves a ticket while desk A's save of it is still open: B's save fails

@@ -1,8 +1,11 @@
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 #include "dialogs/GeneralEditorUnit.h"
 #include "tests/setup/ModalDriver.h"
@@ -205,4 +208,40 @@ TEST(GeneralEditor, serverLoginShowsMaskedAndIsHandedBack)
     dialog.StoreValues();
     EXPECT_EQ(dialog.GetDataFileUser(), "desk2");
     EXPECT_EQ(dialog.GetDataFilePassword(), " pass word ");
+}
+
+// The engine reads a name before a colon as a machine: the dialog says which
+// one as the path is typed, and takes a path to another machine only when the
+// user confirms it.
+TEST(GeneralEditor, theMachineAPathNamesIsShownAndAnotherServerIsTakenOnlyWhenConfirmed)
+{
+    for (const auto& [path, machine] : std::vector<std::pair<QString, QString>>{
+             {"/srv/Solutions.fdb", "On this computer"},
+             {"C:\\Data\\Solutions.fdb", "On this computer"},
+             {"Data\\x:y.fdb", "On this computer"},
+             {"Data:2024.fdb", "On the server \"Data\""},
+             {"shop/3051:/srv/Solutions.fdb", "On the server \"shop/3051\""},
+             {"[::1]:/x.fdb", "On the server \"[::1]\""}}) {
+        TGeneralEditor dialog(nullptr, "Co", "", {}, {}, "", "/old.fdb");
+        dialog.DataFileEdit->setText(path);
+        EXPECT_EQ(dialog.DataFileMachineLabel->text(), machine) << path.toStdString();
+    }
+
+    FakeInteraction fake;
+    TGeneralEditor dialog(nullptr, "Co", "", {}, {}, "", "/old.fdb");
+    bool result = true;
+    ASSERT_TRUE(WhileShown<TGeneralEditor>([&] { result = dialog.Execute(); }, [&](TGeneralEditor& shown) {
+        shown.DataFileEdit->setText("Data:2024.fdb");
+        shown.OKButton->click();
+        EXPECT_TRUE(shown.isVisible());
+        shown.ApplyButton->setEnabled(true);
+        shown.ApplyButton->click();
+        EXPECT_EQ(shown.GetDataFile(), "/old.fdb");
+        fake.confirmAnswer = true;
+        shown.OKButton->click();
+    }));
+    EXPECT_TRUE(result);
+    EXPECT_EQ(dialog.GetDataFile(), "Data:2024.fdb");
+    ASSERT_EQ(fake.questions.size(), 3);
+    EXPECT_EQ(fake.questions[0], "The data file Data:2024.fdb is on the server \"Data\", not on this computer. Use it?");
 }

@@ -440,3 +440,30 @@ TEST_F(SetupCommands, backupOnExitSettingsShowInGeneralAndReachTheFile)
     EXPECT_NE(onDisk.find("Backup On Exit=1"), std::string::npos) << onDisk;
     EXPECT_NE(onDisk.find("Backup Copies=7"), std::string::npos) << onDisk;
 }
+
+// A password an older settings file holds keeps working there while no
+// keyring takes it; a new one is never written to the file.
+TEST_F(SetupCommands, aServerPasswordIsNeverWrittenToTheSettingsFile)
+{
+    WriteSettings("Data File User=clerk\nData File Password=old-secret\n");
+    Start();
+    fake.confirmAnswer = true;
+    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+        EXPECT_EQ(dialog.DataFilePasswordEdit->text(), "old-secret");
+        dialog.DataFileEdit->setText("shop:/srv/Solutions.fdb");
+        dialog.OKButton->click();
+    });
+    EXPECT_EQ(SettingsOnDisk()->GetDataFile(), "shop:/srv/Solutions.fdb");
+    EXPECT_EQ(SettingsOnDisk()->GetDataFilePassword(), "old-secret");
+    EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join('\n').toStdString();
+
+    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+        dialog.DataFilePasswordEdit->setText("new-secret");
+        dialog.OKButton->click();
+    });
+    const std::string settings = TestSupport::ReadFile(SettingsFile());
+    EXPECT_EQ(settings.find("secret"), std::string::npos) << settings;
+    EXPECT_EQ(SettingsOnDisk()->GetDataFileUser(), "clerk");
+    EXPECT_EQ(fake.messages, QStringList({"The desktop's keyring did not take the password; it will be asked for when "
+                                          "the data file is opened."}));
+}

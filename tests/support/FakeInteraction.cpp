@@ -65,3 +65,16 @@ bool FakeInteraction::SetUpPage(QPrinter&)
     ++pageSetups;
     return pageSetupAnswer;
 }
+
+bool FakeInteraction::AskServerLogin(Interaction::ServerLoginRequest& request)
+{
+    loginRequests.push_back(request);
+    if (loginAnswers.empty())
+        return false;
+    const Interaction::ServerLoginRequest answer = loginAnswers.front();
+    loginAnswers.pop_front();
+    request.user = answer.user;
+    request.password = answer.password;
+    request.remember = answer.remember;
+    return true;
+}

@@ -24,6 +24,9 @@ public:
     // answer cancels. The page setup answers pageSetupAnswer.
     bool ChoosePrinter(QPrinter& printer) override;
     bool SetUpPage(QPrinter& printer) override;
+    // The login prompt takes the next queued answer (user, password, Remember);
+    // with none queued it is cancelled.
+    bool AskServerLogin(Interaction::ServerLoginRequest& request) override;
 
     // The next file dialog answers with this path; an empty path cancels.
     void QueueFile(const QString& path) { fileAnswers.push_back(path); }
@@ -43,6 +46,8 @@ public:
     int pageSetups = 0;
     bool urlLaunchSucceeds = true;
     bool useDesktopLauncher = false;  // hand URLs to the real desktop launcher
+    std::vector<Interaction::ServerLoginRequest> loginRequests;  // as the prompt was shown
+    std::deque<Interaction::ServerLoginRequest> loginAnswers;
 
 private:
     // Open and save dialogs answer alike: the next queued path, or a cancel.

@@ -7,6 +7,8 @@
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    // A bus that is not there: the tests never reach a desktop's real keyring.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/velmora-tests-have-no-session-bus");
     QApplication app(argc, argv);
     Interaction::NameApplication();
     testing::InitGoogleTest(&argc, argv);
