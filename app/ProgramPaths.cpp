@@ -68,6 +68,15 @@ ProgramPaths ProgramPaths::ForUser(const QString& workingFolder)
 
 ProgramPaths ProgramPaths::ForThisCopy()
 {
+    // Root may write anywhere, so a copy it runs is never taken for a
+    // portable one: "sudo" on a copy in a folder another user can write would
+    // let that user choose what root overwrites. Root keeps its own folders,
+    // and a terminal start keeps the data file in its working folder.
+    if (geteuid() == 0) {
+        ProgramPaths paths = ForUser(QDir::currentPath());
+        paths.DataFolder.clear();
+        return paths;
+    }
     const QString folder = QCoreApplication::applicationDirPath();
     if (access(QFile::encodeName(folder).constData(), W_OK) == 0)
         return InFolder(folder);

@@ -46,10 +46,16 @@ void SyncFolder(const std::string& folder)
 
 bool ReplaceFile(const std::string& path, const std::string& content)
 {
-    // A link keeps pointing at the settings: the file it leads to is replaced.
+    // A link the user made to a file of their own keeps pointing at the
+    // settings: the file it leads to is replaced. A link someone else could
+    // have planted is replaced itself, never followed.
     std::string target = path;
     struct stat old = {};
-    const bool exists = stat(path.c_str(), &old) == 0;
+    struct stat entry = {};
+    bool exists = stat(path.c_str(), &old) == 0;
+    if (exists && lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode) &&
+        (entry.st_uid != geteuid() || old.st_uid != geteuid()))
+        exists = false;
     if (exists) {
         char resolved[PATH_MAX];
         if (!realpath(path.c_str(), resolved) || !S_ISREG(old.st_mode))

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <map>
 #include <memory>
 
@@ -173,4 +174,18 @@ TEST(DesktopIdentity, pictureIsTheLargeIconUnderTheMenuEntrysName)
     EXPECT_EQ(picture.size(), QSize(256, 256));
     EXPECT_FALSE(DesktopIdentity::Icon().isNull());
     EXPECT_STREQ(DesktopIdentity::DesktopFileName, "com.velmora.SolutionsDatabase");
+}
+
+// Root may write beside any copy, so a copy it runs never counts as portable:
+// its settings, report and index are root's own, its data file stays in the
+// working folder.
+TEST_F(InstalledCopy, aCopyRunByRootUsesRootsOwnFolders)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "runs as root only";
+    const ProgramPaths paths = ProgramPaths::ForThisCopy();
+    EXPECT_EQ(paths.SettingsFile, Home("/.config/velmora-solutions/Quenbrook.ini"));
+    EXPECT_EQ(paths.TemporaryReportFile, Home("/.cache/velmora-solutions/tmp.HTML"));
+    EXPECT_EQ(paths.IndexCacheFolder, Home("/.cache/velmora-solutions/FindIndex"));
+    EXPECT_EQ(paths.DataFilePath("./Data/Solutions.fdb"), "./Data/Solutions.fdb");
 }

@@ -24,6 +24,7 @@ cleanup() {
 }
 trap cleanup EXIT
 own_lock_folder "$scratch"
+own_home "$scratch"
 
 mkdir "$scratch/bin"
 cp "$program" "$scratch/bin/velmora-solutions"

@@ -13,6 +13,7 @@
 # showing the lock folder.
 #   kill_locks.sh COUNT [PROGRAM] [BACKUP DRIVER] [SAVE DRIVER] [LOCK TOOL]
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/bounded.sh"
 
 kills="${1:?usage: kill_locks.sh COUNT [PROGRAM] [BACKUP DRIVER] [SAVE DRIVER] [LOCK TOOL]}"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -27,6 +28,7 @@ done
 work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-killlocks-XXXXXX")"
 export FIREBIRD_LOCK="$work/lock" QT_QPA_PLATFORM=offscreen VELMORA_STARTUP_PROBE=1
 mkdir -m 700 "$FIREBIRD_LOCK"
+own_home "$work"
 children=()
 cleanup() {
   exec 3>&- 2>/dev/null

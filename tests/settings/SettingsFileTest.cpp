@@ -112,6 +112,38 @@ TEST(SettingsReplace, keepsLinkModeAndLeavesNoTemporaryFile)
     EXPECT_EQ(FilesIn(dir.Path()).size(), 2u);
 }
 
+// A link that another user owns, or that leads to another user's file, is
+// replaced by the settings; the file it led to is never written.
+TEST(SettingsReplace, aLinkSomeoneElseCouldHavePlantedIsReplacedNotFollowed)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to give a link to another user";
+    constexpr uid_t Nobody = 65534;
+    for (const bool otherOwnsTheLink : {true, false}) {
+        TempDir dir;
+        const std::string victim = dir.File("victim");
+        const std::string link = dir.File("Quenbrook.ini");
+        WriteFile(victim, "[General]\nCompany Name=Victim\n");
+        ASSERT_EQ(chmod(victim.c_str(), 0666), 0);
+        ASSERT_EQ(symlink(victim.c_str(), link.c_str()), 0);
+        if (otherOwnsTheLink)
+            ASSERT_EQ(lchown(link.c_str(), Nobody, Nobody), 0);
+        else
+            ASSERT_EQ(chown(victim.c_str(), Nobody, Nobody), 0);
+        Configuration config;
+        ASSERT_TRUE(config.Load(link));
+        config.SetCompanyName("Shop");
+        ASSERT_TRUE(config.Save());
+
+        EXPECT_EQ(ReadFile(victim), "[General]\nCompany Name=Victim\n");
+        struct stat entry = {};
+        ASSERT_EQ(lstat(link.c_str(), &entry), 0);
+        EXPECT_TRUE(S_ISREG(entry.st_mode));
+        EXPECT_EQ(entry.st_mode & 07777, 0600u);
+        EXPECT_TRUE(Contains(ReadFile(link), "Company Name=Shop"));
+    }
+}
+
 TEST(SettingsReplace, aNewFileIsTheUsersAloneWhateverTheUmask)
 {
     TempDir dir;

@@ -14,6 +14,14 @@ own_lock_folder() {
   mkdir -p -m 700 "$FIREBIRD_LOCK"
 }
 
+# own_home DIR: the program's own folders (settings, index, report) under DIR,
+# never those of the user running the tests; a copy run as root keeps them there.
+own_home() {
+  export HOME="$1/home"
+  unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_RUNTIME_DIR
+  mkdir -p -m 700 "$HOME"
+}
+
 lock_folder_state() {
   local folder="${FIREBIRD_LOCK:-/tmp/firebird}"
   echo "the lock folder $folder holds:"
