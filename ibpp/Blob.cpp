@@ -1,19 +1,15 @@
 #include "ibpp/ClientLibrary.h"
 #include "ibpp/Handles.h"
+#include "ibpp/InfoBuffer.h"
+
+#include <limits>
+#include <string>
 
 namespace IBPP {
 
 namespace {
 
 constexpr int MaxSegment = 65535;
-
-int InfoNumber(const char* data, int length)
-{
-    int value = 0;
-    for (int byte = 0; byte < length; ++byte)
-        value |= static_cast<int>(static_cast<unsigned char>(data[byte])) << (8 * byte);
-    return value;
-}
 
 }  // namespace
 
@@ -148,19 +144,20 @@ void BlobImpl::Info(int* size, int* largest, int* segments)
         *largest = 0;
     if (segments)
         *segments = 0;
-    for (int at = 0; at < static_cast<int>(sizeof result) && result[at] != isc_info_end;) {
-        const char item = result[at];
-        if (item == isc_info_truncated || item == isc_info_error || at + 3 > static_cast<int>(sizeof result))
+    Info::Reader reader(result, sizeof result);
+    for (Info::Item item; reader.Next(item);) {
+        if (item.code == isc_info_truncated || item.code == isc_info_error)
             throw Exception("The engine gave no blob figures");
-        const int length = InfoNumber(result + at + 1, 2);
-        const int value = InfoNumber(result + at + 3, length);
-        if (item == isc_info_blob_total_length && size)
-            *size = value;
-        else if (item == isc_info_blob_max_segment && largest)
-            *largest = value;
-        else if (item == isc_info_blob_num_segments && segments)
-            *segments = value;
-        at += 3 + length;
+        const uint32_t value = Info::Number(item.value, item.length);
+        // A figure past the int range (a blob of 2 GiB or more) is no size this layer can hand on.
+        if (value > static_cast<uint32_t>(std::numeric_limits<int>::max()))
+            throw Exception("The blob is larger than this program reads (" + std::to_string(value) + " bytes)");
+        if (item.code == isc_info_blob_total_length && size)
+            *size = static_cast<int>(value);
+        else if (item.code == isc_info_blob_max_segment && largest)
+            *largest = static_cast<int>(value);
+        else if (item.code == isc_info_blob_num_segments && segments)
+            *segments = static_cast<int>(value);
     }
 }
 

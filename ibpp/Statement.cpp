@@ -2,6 +2,7 @@
 #include <limits>
 
 #include "ibpp/ClientLibrary.h"
+#include "ibpp/InfoBuffer.h"
 #include "ibpp/StatementImpl.h"
 #include "ibpp/TimestampConversion.h"
 
@@ -11,14 +12,6 @@ namespace {
 
 constexpr unsigned short Dialect = SQL_DIALECT_V6;
 constexpr int MaxText = 32765;
-
-int InfoNumber(const char* data, int length)
-{
-    int value = 0;
-    for (int byte = 0; byte < length; ++byte)
-        value |= static_cast<int>(static_cast<unsigned char>(data[byte])) << (8 * byte);
-    return value;
-}
 
 template <typename Value>
 Value Read(const char* data)
@@ -103,7 +96,11 @@ void StatementImpl::Prepare(const std::string& sql)
     char result[16] = {};
     api.dsql_sql_info(status, &handle_, 1, &item, sizeof result, result);
     Client::Check(status);
-    statementType_ = result[0] == isc_info_sql_stmt_type ? InfoNumber(result + 3, InfoNumber(result + 1, 2)) : 0;
+    statementType_ = 0;
+    Info::Reader reader(result, sizeof result);
+    for (Info::Item info; reader.Next(info);)
+        if (info.code == isc_info_sql_stmt_type)
+            statementType_ = static_cast<int>(Info::Number(info.value, info.length));
 
     DescribeOutput();
     DescribeInput();
@@ -260,20 +257,19 @@ int StatementImpl::AffectedRows()
     ISC_STATUS_ARRAY status = {};
     Client::Load().dsql_sql_info(status, &handle_, 1, &item, sizeof result, result);
     Client::Check(status);
-    if (result[0] != isc_info_sql_records)
+    Info::Reader reader(result, sizeof result);
+    Info::Item records;
+    if (!reader.Next(records) || records.code != isc_info_sql_records)
         throw Exception("The engine gave no count of affected rows");
-    int rows = 0;
-    const int end = 3 + InfoNumber(result + 1, 2);
-    for (int at = 3; at < end && at < static_cast<int>(sizeof result) - 3 && result[at] != isc_info_end;) {
-        const char counter = result[at];
-        const int length = InfoNumber(result + at + 1, 2);
-        const int value = InfoNumber(result + at + 3, length);
-        if (counter == isc_info_req_insert_count || counter == isc_info_req_update_count ||
-            counter == isc_info_req_delete_count)
-            rows += value;
-        at += 3 + length;
-    }
-    return rows;
+    int64_t rows = 0;
+    Info::Reader counters(records.value, static_cast<size_t>(records.length));
+    for (Info::Item counter; counters.Next(counter);)
+        if (counter.code == isc_info_req_insert_count || counter.code == isc_info_req_update_count ||
+            counter.code == isc_info_req_delete_count)
+            rows += Info::Number(counter.value, counter.length);
+    if (rows > std::numeric_limits<int>::max())
+        throw Exception("The statement changed more rows than a count here holds (" + std::to_string(rows) + ")");
+    return static_cast<int>(rows);
 }
 
 XSQLVAR& StatementImpl::Parameter(int param, short type, int size)
@@ -419,6 +415,10 @@ bool StatementImpl::Get(int column, std::string& value)
         value.assign(var.sqldata, static_cast<size_t>(described.length));
     } else {
         const unsigned short length = Read<unsigned short>(var.sqldata);
+        // The column's area holds its declared length and no more, whatever the prefix says.
+        if (length > described.length)
+            throw Exception("Column " + std::to_string(column) + " came with " + std::to_string(length) +
+                            " bytes, more than its " + std::to_string(described.length));
         value.assign(var.sqldata + sizeof length, length);
     }
     return false;

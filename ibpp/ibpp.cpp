@@ -10,11 +10,6 @@
 
 namespace IBPP {
 
-Exception::Exception(std::string message, int sqlCode, int engineCode, int systemError)
-    : message_(std::move(message)), sqlCode_(sqlCode), engineCode_(engineCode), systemError_(systemError)
-{
-}
-
 bool CheckVersion(uint32_t version)
 {
     Client::Load();
