@@ -272,9 +272,13 @@ private:
                                                       static_cast<unsigned short>(answer->size()), answer->data());
                                     return FB_API_HANDLE{0};
                                 });
-            } catch (const Exception& error) {
+            } catch (const EngineNotAnswering& error) {
                 Client::Notice(error.ErrorMessage());
                 return;
+            } catch (const Exception&) {
+                // Until its thread ends, the manager answers with the action's failure again.
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                continue;
             }
             const char* item = answer->data();
             if (item[0] != isc_info_svc_running || (item[1] | item[2] | item[3] | item[4]) == 0)
