@@ -12,6 +12,7 @@
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dialogs/CustomerHistoryDock.h"
 #include "dialogs/HoursReportDialogUnit.h"
+#include "dbframework/DBFrameWork_FileSystem.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/OpenTicketsDialogUnit.h"
 
@@ -56,7 +57,13 @@ void TMainForm::BuildReportMenus()
     CustomerHistory->setVisible(viewState.value(HistoryVisibleKey, false).toBool());
     // Only the user's choice is kept: the window closing does not count.
     connect(CustomerHistoryViewMenu, &QAction::triggered, this, [this](bool visible) {
-        QSettings state(ViewStateFile(Paths), QSettings::IniFormat);
+        // The toolkit keeps the mode of the file it replaces: a new one is made 0600 first.
+        const QString file = ViewStateFile(Paths);
+        if (!QFileInfo::exists(file) &&
+            (!DBFrameWork::MakePrivateFolders(QFileInfo(file).absolutePath().toStdString()) ||
+             !DBFrameWork::CreatePrivate(file.toStdString())))
+            return;
+        QSettings state(file, QSettings::IniFormat);
         state.setValue(HistoryVisibleKey, visible);
         // Only a convenience is lost, so the user is not bothered with it.
         state.sync();

@@ -188,6 +188,8 @@ void Backup::RestoreAndValidate(const std::string& backupFile, const std::string
     IBPP::Service service = ConnectService();
     service->StartRestore(backupFile, target, false, true);
     Follow(service, progress);
+    if (!OnServer() && !MakePrivate(target))
+        throw std::runtime_error("the verification copy " + target + " cannot be made private");
     try {
         service->StartValidation(target);
         Follow(service, progress);
@@ -221,6 +223,9 @@ BackupResult Backup::Run(const std::string& backupFile, const ProgressHandler& p
                 fs::remove(partial);
             for (const std::string& copy : DatedFiles(".fbk.verify.fdb"))
                 fs::remove(copy);
+            // The engine would make the backup 0666 less the umask: it is the whole data file.
+            if (!CreatePrivate(written))
+                throw std::runtime_error("the file " + written + " cannot be made");
         }
         // Counted in the snapshot the backup starts from, when nobody else
         // writes; on a server another desk may save meanwhile, and the

@@ -75,6 +75,15 @@ bool MakePrivate(const std::string& path)
     return false;
 }
 
+bool CreatePrivate(const std::string& path)
+{
+    const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (descriptor >= 0 && close(descriptor) == 0)
+        return true;
+    OutputDebugString("Cannot create " + path + ": " + std::strerror(errno));
+    return false;
+}
+
 bool MakePrivateFolders(const std::string& path)
 {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {

@@ -19,6 +19,10 @@ bool RemoveIfPresent(const std::string& path);
 // makes a new data file 0660); false with the reason in the debug output.
 bool MakePrivate(const std::string& path);
 
+// Creates an empty file of mode 0600 where none is (never through a link), for
+// the engine to write into: it keeps the mode of a file it overwrites.
+bool CreatePrivate(const std::string& path);
+
 // Makes a folder and the missing folders above it, each of mode 0700 from the
 // moment it exists (folders already there keep theirs); false when one cannot
 // be made.

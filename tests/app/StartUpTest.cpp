@@ -430,4 +430,11 @@ TEST_F(StartUp, FoldersAndFilesTheProgramMakesAreTheUsersAlone)
 
     ASSERT_TRUE(window->BackupOnExit(std::time(nullptr)));
     EXPECT_EQ(mode(work.File("Shop/Data/Backups")), 0700u);
+    // The backup is the whole data file: the engine would make it 0644.
+    int backups = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(work.File("Shop/Data/Backups"))) {
+        ++backups;
+        EXPECT_EQ(mode(entry.path().string()), 0600u) << entry.path();
+    }
+    EXPECT_EQ(backups, 1);
 }

@@ -229,8 +229,14 @@ TEST_F(ReportWindow, CustomerHistoryShowsTheOtherTicketsAndIsRemembered)
     Save({"Jones", "Eve", QDate(2004, 4, 5), QDate(), 1, 1, "Someone else"});
     ASSERT_TRUE(window->OpenStoredProblem(second));
 
+    const mode_t previousMask = umask(022);
     window->CustomerHistoryViewMenu->trigger();
+    umask(previousMask);
     ASSERT_TRUE(window->CustomerHistory->isVisible());
+    // The window's state file is the user's alone, like every file the program writes.
+    struct stat state = {};
+    ASSERT_EQ(stat((paths.Folder + "/ViewState.ini").toStdString().c_str(), &state), 0);
+    EXPECT_EQ(state.st_mode & 07777, 0600u);
     QTreeWidget* list = window->CustomerHistory->HistoryList;
     ASSERT_EQ(list->topLevelItemCount(), 2);
     EXPECT_EQ(list->topLevelItem(0)->text(1), "Open");
