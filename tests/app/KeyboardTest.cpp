@@ -128,3 +128,24 @@ TEST_F(Keyboard, everyControlHasItsOwnSpokenName)
     EXPECT_TRUE(names.contains("Customer name"));
     EXPECT_TRUE(names.contains("Problem description"));
 }
+
+// Tab walks every control once round, in reading order: the customer, the
+// ticket's figures, the system, Save and Close, then the two texts.
+TEST_F(Keyboard, tabVisitsEveryControlInReadingOrderCloseIncluded)
+{
+    const QStringList expected = {"NameEdit", "AddressMemo", "CityComboBox", "StateComboBox", "ZipComboBox",
+                                  "TechnicianComboBox", "SetupTechniciansButton", "AssignmentDatePicker",
+                                  "CompleteCheckBox", "CompletedDatePicker", "ActualHoursEdit", "BillableHoursEdit",
+                                  "OperatingSystemComboBox", "SetupOperatingSystemsButton", "ImportSysInfoButton",
+                                  "ViewSysInfoButton", "SaveButton", "CloseButton", "ProblemRichEdit"};
+    window->NameEdit->setFocus();
+    QCoreApplication::processEvents();
+    QStringList visited;
+    for (int step = 0; step < 80 && visited.size() < expected.size() && Focused(); ++step) {
+        // A date field takes a Tab for each of its sections.
+        if (visited.isEmpty() || visited.back() != Focused()->objectName())
+            visited.append(Focused()->objectName());
+        Press(Focused(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(visited, expected);
+}
