@@ -105,7 +105,7 @@ int main(int argc, char** argv)
     try {
         bool versionMatches = false;
         try {
-            versionMatches = IBPP::CheckVersion(0x02030101);
+            versionMatches = IBPP::CheckVersion(IBPP::Version);
         } catch (const IBPP::Exception& error) {
             throw ApplicationError(error.ErrorMessage());
         } catch (...) {

@@ -40,6 +40,8 @@ const size_t MaxHoles = 10000;
 const auto CatchUpBudget = std::chrono::milliseconds(40);
 // Rows of the change log read at once, so that a large backlog never holds the window long.
 const size_t MaxChangesRead = 2000;
+// Changes taken in before the writer commits them to disk together.
+const int ChangesPerCommit = 1000;
 
 std::string UniqueTerm(int32_t problemId)
 {
@@ -596,7 +598,7 @@ bool FindIndex::CatchUp()
         // the sequence number they bring it to, so a crash only means taking
         // them in again. Committing each save would double its time.
         self.Uncommitted += static_cast<int>(applied.size());
-        if (self.Uncommitted >= 1000) {
+        if (self.Uncommitted >= ChangesPerCommit) {
             self.Writer->commit();
             self.Uncommitted = 0;
         }
