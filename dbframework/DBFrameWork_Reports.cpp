@@ -77,22 +77,11 @@ int64_t ReadInt64(IBPP::Statement& statement, int column)
     return value;
 }
 
-bool IsLeapYear(int year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : days[(month - 1) % 12];
-}
-
 // Midnight of the day after: the exclusive end of a range of whole days.
 IBPP::Timestamp DayAfter(const CalendarDate& date)
 {
     int year = date.year, month = date.month, day = date.day + 1;
-    if (day > DaysInMonth(year, month)) {
+    if (day > IBPP::DaysInMonth(year, month)) {
         day = 1;
         if (++month > 12) {
             month = 1;

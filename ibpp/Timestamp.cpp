@@ -4,18 +4,16 @@
 
 namespace IBPP {
 
-namespace {
-
-bool IsLeapYear(int year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
 int DaysInMonth(int year, int month)
 {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+    if (month < 1 || month > 12)
+        throw Exception("Month " + std::to_string(month) + " is out of range (1 to 12)");
+    const bool leapYear = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leapYear ? 29 : days[month - 1];
 }
+
+namespace {
 
 // Days since 1 March of year 0 in the proleptic Gregorian calendar.
 long DaysFromCivil(int year, int month, int day)

@@ -50,6 +50,10 @@ public:
     using Exception::Exception;
 };
 
+// The days of month (1 to 12) in year, in the Gregorian calendar; raises
+// Exception for a month out of range.
+int DaysInMonth(int year, int month);
+
 // Date and time of day, to the ten-thousandth of a second. The setters check
 // their arguments and raise Exception for values out of range
 // (years 1 to 9999, real calendar days, hours 0-23, minutes and seconds 0-59).
