@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/MainUnit.h"
@@ -34,16 +35,22 @@ void TMainForm::ConnectServerDataFile(const QString& dataPath, const std::string
     login.dataFile = QDir::toNativeSeparators(dataPath);
     login.user = Text(Config->GetDataFileUser());
     login.password = Text(Config->GetDataFilePassword());
+    // The keyring is asked only when the settings hold no password, or before
+    // the prompt (whether it can offer "Remember"), and then once.
+    std::optional<ServerKeyring::Lookup> lookup;
     QString kept;
-    // Asked even without a user: the answer says whether a keyring is there to remember one.
-    const ServerKeyring::Lookup lookup = ServerKeyring::Read(login.server, login.user, kept);
-    login.canRemember = lookup != ServerKeyring::Lookup::NoKeyring;
-    if (login.password.isEmpty() && !login.user.isEmpty() && lookup == ServerKeyring::Lookup::Found)
+    const auto keyring = [&] {
+        if (!lookup)
+            lookup = ServerKeyring::Read(login.server, login.user, kept);
+        return *lookup;
+    };
+    if (login.password.isEmpty() && !login.user.isEmpty() && keyring() == ServerKeyring::Lookup::Found)
         login.password = kept;
 
     bool asked = false;
     for (int attempt = 0; attempt < LoginAttempts; ++attempt) {
         if (login.user.isEmpty() || login.password.isEmpty()) {
+            login.canRemember = keyring() != ServerKeyring::Lookup::NoKeyring;
             if (!Interaction::AskServerLogin(login) || login.user.isEmpty())
                 throw ApplicationError(connectError);
             asked = true;

@@ -151,7 +151,8 @@ void TMainForm::KeepServerPassword(const QString& password, const QString& oldPa
     const QString server = Text(DBFrameWork::ServerName(Config->GetDataFile()));
     const QString user = Text(Config->GetDataFileUser());
     if (password.isEmpty() || server.isEmpty() || user.isEmpty()) {
-        Config->SetDataFilePassword(password == oldPassword ? oldPassword.toStdString() : std::string());
+        if (password != oldPassword)
+            Config->SetDataFilePassword("");
         return;
     }
     if (ServerKeyring::Write(server, user, password)) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace ReportView {
 
@@ -98,8 +99,10 @@ std::string CleanTag(const std::string& html, size_t at, size_t end)
             while (probe < end && IsSpace(html[probe]))
                 ++probe;
             if (probe < end && (html[probe] == '"' || html[probe] == '\'')) {
-                const size_t close = html.find(html[probe], probe + 1);
-                const size_t stop = close == std::string::npos || close > end ? end : close;
+                // Searched within the tag alone: a quote left open must not send
+                // every attribute's search to the end of the report.
+                const size_t close = std::string_view(html).substr(0, end).find(html[probe], probe + 1);
+                const size_t stop = close == std::string_view::npos ? end : close;
                 value = html.substr(probe + 1, stop - probe - 1);
                 probe = stop < end ? stop + 1 : end;
             } else {

@@ -24,20 +24,19 @@ IBPP::Transaction MakeTransaction(const IBPP::Database& database, bool write)
 }
 
 // A server checks the login that the settings give for it; a local file is
-// opened with the fixed one.
-bool ServerLoginApplies(const Quenbrook::Configuration* config, const std::string& path)
-{
-    return config && IsServerPath(path) && !config->GetDataFileUser().empty();
-}
-
+// opened with the fixed one, which never goes to a server.
 std::string ServerUser(const Quenbrook::Configuration* config, const std::string& path)
 {
-    return ServerLoginApplies(config, path) ? config->GetDataFileUser() : User;
+    if (!IsServerPath(path))
+        return User;
+    return config ? config->GetDataFileUser() : std::string();
 }
 
 std::string ServerPassword(const Quenbrook::Configuration* config, const std::string& path)
 {
-    return ServerLoginApplies(config, path) ? config->GetDataFilePassword() : Secret;
+    if (!IsServerPath(path))
+        return Secret;
+    return config ? config->GetDataFilePassword() : std::string();
 }
 
 // The engine's codes for "I/O error during open" and a refused login.
