@@ -31,16 +31,17 @@ program="$top/prefix/bin/velmora-solutions"
 home="$top/home"
 run="$top/run"
 terminal="$top/terminal"
-mkdir "$home" "$run" "$terminal"
-chmod 0700 "$run"
-give "$home" "$run" "$terminal"
+lock="$top/lock"
+mkdir "$home" "$run" "$terminal" "$lock"
+chmod 0700 "$run" "$lock"
+give "$home" "$run" "$terminal" "$lock"
 
 # Runs a command as the user in a folder, with a session's bare environment,
 # for a minute at most.
 run_in() {
   local folder="$1" rc=0
   shift
-  (cd "$folder" && as_user env -i HOME="$home" PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$run" \
+  (cd "$folder" && as_user env -i HOME="$home" PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$run" FIREBIRD_LOCK="$lock" \
      QT_QPA_PLATFORM=offscreen timeout -k 2 60 "$@") || rc=$?
   if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
     echo "HUNG: $* did not end within 60 s in $folder; the lock folders: $(ls -d /tmp/firebird* 2>&1 | tr '\n' ' ')" >&2
