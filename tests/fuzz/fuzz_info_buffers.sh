@@ -25,12 +25,16 @@ printf '\x17\x1d\x00\x0d\x04\x00\x02\x00\x00\x00\x0e\x04\x00\x00\x00\x00\x00\x0f
   > "$work/corpus/records"
 
 bounded $((seconds + 60)) "running the fuzz target" \
-  "$work/info_fuzz" -max_total_time="$seconds" -max_len=512 -timeout=10 -print_final_stats=1 "$work/corpus" \
+  "$work/info_fuzz" -max_total_time="$seconds" -max_len=512 -timeout=10 -print_final_stats=1 -artifact_prefix="$work/" "$work/corpus" \
   > "$work/fuzz.log" 2>&1
 status=$?
 grep -E "^(stat::number_of_executed_units|stat::new_units_added)" "$work/fuzz.log"
 if [ "$status" -ne 0 ]; then
   tail -40 "$work/fuzz.log"
+  # The failing input goes away with the work folder: show it here.
+  for artifact in "$work"/crash-* "$work"/timeout-* "$work"/leak-*; do
+    [ -f "$artifact" ] && { echo "input $(basename "$artifact"):"; od -An -tx1 "$artifact"; }
+  done
   echo "fuzz_info_buffers: the fuzz target failed (exit $status)"
   exit 1
 fi
