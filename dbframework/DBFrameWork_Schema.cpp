@@ -5,12 +5,14 @@
 #include <set>
 #include <vector>
 
-#include "dbframework/DBFrameWork_ChangeLog.h"
+#include "dbframework/DBFrameWork_Catalogue.h"
 #include "dbframework/DBFrameWork_Customer.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_Migrations.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Problem.h"
-#include "dbframework/DBFrameWork_ReportIndexes.h"
+#include "dbframework/DBFrameWork_ReadTransaction.h"
+#include "dbframework/DBFrameWork_SchemaVersion.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
 #include "dbframework/DBFrameWork_Transaction.h"
 
@@ -59,23 +61,10 @@ std::string Stored(const std::string& name)
     return upper;
 }
 
-// The names of every table, generator, constraint, index and trigger that the
-// file's own schema (not the engine's) holds.
 bool ReadNames(DBConnection& connection, std::set<std::string>& names)
 {
-    return RunInTransaction(connection, "Uncaught Exception in LayOutSchema", [&](IBPP::Statement& statement) {
-        statement->Prepare(
-            "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 "
-            "UNION ALL SELECT TRIM(RDB$GENERATOR_NAME) FROM RDB$GENERATORS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 "
-            "UNION ALL SELECT TRIM(RDB$CONSTRAINT_NAME) FROM RDB$RELATION_CONSTRAINTS "
-            "UNION ALL SELECT TRIM(RDB$INDEX_NAME) FROM RDB$INDICES WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 "
-            "UNION ALL SELECT TRIM(RDB$TRIGGER_NAME) FROM RDB$TRIGGERS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0;");
-        statement->Execute();
-        std::string name;
-        while (statement->Fetch())
-            if (!statement->Get(1, name))
-                names.insert(name);
-    });
+    return RunRead(connection, "Uncaught Exception in LayOutSchema",
+                   [&](IBPP::Statement& statement) { ReadCatalogueNames(statement, names); });
 }
 
 bool HoldsRow(DBConnection& connection, const std::string& table, bool& holds)
@@ -94,12 +83,11 @@ bool Execute(DBConnection& connection, const std::string& sql)
                             [&](IBPP::Statement& statement) { statement->ExecuteImmediate(sql); });
 }
 
-// The reports' indexes go onto every whole file, old ones included; without
-// them the reports are slower but right, so the file opens all the same.
-void AddReportIndexes(DBConnection& connection)
+// The additions come after the tables they watch. A failed one has said so in
+// the debug output; the file opens all the same.
+void AddMigrations(DBConnection& connection, int recordedVersion)
 {
-    if (!LayOutReportIndexes(connection))
-        OutputDebugString("The report indexes could not be added to the data file");
+    RunMigrations(connection, recordedVersion, SchemaMigrations());
 }
 
 }  // namespace
@@ -115,8 +103,15 @@ SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
     // Until something is laid out, a failure is one to make the first table.
     failedTable = tables.front()->GetTableName();
     std::set<std::string> names;
-    if (!ReadNames(connection, names))
+    int version = 0;
+    if (!ReadNames(connection, names) || !ReadSchemaVersion(connection, version))
         return SchemaOutcome::Unreadable;
+    // What a newer program made of the file is its own; not even a missing table is ours to mend.
+    if (version > LatestVersion(SchemaMigrations())) {
+        failedTable.clear();
+        OutputDebugString("The data file was laid out by a newer program; it is left as it is");
+        return SchemaOutcome::Newer;
+    }
     const auto present = [&](const std::string& name) { return names.count(Stored(name)) > 0; };
     const auto whole = [&](size_t index) {
         const TableLayout& layout = layouts[index];
@@ -130,10 +125,7 @@ SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
         ++first;
     if (first == tables.size()) {
         failedTable.clear();
-        // The search's change log comes after the tables its triggers watch.
-        if (!LayOutChangeLog(connection, names))
-            OutputDebugString("The change log of the search could not be laid out");
-        AddReportIndexes(connection);
+        AddMigrations(connection, version);
         return SchemaOutcome::Whole;
     }
 
@@ -166,9 +158,9 @@ SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
             return SchemaOutcome::Failed;
     }
     failedTable.clear();
-    if (!LayOutChangeLog(connection))
-        OutputDebugString("The change log of the search could not be laid out");
-    AddReportIndexes(connection);
+    // The triggers and indexes of a table laid out again went with the old
+    // one, whatever the file records: every migration looks again.
+    AddMigrations(connection, 0);
     return SchemaOutcome::Completed;
 }
 
