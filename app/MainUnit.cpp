@@ -30,13 +30,9 @@
 
 namespace {
 
-const QString NamePlaceholder = "Name";
-const QString AddressPlaceholder = "Address1\r\nAddress2";
-const QString CityPlaceholder = "City";
-const QString StatePlaceholder = "State";
-const QString ZipPlaceholder = "Zip";
-const QString TechnicianPlaceholder = "Technician";
-const QString OperatingSystemPlaceholder = "Operating System";
+const char* const NewerDataFileText =
+    "This data file was written by a newer version of the program. It is opened read-only: "
+    "tickets can be found, read and printed, not saved.";
 
 // Replaces the pick list from the settings, keeping the text typed in the box;
 // an empty list in the settings leaves the box as it is.
@@ -135,8 +131,15 @@ void TMainForm::ConnectDataFile()
     // A file left half-made by a creation that was cut off (on a server, any
     // new file) is laid out here; one with rows in it is left as it is.
     std::string failedTable;
-    if (DBFrameWork::LayOutSchema(*Connection, failedTable) == DBFrameWork::SchemaOutcome::Failed)
+    const DBFrameWork::SchemaOutcome schema = DBFrameWork::LayOutSchema(*Connection, failedTable);
+    if (schema == DBFrameWork::SchemaOutcome::Failed)
         throw ApplicationError("Error creating " + failedTable + " in Data File (" + dataPath.toStdString() + ")!");
+    // A newer program's file is read, never changed: the engine refuses every write.
+    DataFileIsNewer = schema == DBFrameWork::SchemaOutcome::Newer;
+    if (DataFileIsNewer) {
+        Connection->RefuseWrites();
+        Interaction::ShowMessage(NewerDataFileText);
+    }
 }
 
 void TMainForm::CreateDataFile()
@@ -203,53 +206,18 @@ void TMainForm::ConnectCommand(QPushButton* button, void (TMainForm::*handler)()
     connect(button, &QPushButton::clicked, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
 }
 
-QString TMainForm::AddressText() const
-{
-    QString text = AddressMemo->toPlainText();
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return text;
-}
-
-void TMainForm::SetAddressText(const QString& text)
-{
-    QString lines = text;
-    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    AddressMemo->setPlainText(lines);
-}
-
 void TMainForm::NewFileMenuClick()
 {
     IsNewProblem = true;
-    // A key drawn for the ticket being discarded stays with what was stored of it.
-    PendingProblemID = 0;
-    PendingRowsMayBeStored = false;
-    NameEdit->setText(NamePlaceholder);
-    SetAddressText(AddressPlaceholder);
-    CityComboBox->setEditText(CityPlaceholder);
-    StateComboBox->setEditText(StatePlaceholder);
-    ZipComboBox->setEditText(ZipPlaceholder);
-    TechnicianComboBox->setEditText(TechnicianPlaceholder);
+    Tickets.ForgetPendingKey();
+    ShowPlaceholders();
     AssignmentDatePicker->setDate(QDate::currentDate());
     CompleteCheckBox->setChecked(false);
     CompletedDatePicker->setDate(QDate::currentDate());
     ActualHoursEdit->setValue(0);
     BillableHoursEdit->setValue(0);
-    OperatingSystemComboBox->setEditText(OperatingSystemPlaceholder);
-    ProblemRichEdit->setPlainText(QString());
-    ResolutionRichEdit->setPlainText(QString());
-    CommentsRichEdit->setPlainText(QString());
     ResolutionPageControl->setCurrentWidget(Resolution);
     RefreshCustomerHistory();
-}
-
-bool TMainForm::HasPlaceholderText() const
-{
-    return NameEdit->text() == NamePlaceholder || AddressText() == AddressPlaceholder ||
-           CityComboBox->currentText() == CityPlaceholder || StateComboBox->currentText() == StatePlaceholder ||
-           ZipComboBox->currentText() == ZipPlaceholder ||
-           TechnicianComboBox->currentText() == TechnicianPlaceholder ||
-           OperatingSystemComboBox->currentText() == OperatingSystemPlaceholder;
 }
 
 void TMainForm::UpdateCaption()

@@ -9,10 +9,12 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "app/ProgramPaths.h"
 #include "dbframework/DBFrameWork_Backup.h"
 #include "dbframework/DBFrameWork_DBObjectBase.h"
+#include "dbframework/DBFrameWork_TicketStore.h"
 
 class QAction;
 class QCheckBox;
@@ -143,6 +145,7 @@ public:
     int32_t GetProblemID() const { return ProblemID; }
     const std::string& GetSystemInfoText() const { return SystemInfoText; }
     bool GetIsNewProblem() const { return IsNewProblem; }
+    bool IsDataFileNewer() const { return DataFileIsNewer; }
 
     const ProgramPaths& GetPaths() const { return Paths; }
 
@@ -176,8 +179,27 @@ private:
     enum class ReportFile { NoneChosen, Read, NotText, TooLarge };
     ReportFile ReadReportFile(std::string& text);
     DBFrameWork::BackupResult RunBackup(const std::string& backupFile, const QString& caption);
-    // Stores the three rows of the ticket in the transaction SaveProblem started.
-    bool StoreTicket();
+    // The controls that show the ticket's text fields, in reading order, with
+    // the column each one shows and the record field it fills.
+    struct TextBinding {
+        QWidget* Control;
+        const DBFrameWork::TableDefinition& Table;
+        const DBFrameWork::ColumnDefinition& Column;
+        std::string& (*Field)(DBFrameWork::TicketRecord&);
+    };
+    std::vector<TextBinding> TextBindings() const;
+    // The ticket as the controls show it, with the window's keys.
+    DBFrameWork::TicketRecord TicketFromControls() const;
+    // Shows one table's fields of the record; an empty field leaves its
+    // control as it is.
+    void ShowFields(const DBFrameWork::TableDefinition& table, DBFrameWork::TicketRecord ticket);
+    void ShowProblem(const DBFrameWork::ProblemRecord& problem);
+    void ShowCustomer(const DBFrameWork::CustomerRecord& customer);
+    void ShowSystemInfo(const DBFrameWork::SystemInfoRecord& systemInfo);
+    // Puts every text field's placeholder (or nothing) into its control.
+    void ShowPlaceholders();
+    // Empties the controls that the reset gave a placeholder.
+    void ClearPlaceholders();
 
     const ProgramPaths Paths;
     std::unique_ptr<Quenbrook::Configuration> Config;
@@ -187,12 +209,9 @@ private:
     int32_t ProblemID = 0;
     std::string SystemInfoText;
     bool IsNewProblem = false;
-    // The problem key drawn by a save that did not complete, reused by the next
-    // attempt so that a ticket is never stored twice.
-    int32_t PendingProblemID = 0;
-    // Whether rows of that attempt may be stored after all (its transaction
-    // was not rolled back for certain), so that the next attempt looks first.
-    bool PendingRowsMayBeStored = false;
+    // The data file records a schema newer than this program's.
+    bool DataFileIsNewer = false;
+    DBFrameWork::TicketStore Tickets;
     std::shared_ptr<QPrinter> Printer;
 
 public:

@@ -24,18 +24,20 @@
 #include <climits>
 #include <utility>
 
+#include "dbframework/DBFrameWork_Columns.h"
 #include "dialogs/DatePicker.h"
 
 namespace {
 
+namespace Customer = DBFrameWork::CustomerColumn;
+namespace Problem = DBFrameWork::ProblemColumn;
+namespace SystemInfo = DBFrameWork::SystemInfoColumn;
+
 // What the data file holds of a column, counted in the bytes that are stored.
-constexpr int NameBytes = 120;
-constexpr int AddressBytes = 240;
-constexpr int CityBytes = 120;
-constexpr int StateBytes = 120;
-constexpr int ZipBytes = 9;
-constexpr int TechnicianBytes = 120;
-constexpr int OperatingSystemBytes = 120;
+int StoredBytes(const DBFrameWork::TableDefinition& table, size_t column)
+{
+    return static_cast<int>(table.Columns[column].ByteLength);
+}
 
 // Refuses an edit whose text would not fit its column.
 class ByteLimitValidator : public QValidator {
@@ -193,19 +195,19 @@ void TMainForm::BuildForm()
     auto* clientLayout = TightLayout<QGridLayout>(ClientPanel);
     NameEdit = new QLineEdit("Name", ClientPanel);
     NameEdit->setObjectName("NameEdit");
-    NameEdit->setValidator(new ByteLimitValidator(NameBytes, NameEdit));
+    NameEdit->setValidator(new ByteLimitValidator(StoredBytes(DBFrameWork::CustomerTable(), Customer::Name), NameEdit));
     AddressMemo = new QPlainTextEdit("Address1\nAddress2", ClientPanel);
     AddressMemo->setObjectName("AddressMemo");
     AddressMemo->setTabChangesFocus(true);
     AddressMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
     AddressMemo->setFixedHeight(2 * AddressMemo->fontMetrics().lineSpacing() + 14);
-    new MemoByteLimit(AddressMemo, AddressBytes);
-    CityComboBox = NewComboBox("CityComboBox", CityBytes, ClientPanel);
+    new MemoByteLimit(AddressMemo, StoredBytes(DBFrameWork::CustomerTable(), Customer::Address));
+    CityComboBox = NewComboBox("CityComboBox", StoredBytes(DBFrameWork::CustomerTable(), Customer::City), ClientPanel);
     CityComboBox->setEditText("City");
-    StateComboBox = NewComboBox("StateComboBox", StateBytes, ClientPanel);
+    StateComboBox = NewComboBox("StateComboBox", StoredBytes(DBFrameWork::CustomerTable(), Customer::State), ClientPanel);
     StateComboBox->setEditText("State");
     StateComboBox->setFixedWidth(64);  // the drop-down button needs room beside the text
-    ZipComboBox = NewComboBox("ZipComboBox", ZipBytes, ClientPanel);
+    ZipComboBox = NewComboBox("ZipComboBox", StoredBytes(DBFrameWork::CustomerTable(), Customer::Zip), ClientPanel);
     ZipComboBox->setEditText("Zip");
     ZipComboBox->setMaximumWidth(80);
     clientLayout->addWidget(NameEdit, 0, 0, 1, 3);
@@ -222,7 +224,8 @@ void TMainForm::BuildForm()
     ProblemStatsPanel = NewPanel("ProblemStatsPanel", HRSplitter2);
     ProblemStatsPanel->setMinimumWidth(330);
     auto* statsLayout = TightLayout<QGridLayout>(ProblemStatsPanel);
-    TechnicianComboBox = NewComboBox("TechnicianComboBox", TechnicianBytes, ProblemStatsPanel);
+    TechnicianComboBox = NewComboBox("TechnicianComboBox", StoredBytes(DBFrameWork::ProblemTable(), Problem::Technician),
+                                     ProblemStatsPanel);
     TechnicianComboBox->setEditText("Techinician");
     SetupTechniciansButton = NewButton("SetupTechniciansButton", "...", ProblemStatsPanel);
     SetupTechniciansButton->setFixedSize(21, 21);
@@ -261,7 +264,8 @@ void TMainForm::BuildForm()
     SystemInfoPanel->setMinimumWidth(200);
     auto* systemLayout = TightLayout<QVBoxLayout>(SystemInfoPanel);
     OperatingSystemComboBox =
-        NewComboBox("OperatingSystemComboBox", OperatingSystemBytes, SystemInfoPanel);
+        NewComboBox("OperatingSystemComboBox",
+                    StoredBytes(DBFrameWork::SystemInfoTable(), SystemInfo::OperatingSystem), SystemInfoPanel);
     OperatingSystemComboBox->setEditText("Operating System");
     SetupOperatingSystemsButton = NewButton("SetupOperatingSystemsButton", "...", SystemInfoPanel);
     SetupOperatingSystemsButton->setFixedSize(21, 21);
@@ -423,29 +427,22 @@ void TMainForm::BuildMenu()
 
 void TMainForm::NameAccessibly()
 {
+    for (const TextBinding& binding : TextBindings())
+        binding.Control->setAccessibleName(binding.Column.SpokenName);
+    const DBFrameWork::TableDefinition& problem = DBFrameWork::ProblemTable();
     const std::pair<QWidget*, const char*> names[] = {
-        {NameEdit, "Customer name"},
-        {AddressMemo, "Address"},
-        {CityComboBox, "City"},
-        {StateComboBox, "State"},
-        {ZipComboBox, "Zip"},
-        {TechnicianComboBox, "Technician"},
         {SetupTechniciansButton, "Set up technicians"},
-        {AssignmentDatePicker, "Assigned date"},
+        {AssignmentDatePicker, problem.Columns[Problem::Assigned].SpokenName},
         {CompleteCheckBox, "Complete"},
-        {CompletedDatePicker, "Completed date"},
-        {ActualHoursEdit, "Actual hours"},
-        {BillableHoursEdit, "Billable hours"},
-        {OperatingSystemComboBox, "Operating system"},
+        {CompletedDatePicker, problem.Columns[Problem::Completed].SpokenName},
+        {ActualHoursEdit, problem.Columns[Problem::ActualHours].SpokenName},
+        {BillableHoursEdit, problem.Columns[Problem::BillableHours].SpokenName},
         {SetupOperatingSystemsButton, "Set up operating systems"},
         {ImportSysInfoButton, "Import system information"},
         {ViewSysInfoButton, "View system information"},
         {SaveButton, "Save"},
         {CloseButton, "Close"},
-        {ProblemRichEdit, "Problem description"},
         {ResolutionPageControl, "Resolution and comments"},
-        {ResolutionRichEdit, "Resolution"},
-        {CommentsRichEdit, "Comments"},
     };
     for (const auto& [widget, name] : names)
         widget->setAccessibleName(name);

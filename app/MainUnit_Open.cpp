@@ -1,48 +1,7 @@
 // Opening a stored ticket: the search dialog, then the ticket's three rows.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QSpinBox>
-#include <QTextEdit>
-
-#include "app/DateText.h"
 #include "app/MainUnit.h"
-#include "dbframework/DBFrameWork_Customer.h"
 #include "dbframework/DBFrameWork_Problem.h"
-#include "dbframework/DBFrameWork_SystemInfo.h"
 #include "dialogs/OpenProblemDialogUnit.h"
-
-namespace {
-
-QString Text(const std::string& value)
-{
-    return QString::fromStdString(value);
-}
-
-void SetComboText(QComboBox* combo, const QString& text)
-{
-    if (combo->isEditable())
-        combo->setEditText(text);
-    else
-        combo->setCurrentText(text);
-}
-
-// The reset writes placeholders; a stored ticket whose field is empty shows it
-// empty, or a Save of the untouched ticket would be refused.
-void ClearPlaceholders(TMainForm& form)
-{
-    form.NameEdit->clear();
-    form.AddressMemo->clear();
-    SetComboText(form.CityComboBox, QString());
-    SetComboText(form.StateComboBox, QString());
-    SetComboText(form.ZipComboBox, QString());
-    SetComboText(form.TechnicianComboBox, QString());
-    SetComboText(form.OperatingSystemComboBox, QString());
-}
-
-}  // namespace
 
 void TMainForm::OpenFileMenuClick()
 {
@@ -51,7 +10,7 @@ void TMainForm::OpenFileMenuClick()
         return;
     const DBFrameWork::StringList selected = dialog.GetSelectedValues();
     // OK without a chosen ticket is a Cancel: the ticket shown stays as it is.
-    if (selected.size() != 10)
+    if (selected.size() != DBFrameWork::ProblemColumn::Count)
         return;
     ShowStoredProblem(selected);
 }
@@ -60,7 +19,7 @@ bool TMainForm::OpenStoredProblem(int32_t problemId)
 {
     DBFrameWork::Problem problem(Connection.get());
     // Select reads an unfilled row, key "0", when no ticket has the key.
-    if (!problem.Select({std::to_string(problemId)}) || problem.GetValues().at(0) != std::to_string(problemId))
+    if (!problem.Select({std::to_string(problemId)}) || problem.GetValues().at(DBFrameWork::ProblemColumn::ProblemID) != std::to_string(problemId))
         return false;
     ShowStoredProblem(problem.GetValues());
     return IsNewProblem == false && ProblemID == problemId;
@@ -72,22 +31,24 @@ void TMainForm::ShowStoredProblem(const DBFrameWork::StringList& problemValues)
     try {
         // Nothing of the ticket shown before may survive into the one opened.
         NewFileMenuClick();
-        ClearPlaceholders(*this);
+        ClearPlaceholders();
         SystemInfoText.clear();
 
-        LoadProblem(problemValues);
-        DBFrameWork::Customer customer(Connection.get());
-        if (!customer.Select({std::to_string(CustomerID)})) {
+        DBFrameWork::TicketRecord ticket;
+        ticket.Problem.ProblemID = ProblemID;
+        ticket.Problem.CustomerID = CustomerID;
+        const DBFrameWork::TicketLoad load = Tickets.Load(*Connection, problemValues, ticket);
+        ShowProblem(ticket.Problem);
+        if (load == DBFrameWork::TicketLoad::CustomerMissing) {
             NewFileMenuClick();
             return;
         }
-        LoadCustomer(customer.GetValues());
-        DBFrameWork::SystemInfo systemInfo(Connection.get());
-        if (!systemInfo.Select({std::to_string(ProblemID)})) {
+        ShowCustomer(ticket.Customer);
+        if (load == DBFrameWork::TicketLoad::SystemInfoMissing) {
             NewFileMenuClick();
             return;
         }
-        LoadSystemInfo(systemInfo.GetValues());
+        ShowSystemInfo(ticket.SystemInfo);
         IsNewProblem = false;
         RefreshCustomerHistory();
     } catch (...) {
@@ -99,60 +60,21 @@ void TMainForm::ShowStoredProblem(const DBFrameWork::StringList& problemValues)
 
 void TMainForm::LoadProblem(const DBFrameWork::StringList& values)
 {
-    if (values.size() != 10)
-        return;
-    if (!values[0].empty())
-        ProblemID = DBFrameWork::ToInt(values[0]);
-    if (!values[1].empty())
-        SetComboText(TechnicianComboBox, Text(values[1]));
-    if (!values[2].empty())
-        AssignmentDatePicker->setDate(DataTextToDate(Text(values[2])));
-    if (values[3].empty()) {
-        CompleteCheckBox->setChecked(false);
-    } else {
-        CompleteCheckBox->setChecked(true);
-        CompletedDatePicker->setDate(DataTextToDate(Text(values[3])));
-    }
-    if (!values[4].empty())
-        BillableHoursEdit->setValue(DBFrameWork::ToInt(values[4]));
-    if (!values[5].empty())
-        ActualHoursEdit->setValue(DBFrameWork::ToInt(values[5]));
-    if (!values[6].empty())
-        ProblemRichEdit->setPlainText(Text(values[6]));
-    if (!values[7].empty())
-        ResolutionRichEdit->setPlainText(Text(values[7]));
-    if (!values[8].empty())
-        CommentsRichEdit->setPlainText(Text(values[8]));
-    if (!values[9].empty())
-        CustomerID = DBFrameWork::ToInt(values[9]);
+    DBFrameWork::ProblemRecord problem;
+    if (DBFrameWork::ReadValues(values, problem))
+        ShowProblem(problem);
 }
 
 void TMainForm::LoadCustomer(const DBFrameWork::StringList& values)
 {
-    if (values.size() != 6)
-        return;
-    if (!values[0].empty())
-        CustomerID = DBFrameWork::ToInt(values[0]);
-    if (!values[1].empty())
-        NameEdit->setText(Text(values[1]));
-    if (!values[2].empty())
-        SetAddressText(Text(values[2]));
-    if (!values[3].empty())
-        SetComboText(CityComboBox, Text(values[3]));
-    if (!values[4].empty())
-        SetComboText(StateComboBox, Text(values[4]));
-    if (!values[5].empty())
-        SetComboText(ZipComboBox, Text(values[5]));
+    DBFrameWork::CustomerRecord customer;
+    if (DBFrameWork::ReadValues(values, customer))
+        ShowCustomer(customer);
 }
 
 void TMainForm::LoadSystemInfo(const DBFrameWork::StringList& values)
 {
-    if (values.size() != 3)
-        return;
-    if (!values[0].empty() && DBFrameWork::ToInt(values[0]) != ProblemID)
-        throw ApplicationError("System Information doesn't match problem!");
-    if (!values[1].empty())
-        SetComboText(OperatingSystemComboBox, Text(values[1]));
-    if (!values[2].empty())
-        SystemInfoText = values[2];
+    DBFrameWork::SystemInfoRecord systemInfo;
+    if (DBFrameWork::ReadValues(values, systemInfo))
+        ShowSystemInfo(systemInfo);
 }

@@ -1,13 +1,7 @@
 // The ticket shown, printed or written as PDF as a one-page work order.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QLineEdit>
 #include <QPageLayout>
 #include <QPrinter>
-#include <QSpinBox>
 #include <QTextDocument>
-#include <QTextEdit>
 
 #include "app/MainUnit.h"
 #include "app/WorkOrder.h"
@@ -51,21 +45,7 @@ bool TMainForm::BuildWorkOrderDocument(QTextDocument& document)
     fields.phones = Numbers(*Config, "Phone");
     fields.faxes = Numbers(*Config, "Fax");
     fields.webSite = QString::fromStdString(Config->GetWebSite());
-    fields.ticketNumber = ProblemID;
-    fields.assigned = AssignmentDatePicker->date();
-    if (CompleteCheckBox->isChecked())
-        fields.completed = CompletedDatePicker->date();
-    fields.technician = TechnicianComboBox->currentText();
-    fields.customerName = NameEdit->text();
-    fields.customerAddress = AddressText();
-    fields.city = CityComboBox->currentText();
-    fields.state = StateComboBox->currentText();
-    fields.zip = ZipComboBox->currentText();
-    fields.operatingSystem = OperatingSystemComboBox->currentText();
-    fields.problem = ProblemRichEdit->toPlainText();
-    fields.resolution = ResolutionRichEdit->toPlainText();
-    fields.actualHours = ActualHoursEdit->value();
-    fields.billableHours = BillableHoursEdit->value();
+    fields.ticket = TicketFromControls();
     QPrinter& printer = GetPrinter();
     BuildWorkOrder(fields, &printer, printer.pageLayout().paintRectPixels(printer.resolution()).size(), document);
     return true;

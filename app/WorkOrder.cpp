@@ -16,6 +16,11 @@ QString Html(const QString& text)
     return lines.toHtmlEscaped().replace(QLatin1Char('\n'), QLatin1String("<br>"));
 }
 
+QString Html(const std::string& text)
+{
+    return Html(QString::fromStdString(text));
+}
+
 QString Row(const QString& label, const QString& value)
 {
     return "<tr><td width=\"22%\"><b>" + label.toHtmlEscaped() + "</b></td><td>" + value + "</td></tr>";
@@ -39,23 +44,24 @@ QString WorkOrderHtml(const WorkOrderFields& fields)
         html += "<br>" + contact.join(" &middot; ");
     html += "</p><hr>";
 
-    html += "<h3>Work Order " + QString::number(fields.ticketNumber) + "</h3>";
+    const DBFrameWork::ProblemRecord& problem = fields.ticket.Problem;
+    const DBFrameWork::CustomerRecord& customer = fields.ticket.Customer;
+    html += "<h3>Work Order " + QString::number(problem.ProblemID) + "</h3>";
     html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\">";
-    html += Row("Assigned", ShortDateText(fields.assigned).toHtmlEscaped());
-    html += Row("Completed", fields.completed.isValid() ? ShortDateText(fields.completed).toHtmlEscaped()
-                                                        : QStringLiteral("&nbsp;"));
-    html += Row("Technician", Html(fields.technician));
-    QString customer = Html(fields.customerName) + "<br>" + Html(fields.customerAddress) + "<br>" +
-                       Html(fields.city) + ", " + Html(fields.state) + " " + Html(fields.zip);
-    html += Row("Customer", customer);
-    html += Row("Operating System", Html(fields.operatingSystem));
+    html += Row("Assigned", ShortDateText(ToQDate(problem.Assigned)).toHtmlEscaped());
+    html += Row("Completed", problem.Completed.IsSet() ? ShortDateText(ToQDate(problem.Completed)).toHtmlEscaped()
+                                                       : QStringLiteral("&nbsp;"));
+    html += Row("Technician", Html(problem.Technician));
+    html += Row("Customer", Html(customer.Name) + "<br>" + Html(customer.Address) + "<br>" + Html(customer.City) +
+                                ", " + Html(customer.State) + " " + Html(customer.Zip));
+    html += Row("Operating System", Html(fields.ticket.SystemInfo.OperatingSystem));
     html += "</table>";
 
-    html += "<h4>Problem</h4><p>" + Html(fields.problem) + "</p>";
-    html += "<h4>Resolution</h4><p>" + Html(fields.resolution) + "</p>";
+    html += "<h4>Problem</h4><p>" + Html(problem.Description) + "</p>";
+    html += "<h4>Resolution</h4><p>" + Html(problem.Resolution) + "</p>";
     html += "<table cellspacing=\"0\" cellpadding=\"3\">";
-    html += Row("Actual Hours", QString::number(fields.actualHours));
-    html += Row("Billable Hours", QString::number(fields.billableHours));
+    html += Row("Actual Hours", QString::number(problem.ActualHours));
+    html += Row("Billable Hours", QString::number(problem.BillableHours));
     html += "</table>";
 
     html += "<p>&nbsp;</p><p>&nbsp;</p><table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\"><tr>"

@@ -3,10 +3,11 @@
 // for the customer's signature.
 #pragma once
 
-#include <QDate>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+
+#include "dbframework/DBFrameWork_TicketRecord.h"
 
 class QPaintDevice;
 class QTextDocument;
@@ -19,20 +20,7 @@ struct WorkOrderFields {
     QStringList faxes;
     QString webSite;
     // The ticket as the window shows it.
-    int ticketNumber = 0;
-    QDate assigned;
-    QDate completed;  // invalid while the ticket is open
-    QString technician;
-    QString customerName;
-    QString customerAddress;
-    QString city;
-    QString state;
-    QString zip;
-    QString operatingSystem;
-    QString problem;
-    QString resolution;
-    int actualHours = 0;
-    int billableHours = 0;
+    DBFrameWork::TicketRecord ticket;
 };
 
 // The document's HTML (every field escaped).

@@ -1,8 +1,8 @@
 #include "dbframework/DBFrameWork_Customer.h"
 
-#include <algorithm>
 #include <stdexcept>
 
+#include "dbframework/DBFrameWork_Columns.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Transaction.h"
 
@@ -12,28 +12,6 @@ namespace {
 bool IsCharacterType(const std::string& type)
 {
     return type.find("CHAR") != std::string::npos;
-}
-
-// The declared length of a character type such as "VARCHAR(9)"; 0 when none is given.
-size_t DeclaredLength(const std::string& type)
-{
-    const size_t open = type.find('(');
-    if (open == std::string::npos)
-        return 0;
-    return static_cast<size_t>(std::max(0, ToInt(type.substr(open + 1))));
-}
-
-// The prefix pattern for a search value. The engine sizes the parameter to its
-// column, so a value that already fills the column is searched as it stands:
-// a "%" there could only match the empty rest and would not fit.
-std::string SearchPattern(const std::string& value, const std::string& type)
-{
-    if (!IsCharacterType(type))
-        return value;
-    const size_t length = DeclaredLength(type);
-    if (length > 0 && value.size() >= length)
-        return value;
-    return value + "%";
 }
 
 }  // namespace
@@ -48,10 +26,11 @@ Customer::~Customer() = default;
 
 void Customer::DefineColumns()
 {
-    SetTableName("Customer");
-    SetColumns({"CustomerID", "Name", "Address", "City", "State", "Zip"});
-    SetTypes({"INTEGER", "VARCHAR(120)", "VARCHAR(240)", "VARCHAR(120)", "VARCHAR(120)", "VARCHAR(9)"});
-    SetKeys({"CustomerID"});
+    const TableDefinition& table = CustomerTable();
+    SetTableName(table.Name);
+    SetColumns(table.ColumnNames());
+    SetTypes(table.DeclaredTypes());
+    SetKeys({table.Key});
     SetValues({"0", "", "", "", "", ""});
 }
 
@@ -92,7 +71,7 @@ bool Customer::SelectByAll(const StringList& values)
         statement->Prepare(sql);
         int parameter = 1;
         for (size_t i = keyCount; i < columns.size(); ++i, ++parameter)
-            BindValue(statement, parameter, SearchPattern(values[i - keyCount], types.at(i)), types.at(i));
+            BindValue(statement, parameter, MatchingPattern(values[i - keyCount], CustomerTable().Columns.at(i)), types.at(i));
         statement->Execute();
         // Only the first match is taken; without one the row reads as a fresh customer's.
         statement->Fetch();

@@ -159,7 +159,7 @@ void DBConnection::StartTransaction(bool write)
     try {
         // Never nested: while one is active, every caller shares it, whatever kind it asked for.
         if (!TransactionActive) {
-            if (write) {
+            if (write && !WritesRefused) {
                 WriteTransaction = MakeTransaction(Database, true);
                 WriteTransaction->Start();
                 ReadOnly = false;

@@ -38,6 +38,10 @@ public:
 
     // Starts a read-write (true) or read-only (false) transaction unless one is active.
     void StartTransaction(bool write);
+    // From now on every transaction is read-only, so that the engine refuses
+    // any change to the file (one written by a newer program).
+    void RefuseWrites() { WritesRefused = true; }
+    bool AreWritesRefused() const { return WritesRefused; }
     void Commit();
     void Rollback();
 
@@ -66,6 +70,7 @@ private:
     IBPP::Transaction WriteTransaction;
     IBPP::Transaction ReadTransaction;
     bool ReadOnly = true;
+    bool WritesRefused = false;
 
 public:
     bool Connected = false;

@@ -102,22 +102,11 @@ std::string Cut(const std::string& text, size_t length)
     return text.substr(0, end);
 }
 
-std::string DateText(bool has, const IBPP::Timestamp& timestamp)
-{
-    if (!has)
-        return std::string();
-    int year = 0, month = 0, day = 0;
-    timestamp.GetDate(year, month, day);
-    return std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year);
-}
-
 // Newer assigned dates sort higher; among one day, the later ticket.
-double SortKey(const Ticket& ticket)
+double SortKey(const ProblemRecord& problem)
 {
-    int year = 0, month = 0, day = 0;
-    if (ticket.HasAssigned)
-        ticket.Assigned.GetDate(year, month, day);
-    return (year * 10000.0 + month * 100.0 + day) * 1e7 + ticket.ProblemID;
+    const CalendarDate& day = problem.Assigned;
+    return (day.year * 10000.0 + day.month * 100.0 + day.day) * 1e7 + problem.ProblemID;
 }
 
 // The snippet comes back with the text escaped for HTML; the marks are ours.
@@ -156,39 +145,42 @@ Xapian::TermGenerator MakeGenerator(const Xapian::Stem& stemmer)
 struct Stopped {};
 
 // `stop`, when given, ends the work within a long report.
-Xapian::Document MakeDocument(const Ticket& ticket, Xapian::TermGenerator& generator,
+Xapian::Document MakeDocument(const TicketRecord& ticket, Xapian::TermGenerator& generator,
                               const std::atomic<bool>* stop = nullptr)
 {
+    const CustomerRecord& customer = ticket.Customer;
+    const ProblemRecord& problem = ticket.Problem;
+    const SystemInfoRecord& systemInfo = ticket.SystemInfo;
     Xapian::Document document;
     generator.set_document(document);
     generator.set_termpos(0);
-    const std::string report = VisibleText(ticket.Report, stop);
+    const std::string report = VisibleText(systemInfo.Report, stop);
     if (stop && *stop)
         throw Stopped();
     // A phrase never runs from one field into the next.
-    for (const std::string* field : {&ticket.Description, &ticket.Resolution, &ticket.Comment, &ticket.CustomerName,
-                                     &ticket.Address, &ticket.City, &ticket.State, &ticket.Zip, &ticket.Technician,
-                                     &ticket.OperatingSystem, &report}) {
+    for (const std::string* field : {&problem.Description, &problem.Resolution, &problem.Comment, &customer.Name,
+                                     &customer.Address, &customer.City, &customer.State, &customer.Zip,
+                                     &problem.Technician, &systemInfo.OperatingSystem, &report}) {
         generator.index_text(FoldAccents(*field));
         generator.increase_termpos(10);
     }
-    const std::string unique = UniqueTerm(ticket.ProblemID);
+    const std::string unique = UniqueTerm(problem.ProblemID);
     document.add_boolean_term(unique);
-    document.add_value(SortSlot, Xapian::sortable_serialise(SortKey(ticket)));
+    document.add_value(SortSlot, Xapian::sortable_serialise(SortKey(problem)));
 
     // The snippet is taken from the ticket's own words, the best part first found.
-    std::string snippetSource = ticket.Description;
-    for (const std::string* field : {&ticket.Resolution, &ticket.Comment, &ticket.OperatingSystem})
+    std::string snippetSource = problem.Description;
+    for (const std::string* field : {&problem.Resolution, &problem.Comment, &systemInfo.OperatingSystem})
         if (!field->empty())
             snippetSource += " | " + *field;
     if (!report.empty())
         snippetSource += " | " + Cut(report, ReportExcerpt);
     std::string data;
-    Put(data, std::to_string(ticket.ProblemID));
-    Put(data, ticket.CustomerName);
-    Put(data, DateText(ticket.HasAssigned, ticket.Assigned));
-    Put(data, ticket.Technician);
-    Put(data, ticket.IsCompleted ? "1" : "0");
+    Put(data, std::to_string(problem.ProblemID));
+    Put(data, customer.Name);
+    Put(data, ValueTextOf(problem.Assigned));
+    Put(data, problem.Technician);
+    Put(data, problem.Completed.IsSet() ? "1" : "0");
     Put(data, snippetSource);
     document.set_data(data);
     return document;
@@ -341,10 +333,11 @@ void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, s
                 return;  // what is committed stays; the next start resumes at "next"
             int count = 0;
             int32_t last = position;
-            if (!ReadTicketBatch(own, position, RebuildBatch, [&](const Ticket& ticket) {
+            if (!ReadTicketBatch(own, position, RebuildBatch, [&](const TicketRecord& ticket) {
                     if (Stop)
                         throw Stopped();
-                    database->replace_document(UniqueTerm(ticket.ProblemID), MakeDocument(ticket, generator, &Stop));
+                    database->replace_document(UniqueTerm(ticket.Problem.ProblemID),
+                                                MakeDocument(ticket, generator, &Stop));
                     ++count;
                 }, last))
                 throw std::runtime_error("the tickets could not be read");
@@ -405,7 +398,7 @@ void FindIndex::Impl::OpenWriter()
 
 bool FindIndex::Impl::ApplyChange(int32_t problemId)
 {
-    Ticket ticket;
+    TicketRecord ticket;
     switch (ReadTicket(Connection, problemId, ticket)) {
     case TicketRead::Found:
         Writer->replace_document(UniqueTerm(problemId), MakeDocument(ticket, Generator));

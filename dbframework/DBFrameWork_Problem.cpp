@@ -1,5 +1,6 @@
 #include "dbframework/DBFrameWork_Problem.h"
 
+#include "dbframework/DBFrameWork_Columns.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Transaction.h"
 
@@ -15,12 +16,11 @@ Problem::~Problem() = default;
 
 void Problem::DefineColumns()
 {
-    SetTableName("Problem");
-    SetColumns({"ProblemID", "Technician", "Assigned", "Completed", "BillableHours", "ActualHours", "Description",
-                "Resolution", "Comment", "CustomerID"});
-    SetTypes({"INTEGER", "VARCHAR(120)", "TIMESTAMP", "TIMESTAMP", "INTEGER", "INTEGER", "BLOB SUB_TYPE TEXT",
-              "BLOB SUB_TYPE TEXT", "BLOB SUB_TYPE TEXT", "INTEGER"});
-    SetKeys({"ProblemID"});
+    const TableDefinition& table = ProblemTable();
+    SetTableName(table.Name);
+    SetColumns(table.ColumnNames());
+    SetTypes(table.DeclaredTypes());
+    SetKeys({table.Key});
     SetValues({"0", "", "", "", "0", "0", "", "", "", "0"});
 }
 

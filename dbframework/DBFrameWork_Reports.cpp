@@ -49,7 +49,7 @@ CalendarDate ReadDate(IBPP::Statement& statement, int column)
     IBPP::Timestamp timestamp;
     CalendarDate date;
     if (!statement->Get(column, timestamp))
-        timestamp.GetDate(date.year, date.month, date.day);
+        date = DateOf(timestamp);
     return date;
 }
 

@@ -8,18 +8,11 @@
 #include <memory>
 #include <vector>
 
+#include "dbframework/DBFrameWork_CalendarDate.h"
+
 namespace DBFrameWork {
 
 class DBConnection;
-
-// A calendar day as the data file stores it in a TIMESTAMP (the time of day
-// is not used by the program); all zero stands for "no date".
-struct CalendarDate {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    bool IsSet() const { return year != 0; }
-};
 
 // A ticket whose Complete box is not checked (no completion date stored).
 struct OpenTicket {

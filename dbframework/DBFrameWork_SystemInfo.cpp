@@ -1,5 +1,6 @@
 #include "dbframework/DBFrameWork_SystemInfo.h"
 
+#include "dbframework/DBFrameWork_Columns.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Transaction.h"
 
@@ -15,10 +16,11 @@ SystemInfo::~SystemInfo() = default;
 
 void SystemInfo::DefineColumns()
 {
-    SetTableName("SystemInfo");
-    SetColumns({"ProblemID", "OperatingSystem", "Description"});
-    SetTypes({"INTEGER", "VARCHAR(120)", "BLOB SUB_TYPE TEXT"});
-    SetKeys({"ProblemID"});
+    const TableDefinition& table = SystemInfoTable();
+    SetTableName(table.Name);
+    SetColumns(table.ColumnNames());
+    SetTypes(table.DeclaredTypes());
+    SetKeys({table.Key});
     // Two entries for three columns: every caller sets the whole row before storing it.
     SetValues({"0", ""});
 }

@@ -1,6 +1,5 @@
 #include "dbframework/DBFrameWork_Ticket.h"
 
-
 #include "dbframework/DBFrameWork_BlobText.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Platform.h"
@@ -50,35 +49,44 @@ std::string BlobText(DBConnection& connection, IBPP::Statement& statement, int c
     return ReadBlobText(blob);
 }
 
-void ReadRow(DBConnection& connection, IBPP::Statement& statement, Ticket& ticket)
+CalendarDate Date(IBPP::Statement& statement, int column)
 {
-    ticket = Ticket();
-    ticket.ProblemID = Number(statement, ProblemIDColumn);
-    ticket.CustomerID = Number(statement, CustomerIDColumn);
-    ticket.Technician = Text(statement, TechnicianColumn);
-    ticket.HasAssigned = !statement->IsNull(AssignedColumn);
-    if (ticket.HasAssigned)
-        statement->Get(AssignedColumn, ticket.Assigned);
-    ticket.IsCompleted = !statement->IsNull(CompletedColumn);
-    if (ticket.IsCompleted)
-        statement->Get(CompletedColumn, ticket.Completed);
-    ticket.BillableHours = Number(statement, BillableColumn);
-    ticket.ActualHours = Number(statement, ActualColumn);
-    ticket.Description = BlobText(connection, statement, DescriptionColumn);
-    ticket.Resolution = BlobText(connection, statement, ResolutionColumn);
-    ticket.Comment = BlobText(connection, statement, CommentColumn);
-    ticket.CustomerName = Text(statement, NameColumn);
-    ticket.Address = Text(statement, AddressColumn);
-    ticket.City = Text(statement, CityColumn);
-    ticket.State = Text(statement, StateColumn);
-    ticket.Zip = Text(statement, ZipColumn);
-    ticket.OperatingSystem = Text(statement, OperatingSystemColumn);
-    ticket.Report = BlobText(connection, statement, ReportColumn);
+    IBPP::Timestamp timestamp;
+    if (statement->IsNull(column))
+        return CalendarDate();
+    statement->Get(column, timestamp);
+    return DateOf(timestamp);
+}
+
+void ReadRow(DBConnection& connection, IBPP::Statement& statement, TicketRecord& ticket)
+{
+    ticket = TicketRecord();
+    ProblemRecord& problem = ticket.Problem;
+    problem.ProblemID = Number(statement, ProblemIDColumn);
+    problem.CustomerID = Number(statement, CustomerIDColumn);
+    problem.Technician = Text(statement, TechnicianColumn);
+    problem.Assigned = Date(statement, AssignedColumn);
+    problem.Completed = Date(statement, CompletedColumn);
+    problem.BillableHours = Number(statement, BillableColumn);
+    problem.ActualHours = Number(statement, ActualColumn);
+    problem.Description = BlobText(connection, statement, DescriptionColumn);
+    problem.Resolution = BlobText(connection, statement, ResolutionColumn);
+    problem.Comment = BlobText(connection, statement, CommentColumn);
+    CustomerRecord& customer = ticket.Customer;
+    customer.CustomerID = problem.CustomerID;
+    customer.Name = Text(statement, NameColumn);
+    customer.Address = Text(statement, AddressColumn);
+    customer.City = Text(statement, CityColumn);
+    customer.State = Text(statement, StateColumn);
+    customer.Zip = Text(statement, ZipColumn);
+    ticket.SystemInfo.ProblemID = problem.ProblemID;
+    ticket.SystemInfo.OperatingSystem = Text(statement, OperatingSystemColumn);
+    ticket.SystemInfo.Report = BlobText(connection, statement, ReportColumn);
 }
 
 }  // namespace
 
-TicketRead ReadTicket(DBConnection& connection, int32_t problemId, Ticket& ticket)
+TicketRead ReadTicket(DBConnection& connection, int32_t problemId, TicketRecord& ticket)
 {
     bool found = false;
     const bool ok = RunRead(connection, "Uncaught Exception in ReadTicket", [&](IBPP::Statement& statement) {
@@ -96,7 +104,7 @@ TicketRead ReadTicket(DBConnection& connection, int32_t problemId, Ticket& ticke
 }
 
 bool ReadTicketBatch(DBConnection& connection, int32_t afterId, int count,
-                     const std::function<void(const Ticket&)>& visit, int32_t& lastId)
+                     const std::function<void(const TicketRecord&)>& visit, int32_t& lastId)
 {
     lastId = afterId;
     int32_t last = afterId;
@@ -105,11 +113,11 @@ bool ReadTicketBatch(DBConnection& connection, int32_t afterId, int count,
         statement->Set(1, afterId);
         statement->Set(2, static_cast<int32_t>(count));
         statement->Execute();
-        Ticket ticket;
+        TicketRecord ticket;
         while (statement->Fetch()) {
             ReadRow(connection, statement, ticket);
             visit(ticket);
-            last = ticket.ProblemID;
+            last = ticket.Problem.ProblemID;
         }
     });
     if (ok)

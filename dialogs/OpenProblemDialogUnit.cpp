@@ -11,12 +11,12 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "dbframework/DBFrameWork_Columns.h"
 #include "dbframework/DBFrameWork_Customer.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dialogs/Interaction.h"
-#include "dialogs/SearchPattern.h"
 #include "dialogs/TextTrim.h"
 
 const char* const TOpenProblemDialog::CustomerSearchSql =
@@ -54,10 +54,9 @@ QString OneLine(const std::string& text)
     return line;
 }
 
-size_t CustomerNameBytes()
+const DBFrameWork::ColumnDefinition& CustomerNameColumn()
 {
-    static const size_t bytes = DeclaredBytes(DBFrameWork::Customer(nullptr), "Name");
-    return bytes;
+    return DBFrameWork::CustomerTable().Columns[DBFrameWork::CustomerColumn::Name];
 }
 
 // The busy cursor for the length of a search, restored on every path.
@@ -231,7 +230,7 @@ void TOpenProblemDialog::RunSearch(SearchKind kind)
         const std::string term = TrimmedText((byCustomer ? CustomerNameEdit : Edit1)->text()).toStdString();
         // The engine sizes the name parameter to its column: a longer pattern
         // would fail the search, so the term is cut to fit.
-        statement->Set(1, byCustomer ? FittedPrefixPattern(term, CustomerNameBytes()) : term + "%");
+        statement->Set(1, byCustomer ? DBFrameWork::FittedPrefixPattern(term, CustomerNameColumn()) : term + "%");
         statement->Execute();
         ReadHits(statement, kind);
         statement->Close();

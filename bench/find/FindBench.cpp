@@ -16,8 +16,8 @@
 #include <unistd.h>
 
 #include "app/MainUnit.h"
-#include "bench/search/SearchDataSet.h"
 #include "bench/support/BenchSupport.h"
+#include "bench/support/SearchDataSet.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_FindIndex.h"
 #include "dbframework/DBFrameWork_ReadTransaction.h"
@@ -105,11 +105,12 @@ std::vector<std::string> DrawQueries(DBFrameWork::DBConnection& connection, int 
     std::mt19937 random(77);
     std::vector<std::string> queries;
     while (queries.size() < Queries) {
-        DBFrameWork::Ticket ticket;
+        DBFrameWork::TicketRecord ticket;
         const int32_t id = static_cast<int32_t>(1 + random() % tickets);
         if (DBFrameWork::ReadTicket(connection, id, ticket) != DBFrameWork::TicketRead::Found)
             continue;
-        const std::string text = ticket.Description + " " + ticket.Resolution + " " + ticket.Comment;
+        const std::string text =
+            ticket.Problem.Description + " " + ticket.Problem.Resolution + " " + ticket.Problem.Comment;
         std::vector<std::string> words;
         std::string word;
         for (const char c : text + " ") {
@@ -180,8 +181,8 @@ void Measure(const DataSet& set)
         const double readMs = TimeMs([&] {
             for (;;) {
                 int count = 0;
-                DBFrameWork::ReadTicketBatch(reader, position, 2500, [&](const DBFrameWork::Ticket& ticket) {
-                    bytes += ticket.Description.size() + ticket.Report.size();
+                DBFrameWork::ReadTicketBatch(reader, position, 2500, [&](const DBFrameWork::TicketRecord& ticket) {
+                    bytes += ticket.Problem.Description.size() + ticket.SystemInfo.Report.size();
                     ++count;
                 }, last);
                 if (count == 0)

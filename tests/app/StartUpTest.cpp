@@ -1,6 +1,8 @@
 // Start-up, data file creation and shutdown through the real window.
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTextEdit>
 #include <QWidget>
 #include <chrono>
 #include <csignal>
@@ -19,7 +21,8 @@
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_FindIndex.h"
 #include "dbframework/DBFrameWork_Problem.h"
-#include "tests/app/WindowTest.h"
+#include "tests/support/datafiles/LocalLogin.h"
+#include "tests/support/windows/WindowTest.h"
 
 namespace fs = std::filesystem;
 
@@ -215,7 +218,9 @@ TEST_F(StartUp, TableCreationFailure_NamesTableAndConfiguredPath)
     // The file system takes the empty database and not one byte more, so
     // the first table cannot be laid out.
     const std::string probe = work.File("probe.fdb");
-    TestSupport::Isql(probe, "CREATE DATABASE '" + probe + "' USER 'SYSDBA' PASSWORD 'plumtrove';");
+    TestSupport::Isql(probe,
+                      "CREATE DATABASE '" + probe + "' USER '" + TestSupport::LocalUser() + "' PASSWORD '" +
+                          TestSupport::LocalPassword() + "';");
     ASSERT_TRUE(fs::is_regular_file(probe));
     const auto emptySize = fs::file_size(probe);
     ASSERT_EQ(emptySize % 1024, 0u);
@@ -316,7 +321,9 @@ TEST_F(StartUp, FullDisk_StepMessageAndNothingLeftBehind)
     // A disk too small for the empty database, and one that takes the empty
     // database but not its tables.
     const std::string probe = work.File("probe.fdb");
-    TestSupport::Isql(probe, "CREATE DATABASE '" + probe + "' USER 'SYSDBA' PASSWORD 'plumtrove';");
+    TestSupport::Isql(probe,
+                      "CREATE DATABASE '" + probe + "' USER '" + TestSupport::LocalUser() + "' PASSWORD '" +
+                          TestSupport::LocalPassword() + "';");
     ASSERT_TRUE(fs::is_regular_file(probe));
     const size_t emptyKilobytes = fs::file_size(probe) / 1024;
     struct Case {
@@ -437,4 +444,97 @@ TEST_F(StartUp, FoldersAndFilesTheProgramMakesAreTheUsersAlone)
         EXPECT_EQ(mode(entry.path().string()), 0600u) << entry.path();
     }
     EXPECT_EQ(backups, 1);
+}
+
+namespace {
+
+// Hits of a search once the index has caught up with the data file.
+std::vector<int32_t> FoundTickets(TMainForm& window, const std::string& words)
+{
+    DBFrameWork::FindIndex* finder = window.GetFindIndex();
+    EXPECT_TRUE(finder);
+    if (!finder)
+        return {};
+    for (int wait = 0; wait < 400 && finder->Progress().Building; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(finder->Progress().Building) << "the index was still being built after 20 s";
+    std::vector<int32_t> found;
+    for (const DBFrameWork::FindHit& hit : finder->Search(words))
+        found.push_back(hit.ProblemID);
+    return found;
+}
+
+}  // namespace
+
+TEST_F(StartUp, OlderProgramsFileWithTickets_GetsTheAdditionsThenSavesAndFinds)
+{
+    Start();
+    ASSERT_TRUE(window);
+    window.reset();
+    const std::string whole = SchemaOf(dataFile);
+    // What the three tables alone make, holding a ticket the older program stored.
+    TestSupport::Isql(dataFile,
+                      "DROP TRIGGER FINDCHANGE_PROBLEM; DROP TRIGGER FINDCHANGE_SYSTEMINFO; "
+                      "DROP TRIGGER FINDCHANGE_CUSTOMER; COMMIT; DROP TABLE FINDCHANGE; DROP TABLE FINDIDENTITY; "
+                      "DROP TABLE SCHEMAVERSION; DROP GENERATOR FINDCHANGEVALUE; DROP INDEX IX$PROBLEM_ASSIGNEDID; "
+                      "DROP INDEX IX$PROBLEM_COMPLETED; COMMIT; "
+                      "INSERT INTO Customer VALUES (4, 'Older', 'Main St', 'Springfield', 'IL', '62701'); "
+                      "INSERT INTO Problem VALUES (9, 'Ann', '2003-05-06', NULL, 1, 2, 'toner smudges', '', '', 4); "
+                      "INSERT INTO SystemInfo VALUES (9, 'Windows 98', ''); "
+                      "SET GENERATOR CustomerIDValue TO 4; SET GENERATOR ProblemIDValue TO 9; COMMIT;");
+    const std::string userTables = "SELECT COUNT(*) AS N FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0;";
+    const std::string searchTriggers =
+        "SELECT COUNT(*) AS N FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME STARTING WITH 'FINDCHANGE';";
+    ASSERT_EQ(Value(userTables, "N"), "3");
+
+    Start();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(fake->messages.isEmpty()) << fake->messages.join("|").toStdString();
+    EXPECT_FALSE(window->IsDataFileNewer());
+    EXPECT_EQ(FoundTickets(*window, "toner"), std::vector<int32_t>({9}));
+    ASSERT_TRUE(window->OpenStoredProblem(9));
+    EXPECT_EQ(window->NameEdit->text(), "Older");
+    window->ResolutionRichEdit->setPlainText("drum replaced");
+    ASSERT_TRUE(window->SaveProblem());
+    EXPECT_EQ(FoundTickets(*window, "drum"), std::vector<int32_t>({9}));
+    window.reset();
+    EXPECT_EQ(SchemaOf(dataFile), whole);
+    EXPECT_EQ(Value(searchTriggers, "N"), "3");
+    EXPECT_EQ(Count("Problem"), 1);
+}
+
+TEST_F(StartUp, NewerProgramsFile_OpensReadOnlyAndIsNeverChanged)
+{
+    Start();
+    ASSERT_TRUE(window);
+    FillTicket("Kept");
+    ASSERT_TRUE(window->SaveProblem());
+    const int32_t stored = window->GetProblemID();
+    window.reset();
+    TestSupport::Isql(dataFile, "UPDATE SchemaVersion SET Version = Version + 1; COMMIT;");
+    const std::string rowsSql =
+        "SELECT c.Name, p.Resolution, GEN_ID(CustomerIDValue, 0) AS C, GEN_ID(ProblemIDValue, 0) AS P, "
+        "(SELECT LIST(Version) FROM SchemaVersion) AS V FROM Customer c JOIN Problem p ON p.CustomerID = c.CustomerID;";
+    const std::string schemaBefore = SchemaOf(dataFile);
+    const std::string rowsBefore = Query(rowsSql);
+
+    fake->messages.clear();
+    Start();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->IsDataFileNewer());
+    ASSERT_EQ(fake->messages.size(), 1);
+    EXPECT_TRUE(fake->messages.front().contains("newer version")) << fake->messages.front().toStdString();
+    ASSERT_TRUE(window->OpenStoredProblem(stored));
+    EXPECT_EQ(window->NameEdit->text(), "Kept");
+    window->ResolutionRichEdit->setPlainText("not to be stored");
+    window->SaveFileMenuClick();
+    EXPECT_EQ(fake->messages.size(), 2);
+    EXPECT_FALSE(window->SaveProblem());
+    window->NewFileMenuClick();
+    FillTicket("Other");
+    EXPECT_FALSE(window->SaveProblem());
+    window.reset();
+    EXPECT_EQ(SchemaOf(dataFile), schemaBefore);
+    EXPECT_EQ(Query(rowsSql), rowsBefore);
+    EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
 }

@@ -76,17 +76,17 @@ int Check(DBFrameWork::DBConnection& connection, FindIndex& index)
     int32_t lastId = 0;
     const bool read = DBFrameWork::ReadTicketBatch(
         connection, 0, 1000000,
-        [&](const DBFrameWork::Ticket& ticket) {
+        [&](const DBFrameWork::TicketRecord& ticket) {
             ++tickets;
-            if (ticket.Description.rfind("marker", 0) != 0) {
-                unchanged.insert(ticket.ProblemID);
-            } else if (const auto found = Found(index, ticket.Description);
-                       found != std::set<int32_t>{ticket.ProblemID}) {
+            if (ticket.Problem.Description.rfind("marker", 0) != 0) {
+                unchanged.insert(ticket.Problem.ProblemID);
+            } else if (const auto found = Found(index, ticket.Problem.Description);
+                       found != std::set<int32_t>{ticket.Problem.ProblemID}) {
                 ++mismatches;
                 std::string ids;
                 for (const int32_t id : found)
                     ids += " " + std::to_string(id);
-                std::printf("ticket %d: \"%s\" finds%s\n", ticket.ProblemID, ticket.Description.c_str(),
+                std::printf("ticket %d: \"%s\" finds%s\n", ticket.Problem.ProblemID, ticket.Problem.Description.c_str(),
                             ids.empty() ? " nothing" : ids.c_str());
             }
         },

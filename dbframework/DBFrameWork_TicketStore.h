@@ -1,0 +1,45 @@
+// Loads and saves whole tickets: the three rows of one ticket are read, or
+// stored together in one transaction of the store's own.
+#pragma once
+
+#include <cstdint>
+
+#include "dbframework/DBFrameWork_DBObjectBase.h"
+#include "dbframework/DBFrameWork_TicketRecord.h"
+
+namespace DBFrameWork {
+
+class DBConnection;
+
+enum class TicketLoad { Loaded, CustomerMissing, SystemInfoMissing };
+
+class TicketStore {
+public:
+    // Stores the ticket. Its customer is the stored one that SelectByAll
+    // matches, or a new one; a new ticket draws its key from the generator,
+    // and keeps a key drawn by an earlier attempt that failed, so that no
+    // ticket is stored twice. The keys used are written into the record, also
+    // when the save fails. False when nothing was stored (the reason went to
+    // the debug output); without the attachment the library's error is raised.
+    bool Save(DBConnection& connection, TicketRecord& ticket, bool isNew);
+
+    // A new ticket is begun: a key drawn for the one discarded stays with
+    // what was stored of it.
+    void ForgetPendingKey();
+
+    // Reads the customer and the system information of the ticket whose
+    // Problem row is given into the record. The table objects' errors go to
+    // the debug output; a row that cannot be read ends the load there.
+    TicketLoad Load(DBConnection& connection, const StringList& problemValues, TicketRecord& ticket);
+
+private:
+    bool StoreRows(DBConnection& connection, TicketRecord& ticket, bool isNew);
+
+    // The problem key drawn by a save that did not complete.
+    int32_t PendingProblemID = 0;
+    // Whether rows of that attempt may be stored after all (its transaction
+    // was not rolled back for certain), so that the next attempt looks first.
+    bool PendingRowsMayBeStored = false;
+};
+
+}  // namespace DBFrameWork
