@@ -57,7 +57,7 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
         {
             {"Assigned", [=](int row) { return QVariant(ShortDateText(ToQDate(ticket(row).assigned))); }, false},
             {"Age (days)",
-             [=, this](int row) {
+             [=](int row) {
                  const QDate assigned = ToQDate(ticket(row).assigned);
                  return assigned.isValid() ? QVariant(assigned.daysTo(Today)) : QVariant();
              },

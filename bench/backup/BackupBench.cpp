@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/MainUnit.h"
-#include "bench/search/SearchDataSet.h"
+#include "bench/support/SearchDataSet.h"
 #include "dbframework/DBFrameWork_Backup.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dialogs/Interaction.h"
@@ -106,8 +106,8 @@ int main(int argc, char** argv)
         }
     }
     // gbak needs the file to itself: the window is closed now.
-    const std::string command = "gbak -b -user SYSDBA -password " + std::string(DBFrameWork::DBConnection::Password()) +
-                                " '" + dataFile + "' '" + out + "/gbak.fbk'";
+    const std::string command = std::string("gbak -b -user ") + DBFrameWork::DBConnection::UserName() + " -password " +
+        DBFrameWork::DBConnection::Password() + " '" + dataFile + "' '" + out + "/gbak.fbk'";
     for (int run = 0; run < Runs; ++run) {
         fs::remove(out + "/gbak.fbk");
         int status = 0;

@@ -15,8 +15,8 @@
 #include <unistd.h>
 
 #include "app/MainUnit.h"
-#include "bench/search/SearchDataSet.h"
 #include "bench/support/BenchSupport.h"
+#include "bench/support/SearchDataSet.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Reports.h"
 #include "dialogs/CustomerHistoryDock.h"

@@ -21,6 +21,7 @@
 
 #include "app/MainUnit.h"
 #include "bench/support/BenchSupport.h"
+#include "dbframework/DBFrameWork_DBConnection.h"
 #include "dialogs/Interaction.h"
 #include "ibpp/ibpp.h"
 
@@ -118,8 +119,9 @@ Figures ThroughClientLayer(int count)
     const fs::path folder = FreshFolder("client-" + std::to_string(count));
     fs::current_path(folder);
     { TMainForm creator(ProgramPaths::InFolder(QDir::currentPath())); }  // lays out the same empty data file
-    IBPP::Database database =
-        IBPP::DatabaseFactory("", (folder / "Data/Solutions.fdb").string(), "SYSDBA", "plumtrove");
+    IBPP::Database database = IBPP::DatabaseFactory("", (folder / "Data/Solutions.fdb").string(),
+                                                    DBFrameWork::DBConnection::UserName(),
+                                                    DBFrameWork::DBConnection::Password());
     database->Connect();
     std::vector<double> times;
     const std::string description = "The printer prints nothing.";

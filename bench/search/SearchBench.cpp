@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "app/MainUnit.h"
-#include "bench/search/SearchDataSet.h"
 #include "bench/support/BenchSupport.h"
+#include "bench/support/SearchDataSet.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/OpenProblemDialogUnit.h"

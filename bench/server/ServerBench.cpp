@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "app/MainUnit.h"
-#include "bench/search/SearchDataSet.h"
 #include "bench/support/BenchSupport.h"
+#include "bench/support/SearchDataSet.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/OpenProblemDialogUnit.h"
 #include "ibpp/ibpp.h"

@@ -8,7 +8,7 @@
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dialogs/BackupProgressUnit.h"
 #include "settings/Quenbrook_Configuration.h"
-#include "tests/app/WindowTest.h"
+#include "tests/support/windows/WindowTest.h"
 
 namespace fs = std::filesystem;
 

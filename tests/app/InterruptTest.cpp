@@ -9,7 +9,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "tests/app/WindowTest.h"
+#include "tests/support/datafiles/LocalLogin.h"
+#include "tests/support/windows/WindowTest.h"
 
 namespace fs = std::filesystem;
 
@@ -146,8 +147,8 @@ TEST_F(Interrupt, SignalsEndProgramWhileAnotherProgramUsesTheEngine)
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, STDOUT_FILENO);
         dup2(null, STDERR_FILENO);
-        execlp("isql-fb", "isql-fb", "-q", "-user", "SYSDBA", "-password", "plumtrove", otherFile.c_str(),
-               static_cast<char*>(nullptr));
+        execlp("isql-fb", "isql-fb", "-q", "-user", TestSupport::LocalUser(), "-password", TestSupport::LocalPassword(),
+               otherFile.c_str(), static_cast<char*>(nullptr));
         _exit(112);
     }
     const int feed = open(fifo.c_str(), O_WRONLY);

@@ -11,7 +11,7 @@
 #include <QTextEdit>
 
 #include "dialogs/Interaction.h"
-#include "tests/app/WindowTest.h"
+#include "tests/support/windows/WindowTest.h"
 
 namespace {
 

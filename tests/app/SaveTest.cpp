@@ -10,7 +10,7 @@
 #include <QTextEdit>
 
 #include "dbframework/DBFrameWork_DBConnection.h"
-#include "tests/app/WindowTest.h"
+#include "tests/support/windows/WindowTest.h"
 
 class Save : public WindowTest {
 protected:

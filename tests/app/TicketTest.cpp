@@ -18,7 +18,7 @@
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "settings/Quenbrook_Configuration.h"
-#include "tests/app/WindowTest.h"
+#include "tests/support/windows/WindowTest.h"
 
 class Ticket : public WindowTest {};
 

@@ -8,8 +8,8 @@
 #include "dbframework/DBFrameWork_Customer.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
-#include "tests/dbframework/TestDatabase.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestDatabase.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 namespace fs = std::filesystem;
 using DBFrameWork::Backup;

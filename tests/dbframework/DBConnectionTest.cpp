@@ -2,8 +2,8 @@
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "settings/Quenbrook_Configuration.h"
-#include "tests/dbframework/TestDatabase.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestDatabase.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 using DBFrameWork::DBConnection;
 using TestSupport::DebugCapture;

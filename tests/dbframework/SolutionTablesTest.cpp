@@ -5,8 +5,8 @@
 #include "dbframework/DBFrameWork_Customer.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
-#include "tests/dbframework/TestDatabase.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestDatabase.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 using DBFrameWork::StringList;
 using Lines = std::vector<std::string>;

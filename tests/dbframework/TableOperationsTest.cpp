@@ -7,8 +7,8 @@
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
-#include "tests/dbframework/TestDatabase.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestDatabase.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 using DBFrameWork::StringList;
 using TestSupport::DebugCapture;

@@ -15,8 +15,8 @@
 #include "dbframework/DBFrameWork_FindIndex.h"
 #include "dbframework/DBFrameWork_Transaction.h"
 #include "dialogs/FindSolutionsDialogUnit.h"
-#include "tests/app/WindowTest.h"
-#include "tests/setup/ModalDriver.h"
+#include "tests/support/windows/ModalDriver.h"
+#include "tests/support/windows/WindowTest.h"
 
 namespace {
 

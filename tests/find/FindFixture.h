@@ -9,7 +9,7 @@
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_FindIndex.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 struct StoredTicket {
     int32_t ProblemID = 0;

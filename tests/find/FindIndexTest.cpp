@@ -45,8 +45,9 @@ std::string Snapshot(DBFrameWork::DBConnection& connection)
 {
     std::string all;
     int32_t last = 0;
-    EXPECT_TRUE(DBFrameWork::ReadTicketBatch(connection, 0, 100000, [&](const DBFrameWork::Ticket& ticket) {
-        all += std::to_string(ticket.ProblemID) + ticket.Description + ticket.Resolution + ticket.CustomerName + "|";
+    EXPECT_TRUE(DBFrameWork::ReadTicketBatch(connection, 0, 100000, [&](const DBFrameWork::TicketRecord& ticket) {
+        all += std::to_string(ticket.Problem.ProblemID) + ticket.Problem.Description + ticket.Problem.Resolution +
+               ticket.Customer.Name + "|";
     }, last));
     return all + std::to_string(DBFrameWork::LastChangeSequence(connection));
 }
@@ -300,7 +301,7 @@ TEST(FindChangeLog, AnOlderDataFileGetsTheLogAtStartUpAndKeepsItsTables)
     EXPECT_EQ(DBFrameWork::LastChangeSequence(connection), 0);
     EXPECT_FALSE(DBFrameWork::DataFileIdentity(connection).empty());
     // Laid out once: a second start leaves it as it is.
-    EXPECT_TRUE(DBFrameWork::LayOutChangeLog(connection));
+    EXPECT_EQ(DBFrameWork::LayOutSchema(connection, failed), DBFrameWork::SchemaOutcome::Whole);
 
     // The table objects go on as before; every change is logged by the engine.
     problem.SetValues({"9", "Bob", "1/2/2003", "", "0", "0", "new text", "", "", "7"});

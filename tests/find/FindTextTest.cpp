@@ -2,7 +2,7 @@
 
 #include "dbframework/DBFrameWork_FindText.h"
 #include "settings/Quenbrook_Configuration.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 using DBFrameWork::CleanQuery;
 using DBFrameWork::FoldAccents;

@@ -6,7 +6,7 @@ namespace {
 
 IBPP::Database Open(const std::string& path)
 {
-    return IBPP::DatabaseFactory("", path, "SYSDBA", "plumtrove");
+    return IBPP::DatabaseFactory("", path, TestSupport::LocalUser(), TestSupport::LocalPassword());
 }
 
 std::string MessageOf(const std::function<void()>& action)
@@ -81,11 +81,11 @@ TEST(DatabaseTest, ALoginTooLongIsRefusedWithoutShowingIt)
 {
     TestSupport::TempDir dir;
     const std::string secret = "Secret" + std::string(300, 'x');
-    const std::string database = MessageOf([&] {
-        IBPP::DatabaseFactory("", dir.File("a.fdb"), "SYSDBA", secret)->Connect();
-    });
+    const std::string database = MessageOf(
+        [&] { IBPP::DatabaseFactory("", dir.File("a.fdb"), TestSupport::LocalUser(), secret)->Connect(); });
     EXPECT_EQ(database, "The connection's password is too long (at most 255 bytes)");
-    const std::string service = MessageOf([&] { IBPP::ServiceFactory("", "SYSDBA", secret)->Connect(); });
+    const std::string service = MessageOf(
+        [&] { IBPP::ServiceFactory("", TestSupport::LocalUser(), secret)->Connect(); });
     EXPECT_EQ(service, "The service manager's password is too long (at most 255 bytes)");
 }
 

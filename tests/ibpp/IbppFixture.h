@@ -6,14 +6,15 @@
 #include <string>
 
 #include "ibpp/ibpp.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/LocalLogin.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 class IbppFixture : public testing::Test {
 protected:
     void SetUp() override
     {
         path = dir.File("test.fdb");
-        database = IBPP::DatabaseFactory("", path, "SYSDBA", "plumtrove");
+        database = IBPP::DatabaseFactory("", path, TestSupport::LocalUser(), TestSupport::LocalPassword());
         database->Create(3);
         database->Connect();
     }

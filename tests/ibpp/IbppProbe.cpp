@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "ibpp/ibpp.h"
+#include "tests/support/datafiles/LocalLogin.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ void OnInterrupt(int signal)
 
 IBPP::Database Attach(const char* path)
 {
-    auto database = IBPP::DatabaseFactory("", path, "SYSDBA", "plumtrove");
+    auto database = IBPP::DatabaseFactory("", path, TestSupport::LocalUser(), TestSupport::LocalPassword());
     database->Connect();
     return database;
 }

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "ibpp/LockSegments.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 namespace {
 

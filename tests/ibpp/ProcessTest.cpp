@@ -211,7 +211,7 @@ TEST(LockFolderTest, AnotherUserOpensADataFile)
         GTEST_SKIP() << "no shared lock folder of another user";
     TestSupport::TempDir dir;
     const std::string path = dir.File("other.fdb");
-    IBPP::DatabaseFactory("", path, "SYSDBA", "plumtrove")->Create(3);
+    IBPP::DatabaseFactory("", path, TestSupport::LocalUser(), TestSupport::LocalPassword())->Create(3);
     chmod(dir.Path().c_str(), 0777);
     chmod(path.c_str(), 0666);
     // The build tree may lie in a folder that only its owner can enter (a home

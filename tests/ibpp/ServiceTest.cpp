@@ -18,7 +18,7 @@ protected:
         Run("CREATE TABLE T (A INTEGER, B VARCHAR(200))");
         Run("EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 3000) DO BEGIN "
             "INSERT INTO T VALUES (:I, LPAD('', 200, 'x')); I = I + 1; END END");
-        service = IBPP::ServiceFactory("", "SYSDBA", "plumtrove");
+        service = IBPP::ServiceFactory("", TestSupport::LocalUser(), TestSupport::LocalPassword());
         service->Connect();
     }
 
@@ -33,7 +33,7 @@ protected:
 
     int Rows(const std::string& file)
     {
-        auto restored = IBPP::DatabaseFactory("", file, "SYSDBA", "plumtrove");
+        auto restored = IBPP::DatabaseFactory("", file, TestSupport::LocalUser(), TestSupport::LocalPassword());
         restored->Connect();
         auto transaction = IBPP::TransactionFactory(restored, IBPP::amRead);
         transaction->Start();

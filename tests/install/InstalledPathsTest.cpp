@@ -18,9 +18,9 @@
 #include "dialogs/GeneralEditorUnit.h"
 #include "dialogs/ListEditorUnit.h"
 #include "settings/Quenbrook_Configuration.h"
-#include "tests/setup/ModalDriver.h"
-#include "tests/support/FakeInteraction.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestSupport.h"
+#include "tests/support/windows/FakeInteraction.h"
+#include "tests/support/windows/ModalDriver.h"
 
 namespace fs = std::filesystem;
 

@@ -13,8 +13,8 @@
 #include "app/ProgramPaths.h"
 #include "dialogs/GeneralEditorUnit.h"
 #include "settings/Quenbrook_Configuration.h"
-#include "tests/setup/ModalDriver.h"
-#include "tests/support/FakeInteraction.h"
+#include "tests/support/windows/FakeInteraction.h"
+#include "tests/support/windows/ModalDriver.h"
 
 namespace fs = std::filesystem;
 

@@ -10,7 +10,6 @@ kills="${1:-20}"
 build="$(dirname "$0")/../../build/tests"
 driver="${2:-$build/killbackup/kill_backup_driver}"
 saver="${3:-$build/killsave/kill_save_driver}"
-user=(-user SYSDBA -password plumtrove)
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-killbackup-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -26,13 +25,13 @@ if ! QT_QPA_PLATFORM=offscreen bounded 300 "saving the first tickets" "$saver" "
 fi
 
 # Reports of about 64 KB make the backup's own writing a good part of a round.
-isql -q "${user[@]}" "$data" > /dev/null <<'SQL'
+isql -q "${fixed_login[@]}" "$data" > /dev/null <<'SQL'
 UPDATE SystemInfo SET Description = CAST(LPAD('', 32000, 'x') AS BLOB SUB_TYPE TEXT) || LPAD('', 32000, 'y');
 COMMIT;
 SQL
 
 count() {
-  echo "SET LIST ON; SELECT COUNT(*) AS TICKETS FROM Problem;" | isql -q "${user[@]}" "$1" 2>&1 |
+  echo "SET LIST ON; SELECT COUNT(*) AS TICKETS FROM Problem;" | isql -q "${fixed_login[@]}" "$1" 2>&1 |
     awk '$1 == "TICKETS" { print $2 }'
 }
 
@@ -55,13 +54,13 @@ for ((i = 1; i <= kills; ++i)); do
   grep -q "backed up" "$work/run.log" && during=$((during + 1))
 
   problems=()
-  check="$(gfix -v -full "${user[@]}" "$data" 2>&1)"
+  check="$(gfix -v -full "${fixed_login[@]}" "$data" 2>&1)"
   grep -qi "errors[[:space:]]*:" <<< "$check" && problems+=("gfix: $check")
   [ "$(count "$data")" = "$tickets" ] || problems+=("the data file does not hold the $tickets tickets")
   for backup in "$backups"/*.fbk; do
     [ -e "$backup" ] || continue
     rm -f "$work/check.fdb"
-    if ! gbak -c "${user[@]}" "$backup" "$work/check.fdb" > /dev/null 2>&1 ||
+    if ! gbak -c "${fixed_login[@]}" "$backup" "$work/check.fdb" > /dev/null 2>&1 ||
        [ "$(count "$work/check.fdb")" != "$tickets" ]; then
       problems+=("$(basename "$backup") does not restore to the $tickets tickets")
       rm -f "$backup"  # counted once

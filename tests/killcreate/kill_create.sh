@@ -85,11 +85,11 @@ for ((run = 1; run <= count; ++run)); do
   if ! grep -q '^Connected\.\.\.' <<<"$output"; then
     problem="next start: $(grep -v -e XDG_RUNTIME -e propagateSizeHints <<<"$output" | head -3)"
   else
-    tables="$(isql -q -user SYSDBA -password plumtrove "$scratch/run/Data/Solutions.fdb" 2>&1 <<<'SHOW TABLES;')"
+    tables="$(isql -q "${fixed_login[@]}" "$scratch/run/Data/Solutions.fdb" 2>&1 <<<'SHOW TABLES;')"
     for table in CUSTOMER PROBLEM SYSTEMINFO; do
       grep -qw "$table" <<<"$tables" || problem="$problem $table missing;"
     done
-    check="$(gfix -v -full -user SYSDBA -password plumtrove "$scratch/run/Data/Solutions.fdb" 2>&1)"
+    check="$(gfix -v -full "${fixed_login[@]}" "$scratch/run/Data/Solutions.fdb" 2>&1)"
     [ $? -eq 0 ] && [ -z "$check" ] || problem="$problem gfix: $(head -3 <<<"$check")"
     [ -e "$scratch/run/Data/Solutions.fdb.new" ] && problem="$problem temporary file left;"
   fi

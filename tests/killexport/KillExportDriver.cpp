@@ -12,7 +12,7 @@
 #include "app/MainUnit.h"
 #include "dialogs/HoursReportDialogUnit.h"
 #include "ibpp/ibpp.h"
-#include "tests/support/FakeInteraction.h"
+#include "tests/support/windows/FakeInteraction.h"
 
 int main(int argc, char** argv)
 {

@@ -22,7 +22,7 @@ if ! QT_QPA_PLATFORM=offscreen bounded 300 "saving the first tickets" "$saver" "
 fi
 
 # Long tickets, so that a rebuild takes long enough for kills to land in it.
-isql -q -user SYSDBA -password plumtrove "$data" > /dev/null <<'SQL'
+isql -q "${fixed_login[@]}" "$data" > /dev/null <<'SQL'
 SET TERM ^ ;
 EXECUTE BLOCK AS
   DECLARE n INTEGER = 1000;

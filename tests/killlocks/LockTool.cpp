@@ -19,6 +19,7 @@
 #include <string>
 
 #include "ibpp/ibpp.h"
+#include "tests/support/datafiles/LocalLogin.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ constexpr size_t Mapped = 64;
 int Hold(const std::string& file)
 {
     std::filesystem::remove(file);
-    IBPP::Database database = IBPP::DatabaseFactory("", file, "SYSDBA", "plumtrove");
+    IBPP::Database database = IBPP::DatabaseFactory("", file, TestSupport::LocalUser(), TestSupport::LocalPassword());
     database->Create(3);
     database->Connect();
     std::printf("holding\n");

@@ -13,7 +13,7 @@
 
 #include "app/MainUnit.h"
 #include "ibpp/ibpp.h"
-#include "tests/support/FakeInteraction.h"
+#include "tests/support/windows/FakeInteraction.h"
 
 int main(int argc, char** argv)
 {

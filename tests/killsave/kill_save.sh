@@ -11,7 +11,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/../support/bounded.sh"
 
 kills="${1:-50}"
 driver="${2:-$(dirname "$0")/../../build/tests/killsave/kill_save_driver}"
-user=(-user SYSDBA -password plumtrove)
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-killsave-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -25,7 +24,7 @@ if ! QT_QPA_PLATFORM=offscreen bounded 120 "the first saves" "$driver" "$work" 3
 fi
 
 count() {
-  isql -q "${user[@]}" "$data" <<'SQL' 2>&1
+  isql -q "${fixed_login[@]}" "$data" <<'SQL' 2>&1
 SET LIST ON;
 SELECT
   (SELECT COUNT(*) FROM Problem p WHERE NOT EXISTS (SELECT 1 FROM SystemInfo s WHERE s.ProblemID = p.ProblemID)) AS PARTIAL,
@@ -60,7 +59,7 @@ for ((i = 1; i <= kills; ++i)); do
     echo "kill $i: the driver ended by itself (exit $?) before the kill: $(tr '\n' ' ' < "$log")"
   fi
 
-  check="$(gfix -v -full "${user[@]}" "$data" 2>&1)"
+  check="$(gfix -v -full "${fixed_login[@]}" "$data" 2>&1)"
   if grep -qi "errors[[:space:]]*:" <<< "$check" || { [ -n "$check" ] && ! grep -qi "warnings" <<< "$check"; }; then
     damaged=$((damaged + 1))
     echo "kill $i: gfix reports: $check"

@@ -11,7 +11,7 @@
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Problem.h"
-#include "tests/open/TicketWindow.h"
+#include "tests/support/windows/TicketWindow.h"
 
 using TestSupport::DebugCapture;
 

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "dbframework/DBFrameWork_Problem.h"
-#include "tests/open/TicketWindow.h"
+#include "tests/support/windows/TicketWindow.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dbframework/DBFrameWork_Csv.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 using DBFrameWork::CsvCell;
 using DBFrameWork::CsvField;

@@ -8,7 +8,7 @@
 #include "dbframework/DBFrameWork_Reports.h"
 #include "dbframework/DBFrameWork_Schema.h"
 #include "dbframework/DBFrameWork_Transaction.h"
-#include "tests/dbframework/TestDatabase.h"
+#include "tests/support/datafiles/TestDatabase.h"
 
 using namespace DBFrameWork;
 

@@ -32,7 +32,7 @@
 #include "dialogs/HoursReportDialogUnit.h"
 #include "dialogs/OpenTicketsDialogUnit.h"
 #include "dialogs/QueryProgress.h"
-#include "tests/app/WindowTest.h"
+#include "tests/support/windows/WindowTest.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "app/MainUnit.h"
 #include "tests/server/TestServer.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 namespace DeskWork {
 

@@ -14,9 +14,9 @@
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dialogs/OpenProblemDialogUnit.h"
 #include "ibpp/ibpp.h"
-#include "tests/app/WindowTest.h"
 #include "tests/server/DeskWork.h"
 #include "tests/server/TestServer.h"
+#include "tests/support/windows/WindowTest.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <sys/types.h>
 
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 class TestServer {
 public:

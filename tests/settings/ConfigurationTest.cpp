@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "settings/Quenbrook_Configuration.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 using Quenbrook::Configuration;
 using TestSupport::FileExists;

@@ -12,6 +12,7 @@
 #include "dialogs/GeneralEditorUnit.h"
 #include "dialogs/ListEditorUnit.h"
 #include "dialogs/OpenProblemDialogUnit.h"
+#include "tests/support/windows/Controls.h"
 
 namespace {
 
@@ -55,8 +56,7 @@ TEST(DialogLayout, generalDialogShowsEveryButtonWholeAndNamesEveryField)
     EXPECT_LT(dialog.OKButton->x(), dialog.CancelButton->x());
     EXPECT_LT(dialog.CancelButton->x() + dialog.CancelButton->width(), dialog.ApplyButton->x() + 1);
 
-    auto* addressLabel = dialog.findChild<QLabel*>("AddressLabel");
-    ASSERT_NE(addressLabel, nullptr);
+    QLabel* addressLabel = Control<QLabel>(dialog, "AddressLabel");
     EXPECT_TRUE(addressLabel->isVisible());
     EXPECT_EQ(addressLabel->buddy(), dialog.AddressMemo);
 
@@ -71,8 +71,7 @@ TEST(DialogLayout, listEditorExplainsEnterAndItsMoveButtons)
     TListEditor dialog(nullptr, {"Amy"});
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    auto* hint = dialog.findChild<QLabel*>("AddItemLabel");
-    ASSERT_NE(hint, nullptr);
+    QLabel* hint = Control<QLabel>(dialog, "AddItemLabel");
     EXPECT_TRUE(hint->isVisible());
     EXPECT_TRUE(hint->text().contains("Enter"));
     EXPECT_EQ(hint->buddy(), dialog.AddItemEdit);

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "dialogs/GeneralEditorUnit.h"
-#include "tests/setup/ModalDriver.h"
-#include "tests/support/FakeInteraction.h"
+#include "tests/support/windows/FakeInteraction.h"
+#include "tests/support/windows/ModalDriver.h"
 
 namespace {
 

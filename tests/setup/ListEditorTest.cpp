@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/ListEditorUnit.h"
-#include "tests/setup/ModalDriver.h"
+#include "tests/support/windows/ModalDriver.h"
 
 namespace {
 

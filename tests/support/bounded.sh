@@ -22,6 +22,10 @@ own_home() {
   mkdir -p -m 700 "$HOME"
 }
 
+# The fixed login of a local data file, as the data layer has it
+# (DBFrameWork::DBConnection::UserName and Password), for the engine's tools.
+fixed_login=(-user SYSDBA -password plumtrove)
+
 lock_folder_state() {
   local folder="${FIREBIRD_LOCK:-/tmp/firebird}"
   echo "the lock folder $folder holds:"

@@ -8,7 +8,7 @@
 #include <map>
 #include <sys/stat.h>
 
-#include "tests/open/TicketWindow.h"
+#include "tests/support/windows/TicketWindow.h"
 
 using TestSupport::FileExists;
 using TestSupport::ReadFile;

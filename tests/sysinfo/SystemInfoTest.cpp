@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "tests/open/TicketWindow.h"
+#include "tests/support/windows/TicketWindow.h"
 
 using TestSupport::ReadFile;
 using TestSupport::WriteFile;

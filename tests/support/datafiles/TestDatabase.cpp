@@ -1,4 +1,4 @@
-#include "tests/dbframework/TestDatabase.h"
+#include "tests/support/datafiles/TestDatabase.h"
 
 #include <sstream>
 #include <stdexcept>

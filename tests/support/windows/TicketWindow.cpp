@@ -1,4 +1,4 @@
-#include "tests/open/TicketWindow.h"
+#include "tests/support/windows/TicketWindow.h"
 
 #include <QAction>
 #include <QApplication>

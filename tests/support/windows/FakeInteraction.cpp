@@ -1,4 +1,4 @@
-#include "tests/support/FakeInteraction.h"
+#include "tests/support/windows/FakeInteraction.h"
 
 #include <QPrinter>
 

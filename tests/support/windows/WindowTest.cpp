@@ -1,4 +1,4 @@
-#include "tests/app/WindowTest.h"
+#include "tests/support/windows/WindowTest.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -7,7 +7,7 @@
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "settings/Quenbrook_Configuration.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 class TestDatabase {
 public:

@@ -1,4 +1,4 @@
-#include "tests/setup/ModalDriver.h"
+#include "tests/support/windows/ModalDriver.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -10,8 +10,8 @@
 
 #include "app/MainUnit.h"
 #include "dialogs/OpenProblemDialogUnit.h"
-#include "tests/support/FakeInteraction.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestSupport.h"
+#include "tests/support/windows/FakeInteraction.h"
 
 struct TicketFields {
     QString name = "John Smith";

@@ -1,4 +1,4 @@
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include "dbframework/DBFrameWork_Platform.h"
+#include "tests/support/datafiles/LocalLogin.h"
 
 namespace TestSupport {
 
@@ -164,7 +165,8 @@ std::string Isql(const std::string& databasePath, const std::string& sql)
     const std::string script = dir.File("query.sql");
     WriteFile(script, sql + "\n");
     std::string output;
-    RunCommand("isql-fb -q -user SYSDBA -password plumtrove -i '" + script + "' '" + databasePath + "' 2>&1",
+    RunCommand(std::string("isql-fb -q -user '") + LocalUser() + "' -password '" + LocalPassword() + "' -i '" + script +
+                   "' '" + databasePath + "' 2>&1",
                &output);
     return output;
 }

@@ -1,4 +1,4 @@
-// A data file of 100,000 realistic tickets for the search benchmark, filled
+// A data file of 100,000 realistic tickets for the benchmarks, filled
 // through the client layer directly and kept under /tmp between runs.
 #pragma once
 

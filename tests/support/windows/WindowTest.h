@@ -9,8 +9,8 @@
 #include <string>
 
 #include "app/MainUnit.h"
-#include "tests/support/FakeInteraction.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/datafiles/TestSupport.h"
+#include "tests/support/windows/FakeInteraction.h"
 
 class WindowTest : public ::testing::Test {
 protected:

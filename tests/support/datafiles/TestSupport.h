@@ -33,7 +33,7 @@ private:
     std::vector<std::string> lines_;
 };
 
-// Runs SQL through isql-fb on a data file (user SYSDBA) and returns what it
+// Runs SQL through isql-fb on a data file (the fixed local login) and returns what it
 // printed, standard error included; the independent check of what was stored.
 std::string Isql(const std::string& databasePath, const std::string& sql);
 

@@ -1,4 +1,4 @@
-#include "bench/search/SearchDataSet.h"
+#include "bench/support/SearchDataSet.h"
 
 #include <cstdio>
 #include <fstream>
