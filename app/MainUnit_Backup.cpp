@@ -1,11 +1,11 @@
 // Backup and Restore of the File menu, and the automatic backup when the
 // program ends. The engine does the work; the window shows its lines.
 //
-// The work runs on the user-interface thread: the engine hands over a line
-// every few moments and the progress window repaints at each one. The
-// connection is the window's and never leaves its thread, and the progress
-// window is modal, so no other command can start while the file is copied.
-#include <QApplication>
+// The work runs off the window's thread, which keeps painting the progress
+// window and the engine's lines. It needs the window's connection (a restore
+// detaches and attaches it again), lent to the work until it ends: the
+// progress window is application-modal, so no command can touch the
+// connection meanwhile, and the window runs nothing else on it.
 #include <QDir>
 #include <QFileInfo>
 #include <ctime>
@@ -14,7 +14,7 @@
 #include "dbframework/DBFrameWork_FileSystem.h"
 #include "dbframework/DBFrameWork_Backup.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
-#include "dbframework/DBFrameWork_Platform.h"
+#include "dialogs/BackgroundWork.h"
 #include "dialogs/BackupProgressUnit.h"
 #include "dialogs/Interaction.h"
 #include "settings/Quenbrook_Configuration.h"
@@ -28,9 +28,15 @@ QString Text(const std::string& text)
     return QString::fromStdString(text);
 }
 
+// Called on the work's thread: the line is shown on the window's, unless the
+// progress window has gone by then.
 DBFrameWork::ProgressHandler ShowOn(TBackupProgress& progress)
 {
-    return [&progress](const std::string& line) { progress.ShowLine(QString::fromStdString(line)); };
+    return [&progress](const std::string& line) {
+        QMetaObject::invokeMethod(
+            &progress, [&progress, text = QString::fromStdString(line)] { progress.ShowLine(text); },
+            Qt::QueuedConnection);
+    };
 }
 
 // What the user reads after a backup.
@@ -58,11 +64,7 @@ DBFrameWork::BackupResult TMainForm::RunBackup(const std::string& backupFile, co
 {
     DBFrameWork::Backup backup(*Connection);
     TBackupProgress progress(this, caption);
-    // The progress window repaints while the engine keeps a call waiting; it
-    // is modal, so no command can start meanwhile.
-    DBFrameWork::EngineWaitScope repainting([&progress] { progress.Pump(); });
-    progress.Start();
-    return backup.Run(backupFile, ShowOn(progress));
+    return BackgroundWork(this).RunShowing(progress, [&] { return backup.Run(backupFile, ShowOn(progress)); });
 }
 
 void TMainForm::BackupFileMenuClick()
@@ -99,9 +101,8 @@ void TMainForm::RestoreFileMenuClick()
     DBFrameWork::RestoreResult result;
     {
         TBackupProgress progress(this, "Restore...");
-        DBFrameWork::EngineWaitScope repainting([&progress] { progress.Pump(); });
-        progress.Start();
-        result = backup.Restore(chosen.toStdString(), ShowOn(progress), std::time(nullptr));
+        result = BackgroundWork(this).RunShowing(
+            progress, [&] { return backup.Restore(chosen.toStdString(), ShowOn(progress), std::time(nullptr)); });
     }
     if (!result.Restored) {
         Interaction::ShowMessage(Text(result.Failure) + "\n\nThe data file was not changed.");

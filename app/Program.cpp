@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QThread>
 #include <cstdio>
 #include <ctime>
 #include <unistd.h>
@@ -54,8 +55,16 @@ int RunProgram(int argc, char** argv)
         }
 
         Interaction::NameApplication();
-        DBFrameWork::SetMessageHandler(
-            [](const std::string& text) { Interaction::ShowMessage(QString::fromStdString(text)); });
+        // Background work may speak too: its box waits for the window's thread,
+        // and the work goes on meanwhile (the window's thread may be waiting for it).
+        DBFrameWork::SetMessageHandler([](const std::string& text) {
+            const QString message = QString::fromStdString(text);
+            if (QThread::currentThread() == qApp->thread())
+                Interaction::ShowMessage(message);
+            else
+                QMetaObject::invokeMethod(
+                    qApp, [message] { Interaction::ShowMessage(message); }, Qt::QueuedConnection);
+        });
         IBPP::SetInterruptHandler(QuitInOrder);
 
         TMainForm mainForm(ProgramPaths::ForThisCopy());

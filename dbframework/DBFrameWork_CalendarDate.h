@@ -24,5 +24,7 @@ CalendarDate DateFromValueText(const std::string& text);
 // The day as a value list holds it, "month/day/year"; the empty text (NULL)
 // for "no date".
 std::string ValueTextOf(const CalendarDate& date);
+// Days from `from` to `to` in the Gregorian calendar; negative when `to` comes first.
+long long DaysBetween(const CalendarDate& from, const CalendarDate& to);
 
 }  // namespace DBFrameWork

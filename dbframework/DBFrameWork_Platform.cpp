@@ -47,14 +47,4 @@ void SetMessageHandler(TextHandler handler)
     messageHandler() = std::move(handler);
 }
 
-EngineWaitScope::EngineWaitScope(std::function<void()> repaint)
-{
-    IBPP::SetWaitHandler(std::move(repaint));
-}
-
-EngineWaitScope::~EngineWaitScope()
-{
-    IBPP::SetWaitHandler({});
-}
-
 }  // namespace DBFrameWork

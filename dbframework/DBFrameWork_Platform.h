@@ -20,15 +20,4 @@ void SetDebugSink(TextHandler sink);
 void ShowMessage(const std::string& text);
 void SetMessageHandler(TextHandler handler);
 
-// While it lives, `repaint` runs every tenth of a second on this thread as
-// long as a call into the engine (opening, creating or serving a data file)
-// keeps it waiting longer than a working engine takes.
-class EngineWaitScope {
-public:
-    explicit EngineWaitScope(std::function<void()> repaint);
-    ~EngineWaitScope();
-    EngineWaitScope(const EngineWaitScope&) = delete;
-    EngineWaitScope& operator=(const EngineWaitScope&) = delete;
-};
-
 }  // namespace DBFrameWork

@@ -146,6 +146,42 @@ HoursReportRow HoursTotals(const std::vector<HoursReportRow>& rows)
     return total;
 }
 
+ReportTable HoursTable(const std::vector<HoursReportRow>& rows, const std::string& groupTitle)
+{
+    ReportTable table;
+    table.columns = {{groupTitle, CellKind::Text},
+                     {"Tickets", CellKind::Number},
+                     {"Actual Hours", CellKind::Number},
+                     {"Billable Hours", CellKind::Number},
+                     {"Billable %", CellKind::Number}};
+    const auto cells = [](const HoursReportRow& row, const std::string& group) {
+        const double percent = row.BillablePercent();
+        return std::vector<ReportCell>{ReportCell::Text(group), ReportCell::Whole(row.ticketCount),
+                                       ReportCell::Whole(row.actualHours), ReportCell::Whole(row.billableHours),
+                                       percent < 0 ? ReportCell::Empty(CellKind::Number)
+                                                   : ReportCell::Decimal(percent, 1)};
+    };
+    for (const HoursReportRow& row : rows)
+        table.rows.push_back(cells(row, row.group));
+    table.totals = cells(HoursTotals(rows), "Total");
+    return table;
+}
+
+ReportTable OpenTicketsTable(const std::vector<OpenTicket>& tickets, const CalendarDate& today)
+{
+    ReportTable table;
+    table.columns = {{"Assigned", CellKind::Date},   {"Age (days)", CellKind::Number},
+                     {"Customer", CellKind::Text},   {"Technician", CellKind::Text},
+                     {"Problem", CellKind::Text},    {"Hours", CellKind::Number}};
+    for (const OpenTicket& ticket : tickets)
+        table.rows.push_back({ReportCell::Day(ticket.assigned),
+                              ticket.assigned.IsSet() ? ReportCell::Whole(DaysBetween(ticket.assigned, today))
+                                                      : ReportCell::Empty(CellKind::Number),
+                              ReportCell::Text(ticket.customerName), ReportCell::Text(ticket.technician),
+                              ReportCell::Text(ticket.problemFirstLine), ReportCell::Whole(ticket.actualHours)});
+    return table;
+}
+
 std::string FirstLine(const std::string& text)
 {
     std::string line = text.substr(0, text.find_first_of("\r\n"));

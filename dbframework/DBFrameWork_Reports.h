@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dbframework/DBFrameWork_CalendarDate.h"
+#include "dbframework/DBFrameWork_ReportTable.h"
 
 namespace DBFrameWork {
 
@@ -47,6 +48,9 @@ struct HoursReportRow {
 
 // Sums over the rows of a report.
 HoursReportRow HoursTotals(const std::vector<HoursReportRow>& rows);
+// The report as its table: the group (headed groupTitle), tickets, actual and
+// billable hours and billable percent, with the totals row.
+ReportTable HoursTable(const std::vector<HoursReportRow>& rows, const std::string& groupTitle);
 
 // Told the number of rows fetched so far, every few hundred rows; answering
 // false stops the query, which then reports Cancelled.
@@ -77,6 +81,10 @@ private:
     DBConnection& Connection;
     std::unique_ptr<Cursor> State;
 };
+
+// The list as its table: assigned, age in days on `today`, customer,
+// technician, the problem's first line and hours.
+ReportTable OpenTicketsTable(const std::vector<OpenTicket>& tickets, const CalendarDate& today);
 
 // Open tickets, oldest assignment first; an empty technician means all.
 QueryOutcome ReadOpenTickets(DBConnection& connection, const std::string& technician,

@@ -1,6 +1,5 @@
 #include "dialogs/BackupProgressUnit.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -29,20 +28,8 @@ TBackupProgress::TBackupProgress(QWidget* owner, const QString& caption) : QDial
 
 TBackupProgress::~TBackupProgress() = default;
 
-void TBackupProgress::Start()
-{
-    show();
-    QApplication::processEvents();
-}
-
-void TBackupProgress::Pump()
-{
-    QApplication::processEvents();
-}
-
 void TBackupProgress::ShowLine(const QString& line)
 {
     ++Lines;
     StatusLabel->setText(line.trimmed());
-    QApplication::processEvents();
 }

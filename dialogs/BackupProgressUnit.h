@@ -1,6 +1,6 @@
 // A small window that shows what the engine reports while it backs up,
-// verifies or restores the data file. It only shows: the command that opens
-// it does the work and lets the window repaint between the engine's lines.
+// verifies or restores the data file. It only shows: the work runs off the
+// window's thread, which the window keeps painting, and hands its lines over.
 #pragma once
 
 #include <QDialog>
@@ -16,12 +16,8 @@ public:
     TBackupProgress(QWidget* owner, const QString& caption);
     ~TBackupProgress() override;
 
-    // Shows the window without waiting for it to close.
-    void Start();
-    // Shows the engine's latest line and repaints.
+    // Shows the engine's latest line.
     void ShowLine(const QString& line);
-    // Repaints while the engine has not answered for a moment.
-    void Pump();
     int LineCount() const { return Lines; }
 
     QLabel* StatusLabel = nullptr;

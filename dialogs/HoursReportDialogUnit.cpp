@@ -15,7 +15,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSplitter>
 #include <QTableView>
 #include <QTextDocument>
@@ -24,29 +23,27 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "dbframework/DBFrameWork_Csv.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dialogs/DatePicker.h"
+#include "dialogs/BackgroundWork.h"
 #include "dialogs/DocumentOutput.h"
 #include "dialogs/Interaction.h"
-#include "dialogs/QueryProgress.h"
 #include "dialogs/RecordTableModel.h"
 #include "dialogs/ReportDates.h"
+#include "dialogs/ReportTableOutput.h"
 
 namespace {
 
-enum Column { GroupColumn, TicketsColumn, ActualColumn, BillableColumn, PercentColumn, ColumnCount };
-
-QString PercentText(const DBFrameWork::HoursReportRow& row)
-{
-    const double percent = row.BillablePercent();
-    return percent < 0 ? QString() : QString::number(percent, 'f', 1);
-}
+// The group, then the figures of HoursTable.
+constexpr int GroupColumn = 0;
 
 }  // namespace
 
 THoursReportDialog::THoursReportDialog(QWidget* owner, DBFrameWork::DBConnection* connection, QPrinter* printer)
-    : QDialog(owner), Connection(connection), Printer(printer)
+    : QDialog(owner),
+      Connection(std::make_unique<DBFrameWork::DBConnection>(connection->GetPath(), connection->GetUser(),
+                                                             connection->GetPassword())),
+      Printer(printer)
 {
     setObjectName("HoursReportDialog");
     setWindowTitle("Hours Report");
@@ -84,10 +81,9 @@ THoursReportDialog::THoursReportDialog(QWidget* owner, DBFrameWork::DBConnection
     filters->addWidget(GroupByComboBox, 0, 7);
     filters->setColumnStretch(8, 1);
 
-    std::vector<RecordTableModel::Column> columns;
-    for (int column = 0; column < ColumnCount; ++column)
-        columns.push_back({QString(), [this, column](int row) { return QVariant(CellText(row, column)); }, column != GroupColumn});
-    Model = new RecordTableModel(std::move(columns), this);
+    // Until the first reading, an empty report.
+    Table = DBFrameWork::HoursTable(RowList, GroupTitle().toStdString());
+    Model = new RecordTableModel(ReportTableOutput::ModelColumns(Table), this);
     ReportTableView = new QTableView(this);
     ReportTableView->setObjectName("ReportTableView");
     ReportTableView->setAccessibleName("Hours report");
@@ -154,6 +150,8 @@ THoursReportDialog::THoursReportDialog(QWidget* owner, DBFrameWork::DBConnection
     ApplyPeriod();
 }
 
+THoursReportDialog::~THoursReportDialog() = default;
+
 void THoursReportDialog::ApplyPeriod()
 {
     const QDate today = QDate::currentDate();
@@ -198,16 +196,17 @@ QString THoursReportDialog::GroupTitle() const
 bool THoursReportDialog::Reload()
 {
     std::vector<DBFrameWork::HoursReportRow> rows;
-    QueryProgress progress(this);
     const DBFrameWork::CalendarDate from = ToCalendarDate(FromDatePicker->date());
     const DBFrameWork::CalendarDate through = ToCalendarDate(ToDatePicker->date());
     const DBFrameWork::HoursGrouping grouping = Grouping();
-    // The engine sums every ticket of the range before it answers the first
-    // row: years of them take longer than the window may stand still.
-    const DBFrameWork::QueryOutcome outcome = progress.RunAside([&](const DBFrameWork::FetchProgress& step) {
-        return DBFrameWork::ReadHoursReport(*Connection, from, through, grouping, rows, step);
-    });
-    progress.Finish();
+    // Attached on the window's thread: an engine that does not answer is told of in a message box.
+    DBFrameWork::QueryOutcome outcome = DBFrameWork::QueryOutcome::Failed;
+    if (Connection->Connected || Connection->Connect())
+        // The engine sums every ticket of the range before it answers the
+        // first row: years of them take longer than the window may stand still.
+        outcome = BackgroundWork(this).Read([&](const DBFrameWork::FetchProgress& step) {
+            return DBFrameWork::ReadHoursReport(*Connection, from, through, grouping, rows, step);
+        });
     if (outcome == DBFrameWork::QueryOutcome::Failed)
         Interaction::ShowError("Error reading Data File (" + QString::fromStdString(Connection->GetPath()) + ")!");
     // A read cancelled or failed shows no figures rather than those of the
@@ -215,45 +214,18 @@ bool THoursReportDialog::Reload()
     if (outcome != DBFrameWork::QueryOutcome::Done)
         rows.clear();
     RowList = std::move(rows);
-    Totals = DBFrameWork::HoursTotals(RowList);
+    Table = DBFrameWork::HoursTable(RowList, GroupTitle().toStdString());
     // The rows and the totals row below them.
     Model->Reset(static_cast<int>(RowList.size()) + 1);
-    for (int column = 0; column < ColumnCount; ++column)
-        Model->SetHeader(column, CellText(-1, column));
+    for (size_t column = 0; column < Table.columns.size(); ++column)
+        Model->SetHeader(static_cast<int>(column), QString::fromStdString(Table.columns[column].header));
     UpdateChart();
     return outcome == DBFrameWork::QueryOutcome::Done;
 }
 
-QString THoursReportDialog::CellText(int row, int column) const
-{
-    if (row < 0)
-        return QStringList{GroupTitle(), "Tickets", "Actual Hours", "Billable Hours", "Billable %"}.value(column);
-    const bool total = row >= static_cast<int>(RowList.size());
-    const DBFrameWork::HoursReportRow& data = total ? Totals : RowList[static_cast<size_t>(row)];
-    switch (column) {
-    case GroupColumn:
-        return total ? QStringLiteral("Total") : QString::fromStdString(data.group);
-    case TicketsColumn:
-        return QString::number(data.ticketCount);
-    case ActualColumn:
-        return QString::number(data.actualHours);
-    case BillableColumn:
-        return QString::number(data.billableHours);
-    default:
-        return PercentText(data);
-    }
-}
-
 std::vector<std::vector<QString>> THoursReportDialog::TableText() const
 {
-    std::vector<std::vector<QString>> table;
-    for (int row = -1; row < Model->rowCount(); ++row) {
-        std::vector<QString> cells;
-        for (int column = 0; column < ColumnCount; ++column)
-            cells.push_back(CellText(row, column));
-        table.push_back(std::move(cells));
-    }
-    return table;
+    return ReportTableOutput::TableText(Table);
 }
 
 void THoursReportDialog::UpdateChart()
@@ -314,44 +286,7 @@ void THoursReportDialog::UpdateChart()
 
 void THoursReportDialog::ExportCsvButtonClick()
 {
-    Interaction::OpenFileRequest request;
-    request.initialFolder = "Hours Report.csv";
-    request.defaultExtension = "csv";
-    request.filter = "CSV Files (*.csv)|*.csv";
-    QString path;
-    if (!Interaction::SaveFile(request, path))
-        return;
-    QSaveFile file(path);
-    if (!DocumentOutput::OpenForWriting(file)) {
-        Interaction::ShowError("Error writing " + path + "!");
-        return;
-    }
-    // Whole lines: a zero byte in a stored text must not cut its row short.
-    const auto writeLine = [&file](const std::string& line) {
-        file.write(line.data(), static_cast<qint64>(line.size()));
-    };
-    file.write(DBFrameWork::CsvByteOrderMark);
-    writeLine(DBFrameWork::CsvLine({GroupTitle().toStdString(), "Tickets", "Actual Hours", "Billable Hours",
-                                    "Billable %"}));
-    QueryProgress progress(this, static_cast<int>(RowList.size()));
-    const auto writeRow = [&](const DBFrameWork::HoursReportRow& row, const std::string& group) {
-        const double percent = row.BillablePercent();
-        writeLine(DBFrameWork::CsvLine({group, row.ticketCount, row.actualHours, row.billableHours,
-                                        percent < 0 ? DBFrameWork::CsvCell("")
-                                                    : DBFrameWork::CsvCell::Decimal(percent, 1)}));
-    };
-    for (size_t i = 0; i < RowList.size(); ++i) {
-        writeRow(RowList[i], RowList[i].group);
-        if (i % 256 == 255 && !progress.Step(i + 1)) {
-            file.cancelWriting();
-            progress.Finish();
-            return;
-        }
-    }
-    writeRow(Totals, "Total");
-    progress.Finish();
-    if (!file.commit())
-        Interaction::ShowError("Error writing " + path + "!");
+    ReportTableOutput::ExportCsv(this, Table, "Hours Report.csv");
 }
 
 void THoursReportDialog::BuildDocument(QTextDocument& document)
@@ -359,19 +294,7 @@ void THoursReportDialog::BuildDocument(QTextDocument& document)
     QString html = "<html><body><h2>Hours Report</h2><p>" +
                    ShortDateText(FromDatePicker->date()).toHtmlEscaped() + " &ndash; " +
                    ShortDateText(ToDatePicker->date()).toHtmlEscaped() + "</p>";
-    html += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">";
-    const std::vector<std::vector<QString>> table = TableText();
-    for (size_t row = 0; row < table.size(); ++row) {
-        const bool heading = row == 0 || row + 1 == table.size();
-        html += "<tr>";
-        for (size_t column = 0; column < table[row].size(); ++column)
-            html += QString("<td%1>%2%3%4</td>")
-                        .arg(column == 0 ? QString() : QStringLiteral(" align=\"right\""),
-                             heading ? QStringLiteral("<b>") : QString(), table[row][column].toHtmlEscaped(),
-                             heading ? QStringLiteral("</b>") : QString());
-        html += "</tr>";
-    }
-    html += "</table><p></p>";
+    html += ReportTableOutput::TableHtml(Table) + "<p></p>";
     // The chart laid out at the size it is printed, drawn at twice the
     // resolution so that its bars and labels stay sharp on paper.
     QImage chart(1600, 800, QImage::Format_ARGB32);

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QDialog>
+#include <memory>
 #include <vector>
 
 #include "dbframework/DBFrameWork_Reports.h"
@@ -30,6 +31,7 @@ public:
 
     // printer: where Print goes, with the page set up in the main window.
     THoursReportDialog(QWidget* owner, DBFrameWork::DBConnection* connection, QPrinter* printer);
+    ~THoursReportDialog() override;
 
     // Reads the report for the range and grouping chosen; false when reading
     // failed (the error box has said so) or was cancelled.
@@ -62,13 +64,13 @@ private:
     void BuildDocument(QTextDocument& document);
     DBFrameWork::HoursGrouping Grouping() const;
     QString GroupTitle() const;
-    // The text of a cell: rows of the report, then the totals row.
-    QString CellText(int row, int column) const;
 
-    DBFrameWork::DBConnection* Connection;
+    // The reads run off the window's thread on an attachment of the
+    // dialog's own, so that the window's connection never leaves its thread.
+    std::unique_ptr<DBFrameWork::DBConnection> Connection;
     QPrinter* Printer;
     std::vector<DBFrameWork::HoursReportRow> RowList;
-    DBFrameWork::HoursReportRow Totals;
+    DBFrameWork::ReportTable Table;
     RecordTableModel* Model = nullptr;
     QChart* Chart = nullptr;
     bool Applying = false;

@@ -7,18 +7,16 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <iterator>
 
 #include "dbframework/DBFrameWork_DBConnection.h"
+#include "dialogs/BackgroundWork.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/RecordTableModel.h"
 #include "dialogs/ReportDates.h"
+#include "dialogs/ReportTableOutput.h"
 
 namespace {
-
-QString Text(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 // Rows read at a time: more than a screen, few enough to come at once.
 constexpr size_t Batch = 200;
@@ -28,8 +26,9 @@ constexpr size_t Batch = 200;
 TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection* connection,
                                        const QStringList& technicians)
     : QDialog(owner),
-      Connection(connection),
-      Cursor(std::make_unique<DBFrameWork::OpenTicketCursor>(*connection)),
+      Connection(std::make_unique<DBFrameWork::DBConnection>(connection->GetPath(), connection->GetUser(),
+                                                             connection->GetPassword())),
+      Cursor(std::make_unique<DBFrameWork::OpenTicketCursor>(*Connection)),
       Today(QDate::currentDate())
 {
     setObjectName("OpenTicketsDialog");
@@ -50,24 +49,8 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
     TicketCountLabel = new QLabel(this);
     TicketCountLabel->setObjectName("TicketCountLabel");
 
-    const auto ticket = [this](int row) -> const DBFrameWork::OpenTicket& {
-        return TicketList[static_cast<size_t>(row)];
-    };
-    Model = new RecordTableModel(
-        {
-            {"Assigned", [=](int row) { return QVariant(ShortDateText(ToQDate(ticket(row).assigned))); }, false},
-            {"Age (days)",
-             [=](int row) {
-                 const QDate assigned = ToQDate(ticket(row).assigned);
-                 return assigned.isValid() ? QVariant(assigned.daysTo(Today)) : QVariant();
-             },
-             true},
-            {"Customer", [=](int row) { return QVariant(Text(ticket(row).customerName)); }, false},
-            {"Technician", [=](int row) { return QVariant(Text(ticket(row).technician)); }, false},
-            {"Problem", [=](int row) { return QVariant(Text(ticket(row).problemFirstLine)); }, false},
-            {"Hours", [=](int row) { return QVariant(ticket(row).actualHours); }, true},
-        },
-        this);
+    Table = DBFrameWork::OpenTicketsTable({}, ToCalendarDate(Today));
+    Model = new RecordTableModel(ReportTableOutput::ModelColumns(Table), this);
     Model->HasMore = [this] { return HasMore(); };
     Model->FetchMore = [this] { return FetchMore(); };
     TicketsTableView = new QTableView(this);
@@ -124,14 +107,42 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+TOpenTicketsDialog::~TOpenTicketsDialog() = default;
+
+DBFrameWork::QueryOutcome TOpenTicketsDialog::ReadAside(const std::function<DBFrameWork::QueryOutcome()>& read)
+{
+    Reading = true;
+    const DBFrameWork::QueryOutcome outcome = BackgroundWork(this).Read([&](const DBFrameWork::FetchProgress& step) {
+        // The cursor's steps cannot stop halfway: Cancel counts once the step is done.
+        const DBFrameWork::QueryOutcome answer = read();
+        return answer == DBFrameWork::QueryOutcome::Done && !step(0) ? DBFrameWork::QueryOutcome::Cancelled : answer;
+    });
+    Reading = false;
+    return outcome;
+}
+
 bool TOpenTicketsDialog::Reload()
 {
     const QString technician =
         TechnicianFilterComboBox->currentIndex() <= 0 ? QString() : TechnicianFilterComboBox->currentText();
     TicketList.clear();
+    Table.rows.clear();
     Model->Reset(0);
     ShowCount();
-    if (Cursor->Open(technician.toStdString()) != DBFrameWork::QueryOutcome::Done) {
+    // Attached on the window's thread: an engine that does not answer is told of in a message box.
+    if (!Connection->Connected && !Connection->Connect()) {
+        ShowReadError();
+        return false;
+    }
+    // The engine sorts every open ticket before it answers the first.
+    switch (ReadAside([&] { return Cursor->Open(technician.toStdString()); })) {
+    case DBFrameWork::QueryOutcome::Done:
+        break;
+    case DBFrameWork::QueryOutcome::Cancelled:
+        Cursor->Close();
+        ShowCount();
+        return false;
+    case DBFrameWork::QueryOutcome::Failed:
         ShowReadError();
         return false;
     }
@@ -144,9 +155,17 @@ bool TOpenTicketsDialog::Reload()
 
 bool TOpenTicketsDialog::FetchMore()
 {
-    if (Cursor->AtEnd())
+    if (Cursor->AtEnd() || Reading)
         return true;
-    const DBFrameWork::QueryOutcome outcome = Cursor->Next(Batch, TicketList);
+    // Read into a list of its own: the table shows the one it has meanwhile.
+    std::vector<DBFrameWork::OpenTicket> more;
+    DBFrameWork::QueryOutcome outcome = ReadAside([&] { return Cursor->Next(Batch, more); });
+    // What was read is shown; Cancel only ends the wait for it.
+    if (outcome == DBFrameWork::QueryOutcome::Cancelled)
+        outcome = DBFrameWork::QueryOutcome::Done;
+    for (auto& row : DBFrameWork::OpenTicketsTable(more, ToCalendarDate(Today)).rows)
+        Table.rows.push_back(std::move(row));
+    TicketList.insert(TicketList.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
     Model->Append(static_cast<int>(TicketList.size()));
     ShowCount();
     if (outcome != DBFrameWork::QueryOutcome::Done) {
@@ -158,7 +177,7 @@ bool TOpenTicketsDialog::FetchMore()
 
 bool TOpenTicketsDialog::HasMore() const
 {
-    return !Cursor->AtEnd();
+    return !Cursor->AtEnd() && !Reading;
 }
 
 void TOpenTicketsDialog::ShowCount()

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,10 +28,11 @@ class TOpenTicketsDialog : public QDialog {
 public:
     // technicians: the pick list of the settings, offered after "All".
     TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection* connection, const QStringList& technicians);
+    ~TOpenTicketsDialog() override;
 
     // Reads the list for the technician chosen, its first rows at once and
     // the rest as the list is scrolled; false when reading failed (the error
-    // box has said so).
+    // box has said so) or was cancelled.
     bool Reload();
     // Reads the next rows, if any are left; false when reading failed (the
     // error box has said so).
@@ -50,10 +52,19 @@ private:
     void ChooseRow(int row);
     void ShowCount();
     void ShowReadError();
+    // Runs a step of the cursor off the window's thread; the list asks for no
+    // more rows meanwhile.
+    DBFrameWork::QueryOutcome ReadAside(const std::function<DBFrameWork::QueryOutcome()>& read);
 
-    DBFrameWork::DBConnection* Connection;
+    // The reads run off the window's thread on an attachment of the
+    // dialog's own, so that the window's connection never leaves its thread;
+    // the cursor on it goes first.
+    std::unique_ptr<DBFrameWork::DBConnection> Connection;
     std::unique_ptr<DBFrameWork::OpenTicketCursor> Cursor;
+    bool Reading = false;
     std::vector<DBFrameWork::OpenTicket> TicketList;
+    // What the list shows of them, row for row.
+    DBFrameWork::ReportTable Table;
     RecordTableModel* Model = nullptr;
     QDate Today;
     int32_t Chosen = 0;

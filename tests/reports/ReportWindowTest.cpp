@@ -31,20 +31,28 @@
 #include "dialogs/CustomerHistoryDock.h"
 #include "dialogs/HoursReportDialogUnit.h"
 #include "dialogs/OpenTicketsDialogUnit.h"
-#include "dialogs/QueryProgress.h"
+#include "dialogs/ReportDates.h"
+#include "dialogs/BackgroundWork.h"
 #include "tests/support/windows/WindowTest.h"
 
 namespace {
 
-struct Ticket {
-    QString name;
-    QString technician;
-    QDate assigned;
-    QDate completed;  // invalid: open
-    int actual = 0;
-    int billable = 0;
-    QString problem;
-};
+// A ticket of the fields the lists and reports show; an invalid completed
+// date leaves it open.
+DBFrameWork::TicketRecord Ticket(const QString& name, const QString& technician, const QDate& assigned,
+                                 const QDate& completed, int actual, int billable, const QString& problem)
+{
+    DBFrameWork::TicketRecord ticket;
+    ticket.Customer.Name = name.toStdString();
+    ticket.Problem.Technician = technician.toStdString();
+    ticket.Problem.Assigned = ToCalendarDate(assigned);
+    ticket.Problem.Completed = ToCalendarDate(completed);
+    ticket.Problem.ActualHours = actual;
+    ticket.Problem.BillableHours = billable;
+    ticket.Problem.Description = problem.toStdString();
+    ticket.Problem.Resolution = "Cleaned the rollers";
+    return ticket;
+}
 
 // Runs a command that shows a modal dialog of type Dialog, drives the dialog
 // with steps, and closes it if the steps left it open. The dialog is looked
@@ -124,34 +132,37 @@ protected:
         window->show();
     }
 
-    int32_t Save(const Ticket& ticket)
+    // The customer's name and the problem's fields of the ticket; the rest of
+    // the customer is FillTicket's.
+    int32_t Save(const DBFrameWork::TicketRecord& ticket)
     {
+        const DBFrameWork::ProblemRecord& problem = ticket.Problem;
         window->NewFileMenuClick();
-        FillTicket(ticket.name);
-        window->TechnicianComboBox->setEditText(ticket.technician);
-        window->AssignmentDatePicker->setDate(ticket.assigned);
-        window->CompleteCheckBox->setChecked(ticket.completed.isValid());
-        if (ticket.completed.isValid())
-            window->CompletedDatePicker->setDate(ticket.completed);
-        window->ActualHoursEdit->setValue(ticket.actual);
-        window->BillableHoursEdit->setValue(ticket.billable);
-        window->ProblemRichEdit->setPlainText(ticket.problem);
-        window->ResolutionRichEdit->setPlainText("Cleaned the rollers");
-        EXPECT_TRUE(window->SaveProblem()) << ticket.name.toStdString();
+        FillTicket(QString::fromStdString(ticket.Customer.Name));
+        Find<QComboBox>("TechnicianComboBox")->setEditText(QString::fromStdString(problem.Technician));
+        Find<QDateEdit>("AssignmentDatePicker")->setDate(ToQDate(problem.Assigned));
+        Find<QCheckBox>("CompleteCheckBox")->setChecked(problem.Completed.IsSet());
+        if (problem.Completed.IsSet())
+            Find<QDateEdit>("CompletedDatePicker")->setDate(ToQDate(problem.Completed));
+        Find<QSpinBox>("ActualHoursEdit")->setValue(problem.ActualHours);
+        Find<QSpinBox>("BillableHoursEdit")->setValue(problem.BillableHours);
+        Find<QTextEdit>("ProblemRichEdit")->setPlainText(QString::fromStdString(problem.Description));
+        Find<QTextEdit>("ResolutionRichEdit")->setPlainText(QString::fromStdString(problem.Resolution));
+        EXPECT_TRUE(window->SaveProblem()) << ticket.Customer.Name;
         return window->GetProblemID();
     }
 };
 
 TEST_F(ReportWindow, OpenTicketsListsTheOpenOnesAndOpensTheChosen)
 {
-    const int32_t smith = Save({"Smith", "Dana", QDate(2004, 1, 5), QDate(), 3, 2, "Printer jams\nevery page"});
-    const int32_t jones = Save({"Jones", "Eve", QDate(2003, 6, 1), QDate(), 1, 1, "Slow disk"});
-    Save({"Brown", "Dana", QDate(2002, 1, 1), QDate(2002, 1, 2), 5, 5, "Done long ago"});
+    const int32_t smith = Save(Ticket("Smith", "Dana", QDate(2004, 1, 5), QDate(), 3, 2, "Printer jams\nevery page"));
+    const int32_t jones = Save(Ticket("Jones", "Eve", QDate(2003, 6, 1), QDate(), 1, 1, "Slow disk"));
+    Save(Ticket("Brown", "Dana", QDate(2002, 1, 1), QDate(2002, 1, 2), 5, 5, "Done long ago"));
     window->NewFileMenuClick();
 
-    EXPECT_EQ(window->OpenTicketsViewMenu->text(), "Open &Tickets...");
-    EXPECT_EQ(window->OpenTicketsViewMenu->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
-    EXPECT_TRUE(Drive<TOpenTicketsDialog>(window->OpenTicketsViewMenu, [&](TOpenTicketsDialog& dialog) {
+    EXPECT_EQ(Find<QAction>("OpenTicketsViewMenu")->text(), "Open &Tickets...");
+    EXPECT_EQ(Find<QAction>("OpenTicketsViewMenu")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+    EXPECT_TRUE(Drive<TOpenTicketsDialog>(Find<QAction>("OpenTicketsViewMenu"), [&](TOpenTicketsDialog& dialog) {
         QTableView* view = dialog.TicketsTableView;
         ASSERT_EQ(view->model()->rowCount(), 2);
         EXPECT_EQ(ModelText(view, 0, 2), "Jones");  // the oldest assignment first
@@ -170,18 +181,18 @@ TEST_F(ReportWindow, OpenTicketsListsTheOpenOnesAndOpensTheChosen)
     }));
     EXPECT_EQ(window->GetProblemID(), smith);
     EXPECT_FALSE(window->GetIsNewProblem());
-    EXPECT_EQ(window->NameEdit->text(), "Smith");
-    EXPECT_EQ(window->ProblemRichEdit->toPlainText(), "Printer jams\nevery page");
+    EXPECT_EQ(Find<QLineEdit>("NameEdit")->text(), "Smith");
+    EXPECT_EQ(Find<QTextEdit>("ProblemRichEdit")->toPlainText(), "Printer jams\nevery page");
 
     // The list has the keyboard as the dialog opens: Enter opens the oldest.
-    EXPECT_TRUE(Drive<TOpenTicketsDialog>(window->OpenTicketsViewMenu, [&](TOpenTicketsDialog& dialog) {
+    EXPECT_TRUE(Drive<TOpenTicketsDialog>(Find<QAction>("OpenTicketsViewMenu"), [&](TOpenTicketsDialog& dialog) {
         EXPECT_EQ(dialog.focusWidget(), dialog.TicketsTableView);
         QTest::keyClick(dialog.TicketsTableView, Qt::Key_Return);
     }));
     EXPECT_EQ(window->GetProblemID(), jones);
-    EXPECT_EQ(window->NameEdit->text(), "Jones");
+    EXPECT_EQ(Find<QLineEdit>("NameEdit")->text(), "Jones");
     // Enter in the filter opens the current row too.
-    EXPECT_TRUE(Drive<TOpenTicketsDialog>(window->OpenTicketsViewMenu, [&](TOpenTicketsDialog& dialog) {
+    EXPECT_TRUE(Drive<TOpenTicketsDialog>(Find<QAction>("OpenTicketsViewMenu"), [&](TOpenTicketsDialog& dialog) {
         dialog.TechnicianFilterComboBox->setFocus();
         dialog.TechnicianFilterComboBox->setCurrentText("Dana");
         QTest::keyClick(dialog.TechnicianFilterComboBox, Qt::Key_Return);
@@ -198,7 +209,7 @@ TEST_F(ReportWindow, OpenTicketsOfManyComeAsTheListIsScrolled)
                ", DATEADD(" + std::to_string(id) + " DAY TO DATE '2001-01-01'), 1, 'Dana');\n";
     Query(sql + "COMMIT;\n");
 
-    EXPECT_TRUE(Drive<TOpenTicketsDialog>(window->OpenTicketsViewMenu, [&](TOpenTicketsDialog& dialog) {
+    EXPECT_TRUE(Drive<TOpenTicketsDialog>(Find<QAction>("OpenTicketsViewMenu"), [&](TOpenTicketsDialog& dialog) {
         QTableView* view = dialog.TicketsTableView;
         ASSERT_EQ(view->model()->rowCount(), 200);
         EXPECT_EQ(dialog.TicketCountLabel->text(), "200+");
@@ -221,23 +232,23 @@ TEST_F(ReportWindow, OpenTicketsOfManyComeAsTheListIsScrolled)
 
 TEST_F(ReportWindow, CustomerHistoryShowsTheOtherTicketsAndIsRemembered)
 {
-    EXPECT_TRUE(window->CustomerHistory->isHidden());
-    EXPECT_FALSE(window->CustomerHistoryViewMenu->isChecked());
-    const int32_t first = Save({"Smith", "Dana", QDate(2004, 1, 5), QDate(2004, 1, 6), 3, 2, "First visit"});
-    const int32_t second = Save({"Smith", "Dana", QDate(2004, 3, 5), QDate(), 1, 1, "Second visit\nmore"});
-    const int32_t third = Save({"Smith", "Eve", QDate(2004, 5, 5), QDate(), 1, 1, "Third visit"});
-    Save({"Jones", "Eve", QDate(2004, 4, 5), QDate(), 1, 1, "Someone else"});
+    EXPECT_TRUE(Find<TCustomerHistoryDock>("CustomerHistory")->isHidden());
+    EXPECT_FALSE(Find<QAction>("CustomerHistoryViewMenu")->isChecked());
+    const int32_t first = Save(Ticket("Smith", "Dana", QDate(2004, 1, 5), QDate(2004, 1, 6), 3, 2, "First visit"));
+    const int32_t second = Save(Ticket("Smith", "Dana", QDate(2004, 3, 5), QDate(), 1, 1, "Second visit\nmore"));
+    const int32_t third = Save(Ticket("Smith", "Eve", QDate(2004, 5, 5), QDate(), 1, 1, "Third visit"));
+    Save(Ticket("Jones", "Eve", QDate(2004, 4, 5), QDate(), 1, 1, "Someone else"));
     ASSERT_TRUE(window->OpenStoredProblem(second));
 
     const mode_t previousMask = umask(022);
-    window->CustomerHistoryViewMenu->trigger();
+    Find<QAction>("CustomerHistoryViewMenu")->trigger();
     umask(previousMask);
-    ASSERT_TRUE(window->CustomerHistory->isVisible());
+    ASSERT_TRUE(Find<TCustomerHistoryDock>("CustomerHistory")->isVisible());
     // The window's state file is the user's alone, like every file the program writes.
     struct stat state = {};
     ASSERT_EQ(stat((paths.Folder + "/ViewState.ini").toStdString().c_str(), &state), 0);
     EXPECT_EQ(state.st_mode & 07777, 0600u);
-    QTreeWidget* list = window->CustomerHistory->HistoryList;
+    QTreeWidget* list = Find<TCustomerHistoryDock>("CustomerHistory")->HistoryList;
     ASSERT_EQ(list->topLevelItemCount(), 2);
     EXPECT_EQ(list->topLevelItem(0)->text(1), "Open");
     EXPECT_EQ(list->topLevelItem(0)->text(2), "Third visit");
@@ -250,8 +261,8 @@ TEST_F(ReportWindow, CustomerHistoryShowsTheOtherTicketsAndIsRemembered)
     QCoreApplication::processEvents();  // the opening is queued behind the click
     EXPECT_EQ(window->GetProblemID(), first);
     ASSERT_EQ(list->topLevelItemCount(), 2);
-    EXPECT_EQ(window->CustomerHistory->Entries()[0].problemId, third);
-    EXPECT_EQ(window->CustomerHistory->Entries()[1].problemId, second);
+    EXPECT_EQ(Find<TCustomerHistoryDock>("CustomerHistory")->Entries()[0].problemId, third);
+    EXPECT_EQ(Find<TCustomerHistoryDock>("CustomerHistory")->Entries()[1].problemId, second);
     // A new ticket has no history.
     window->NewFileMenuClick();
     EXPECT_EQ(list->topLevelItemCount(), 0);
@@ -261,11 +272,11 @@ TEST_F(ReportWindow, CustomerHistoryShowsTheOtherTicketsAndIsRemembered)
     window.reset();
     Start();
     window->show();
-    EXPECT_TRUE(window->CustomerHistory->isVisible());
-    window->CustomerHistoryViewMenu->trigger();
+    EXPECT_TRUE(Find<TCustomerHistoryDock>("CustomerHistory")->isVisible());
+    Find<QAction>("CustomerHistoryViewMenu")->trigger();
     window.reset();
     Start();
-    EXPECT_TRUE(window->CustomerHistory->isHidden());
+    EXPECT_TRUE(Find<TCustomerHistoryDock>("CustomerHistory")->isHidden());
     EXPECT_EQ(TestSupport::ReadFile(paths.SettingsFile.toStdString()).find("History"), std::string::npos);
 }
 
@@ -273,16 +284,17 @@ TEST_F(ReportWindow, WorkOrderPrintsOnePageWithTheBusinessAndTheTicket)
 {
     // Placeholders, or a ticket never stored, cannot be printed.
     fake->printAnswer = QString::fromStdString(work.File("printed.pdf"));
-    window->PrintFileMenu->trigger();
+    Find<QAction>("PrintFileMenu")->trigger();
     FillTicket("Smith");
-    window->ExportPdfFileMenu->trigger();
+    Find<QAction>("ExportPdfFileMenu")->trigger();
     EXPECT_EQ(fake->messages, QStringList({"Save the ticket before printing.", "Save the ticket before printing."}));
     EXPECT_EQ(fake->printDialogs, 0);
     EXPECT_TRUE(fake->saveRequests.empty());
 
-    const int32_t id = Save({"Smith, Jr.", "Dana", QDate(2004, 12, 25), QDate(), 7, 5, "Printer <jams> & smokes"});
-    EXPECT_TRUE(window->PrintFileMenu->isVisible());
-    window->PrintFileMenu->trigger();
+    const int32_t id = Save(
+        Ticket("Smith, Jr.", "Dana", QDate(2004, 12, 25), QDate(), 7, 5, "Printer <jams> & smokes"));
+    EXPECT_TRUE(Find<QAction>("PrintFileMenu")->isVisible());
+    Find<QAction>("PrintFileMenu")->trigger();
     EXPECT_EQ(fake->printDialogs, 1);
     const std::string printed = Text(work.File("printed.pdf"));
     for (const std::string& part : {std::string("Acme Repair"), std::string("1 Main St, Springfield"),
@@ -295,33 +307,33 @@ TEST_F(ReportWindow, WorkOrderPrintsOnePageWithTheBusinessAndTheTicket)
     EXPECT_EQ(Pages(work.File("printed.pdf")), 1);
 
     // A long problem still fits one sheet.
-    window->ProblemRichEdit->setPlainText(QString("A line of the problem text.\n").repeated(60));
+    Find<QTextEdit>("ProblemRichEdit")->setPlainText(QString("A line of the problem text.\n").repeated(60));
     fake->QueueFile(QString::fromStdString(work.File("order.pdf")));
-    window->ExportPdfFileMenu->trigger();
+    Find<QAction>("ExportPdfFileMenu")->trigger();
     ASSERT_EQ(fake->saveRequests.size(), 1u);
     EXPECT_EQ(fake->saveRequests[0].filter, "PDF Files (*.pdf)|*.pdf");
     EXPECT_NE(Text(work.File("order.pdf")).find("A line of the problem text."), std::string::npos);
     EXPECT_EQ(Pages(work.File("order.pdf")), 1);
 
     // Print Setup opens the page setup of the same printer; a cancelled print prints nothing.
-    window->PrintSetupFileMenu->trigger();
+    Find<QAction>("PrintSetupFileMenu")->trigger();
     EXPECT_EQ(fake->pageSetups, 1);
     fake->printAnswer.clear();
     std::remove(work.File("printed.pdf").c_str());
-    window->PrintFileMenu->trigger();
+    Find<QAction>("PrintFileMenu")->trigger();
     EXPECT_FALSE(TestSupport::FileExists(work.File("printed.pdf")));
     EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
 
     // A second export replaces the first; one that cannot be written says so.
-    window->ProblemRichEdit->setPlainText("The replaced problem");
+    Find<QTextEdit>("ProblemRichEdit")->setPlainText("The replaced problem");
     fake->QueueFile(QString::fromStdString(work.File("order.pdf")));
-    window->ExportPdfFileMenu->trigger();
+    Find<QAction>("ExportPdfFileMenu")->trigger();
     const std::string replaced = Text(work.File("order.pdf"));
     EXPECT_NE(replaced.find("The replaced problem"), std::string::npos) << replaced;
     EXPECT_EQ(replaced.find("A line of the problem text."), std::string::npos) << replaced;
     const std::string unwritable = work.File("no such folder/order.pdf");
     fake->QueueFile(QString::fromStdString(unwritable));
-    window->ExportPdfFileMenu->trigger();
+    Find<QAction>("ExportPdfFileMenu")->trigger();
     EXPECT_EQ(fake->errors, QStringList({QString::fromStdString("Error writing " + unwritable + "!")}));
 }
 
@@ -341,8 +353,8 @@ void ExpectWholeHourSteps(THoursReportDialog& dialog)
 TEST_F(ReportWindow, ACsvRowWithAZeroByteIsWrittenWholeAndNewExportsAreTheUsersAlone)
 {
     const QString technician = QString("Da") + QChar(0) + "na";
-    Save({"Smith", technician, QDate(2004, 1, 5), QDate(), 3, 2, "a"});
-    EXPECT_TRUE(Drive<THoursReportDialog>(window->HoursReportViewMenu, [&](THoursReportDialog& dialog) {
+    Save(Ticket("Smith", technician, QDate(2004, 1, 5), QDate(), 3, 2, "a"));
+    EXPECT_TRUE(Drive<THoursReportDialog>(Find<QAction>("HoursReportViewMenu"), [&](THoursReportDialog& dialog) {
         dialog.PeriodComboBox->setCurrentText("Custom");
         dialog.FromDatePicker->setDate(QDate(2004, 1, 1));
         dialog.ToDatePicker->setDate(QDate(2004, 1, 31));
@@ -370,13 +382,13 @@ TEST_F(ReportWindow, ACsvRowWithAZeroByteIsWrittenWholeAndNewExportsAreTheUsersA
 
 TEST_F(ReportWindow, HoursReportMatchesTheEngineAndGoesOutAsCsvAndPdf)
 {
-    Save({"Smith", "Dana", QDate(2004, 1, 5), QDate(), 3, 2, "a"});
-    Save({"=cmd|' /C calc'!A0", "Eve", QDate(2004, 1, 31), QDate(2004, 2, 1), 4, 1, "b"});
-    Save({"Jones, Ann", "Dana", QDate(2004, 2, 1), QDate(), 5, 5, "c"});
-    Save({"Smith", "Dana", QDate(2004, 3, 1), QDate(), 9, 9, "outside"});
+    Save(Ticket("Smith", "Dana", QDate(2004, 1, 5), QDate(), 3, 2, "a"));
+    Save(Ticket("=cmd|' /C calc'!A0", "Eve", QDate(2004, 1, 31), QDate(2004, 2, 1), 4, 1, "b"));
+    Save(Ticket("Jones, Ann", "Dana", QDate(2004, 2, 1), QDate(), 5, 5, "c"));
+    Save(Ticket("Smith", "Dana", QDate(2004, 3, 1), QDate(), 9, 9, "outside"));
 
     std::vector<std::vector<QString>> table;
-    EXPECT_TRUE(Drive<THoursReportDialog>(window->HoursReportViewMenu, [&](THoursReportDialog& dialog) {
+    EXPECT_TRUE(Drive<THoursReportDialog>(Find<QAction>("HoursReportViewMenu"), [&](THoursReportDialog& dialog) {
         dialog.PeriodComboBox->setCurrentText("Custom");
         EXPECT_TRUE(dialog.FromDatePicker->isEnabled());
         dialog.FromDatePicker->setDate(QDate(2004, 1, 1));
@@ -472,12 +484,12 @@ TEST(QueryProgressTest, ASlowReadShowsTheDialogAndCancelEndsIt)
     QWidget owner;
     owner.show();
     {
-        QueryProgress progress(&owner);
-        EXPECT_EQ(progress.RunAside([](const FetchProgress&) { return QueryOutcome::Done; }), QueryOutcome::Done);
+        BackgroundWork progress(&owner);
+        EXPECT_EQ(progress.Run([](const FetchProgress&) { return QueryOutcome::Done; }), QueryOutcome::Done);
         EXPECT_FALSE(progress.WasShown());
     }
 
-    QueryProgress progress(&owner);
+    BackgroundWork progress(&owner);
     bool cancelledByUser = false;
     QTimer::singleShot(300, [&] {
         auto* dialog = owner.findChild<QProgressDialog*>("QueryProgressDialog");
@@ -490,7 +502,7 @@ TEST(QueryProgressTest, ASlowReadShowsTheDialogAndCancelEndsIt)
     });
     QElapsedTimer timer;
     timer.start();
-    const QueryOutcome outcome = progress.RunAside([](const FetchProgress& step) {
+    const QueryOutcome outcome = progress.Run([](const FetchProgress& step) {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the engine before its first row
         for (int rows = 0; rows < 1000; ++rows) {
             if (!step(static_cast<size_t>(rows)))
