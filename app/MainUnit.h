@@ -214,8 +214,7 @@ private:
     DBFrameWork::TicketStore Tickets;
     std::shared_ptr<QPrinter> Printer;
 
-public:
-    // Controls, named as their objectName.
+    // Controls, named as their objectName: from outside, they are found by it.
     QWidget* TopPanel = nullptr;
     QWidget* ClientPanel = nullptr;
     QLineEdit* NameEdit = nullptr;

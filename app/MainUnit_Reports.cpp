@@ -45,6 +45,7 @@ void TMainForm::BuildReportMenus()
     HoursReportViewMenu->setObjectName("HoursReportViewMenu");
 
     CustomerHistory = new TCustomerHistoryDock(this);
+    CustomerHistory->setObjectName("CustomerHistory");
     // Below the ticket: beside it, the customer's fields would be squeezed
     // too narrow for their text, while the problem and resolution can spare
     // a few lines.

@@ -41,7 +41,6 @@ public:
     // From now on every transaction is read-only, so that the engine refuses
     // any change to the file (one written by a newer program).
     void RefuseWrites() { WritesRefused = true; }
-    bool AreWritesRefused() const { return WritesRefused; }
     void Commit();
     void Rollback();
 

@@ -24,6 +24,7 @@
 #include "dbframework/DBFrameWork_Ticket.h"
 #include "dbframework/DBFrameWork_Transaction.h"
 #include "dialogs/Interaction.h"
+#include "tests/support/controls/Controls.h"
 
 namespace fs = std::filesystem;
 using BenchSupport::Median;
@@ -246,10 +247,11 @@ void Measure(const DataSet& set)
     // and the index taking the change in.
     if (!form.OpenStoredProblem(4321))
         std::printf("ticket 4321 could not be opened\n");
-    const QString original = form.ProblemRichEdit->toPlainText();
+    QTextEdit* problemEdit = Control<QTextEdit>(form, "ProblemRichEdit");
+    const QString original = problemEdit->toPlainText();
     int edit = 0;
     const auto save = [&](bool withIndex) {
-        form.ProblemRichEdit->setPlainText(original + " change " + QString::number(++edit));
+        problemEdit->setPlainText(original + " change " + QString::number(++edit));
         return TimeMs([&] {
             if (!form.SaveProblem())
                 std::printf("save failed\n");

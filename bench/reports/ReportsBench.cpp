@@ -23,6 +23,7 @@
 #include "dialogs/HoursReportDialogUnit.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/OpenTicketsDialogUnit.h"
+#include "tests/support/controls/Controls.h"
 
 namespace fs = std::filesystem;
 using BenchSupport::Median;
@@ -253,13 +254,14 @@ int main(int argc, char** argv)
     {  // A customer's history, through the dock beside the ticket.
         if (!form.OpenStoredProblem(problemId))
             std::printf("ticket %d could not be opened\n", problemId);
-        form.CustomerHistory->show();
+        TCustomerHistoryDock* history = Control<TCustomerHistoryDock>(form, "CustomerHistory");
+        history->show();
         std::vector<double> program, engine, dataLayer;
         EngineRun run;
         std::vector<DBFrameWork::CustomerHistoryEntry> entries;
         for (int i = 0; i < Runs; ++i) {
             program.push_back(TimeMs([&] {
-                form.CustomerHistory->ShowFor(&connection, customerId, problemId);
+                history->ShowFor(&connection, customerId, problemId);
                 QCoreApplication::processEvents();
             }));
             dataLayer.push_back(
@@ -281,12 +283,12 @@ int main(int argc, char** argv)
         // Opening a ticket with the history shown against hidden.
         std::vector<double> shown, hidden;
         for (int i = 0; i < Runs; ++i) {
-            form.CustomerHistory->show();
+            history->show();
             shown.push_back(TimeMs([&] {
                 form.OpenStoredProblem(problemId);
                 QCoreApplication::processEvents();
             }));
-            form.CustomerHistory->hide();
+            history->hide();
             hidden.push_back(TimeMs([&] {
                 form.OpenStoredProblem(problemId);
                 QCoreApplication::processEvents();

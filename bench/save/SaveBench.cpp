@@ -24,6 +24,7 @@
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dialogs/Interaction.h"
 #include "ibpp/ibpp.h"
+#include "tests/support/controls/Controls.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -71,14 +72,14 @@ Figures ThroughWindow(int count)
         TMainForm window(ProgramPaths::InFolder(QDir::currentPath()));
         for (int ticket = 1; ticket <= count; ++ticket) {
             window.NewFileMenuClick();
-            window.NameEdit->setText(QString::fromStdString(CustomerName(ticket)));
+            Control<QLineEdit>(window, "NameEdit")->setText(QString::fromStdString(CustomerName(ticket)));
             window.SetAddressText("1 Main St\r\nSuite 2");
-            window.CityComboBox->setEditText("Springfield");
-            window.StateComboBox->setEditText("IL");
-            window.ZipComboBox->setEditText("62701");
-            window.TechnicianComboBox->setEditText("Ann");
-            window.OperatingSystemComboBox->setEditText("Debian 12");
-            window.ProblemRichEdit->setPlainText("The printer prints nothing.");
+            Control<QComboBox>(window, "CityComboBox")->setEditText("Springfield");
+            Control<QComboBox>(window, "StateComboBox")->setEditText("IL");
+            Control<QComboBox>(window, "ZipComboBox")->setEditText("62701");
+            Control<QComboBox>(window, "TechnicianComboBox")->setEditText("Ann");
+            Control<QComboBox>(window, "OperatingSystemComboBox")->setEditText("Debian 12");
+            Control<QTextEdit>(window, "ProblemRichEdit")->setPlainText("The printer prints nothing.");
             const auto start = Clock::now();
             if (!window.SaveProblem()) {
                 std::fprintf(stderr, "save %d failed\n", ticket);

@@ -51,7 +51,7 @@ TEST_F(BackupCommands, BackupIsVerifiedThenRestoreBringsItBackAfterConfirmation)
 {
     const std::string backup = work.File("Data/Backups/chosen.fbk");
     fake->QueueFile(QString::fromStdString(backup));
-    window->BackupFileMenu->trigger();
+    Find<QAction>("BackupFileMenu")->trigger();
     EXPECT_EQ(fake->messages, QStringList{"Backup complete and verified."});
     ASSERT_EQ(fake->saveRequests.size(), 1u);
     // The dialog proposes the dated name in the backup folder beside the data file.
@@ -68,7 +68,7 @@ TEST_F(BackupCommands, BackupIsVerifiedThenRestoreBringsItBackAfterConfirmation)
     ASSERT_TRUE(window->SaveProblem());
     fake->messages.clear();
     fake->QueueFile(QString::fromStdString(backup));
-    window->RestoreFileMenu->trigger();
+    Find<QAction>("RestoreFileMenu")->trigger();
     ASSERT_EQ(fake->questions.size(), 1);
     EXPECT_TRUE(fake->messages.isEmpty());
     EXPECT_EQ(fake->fileRequests.back().initialFolder, QString::fromStdString(work.File("Data/Backups")));
@@ -76,7 +76,7 @@ TEST_F(BackupCommands, BackupIsVerifiedThenRestoreBringsItBackAfterConfirmation)
 
     fake->confirmAnswer = true;
     fake->QueueFile(QString::fromStdString(backup));
-    window->RestoreFileMenu->trigger();
+    Find<QAction>("RestoreFileMenu")->trigger();
     ASSERT_EQ(fake->messages.size(), 1);
     EXPECT_TRUE(fake->messages[0].startsWith("Restore complete.")) << fake->messages[0].toStdString();
     EXPECT_TRUE(window->GetIsNewProblem());
@@ -96,8 +96,8 @@ TEST_F(BackupCommands, BackupIsVerifiedThenRestoreBringsItBackAfterConfirmation)
 
 TEST_F(BackupCommands, CancelledDialogsDoNothing)
 {
-    window->BackupFileMenu->trigger();
-    window->RestoreFileMenu->trigger();
+    Find<QAction>("BackupFileMenu")->trigger();
+    Find<QAction>("RestoreFileMenu")->trigger();
     EXPECT_TRUE(fake->messages.isEmpty());
     EXPECT_TRUE(fake->questions.isEmpty());
     EXPECT_TRUE(Backups().empty());

@@ -51,61 +51,61 @@ TEST_F(Keyboard, titlesAreTheCaptionsAlone)
 
 TEST_F(Keyboard, altSOpensTheSetupMenuAndCtrlSSaves)
 {
-    window->NameEdit->setFocus();
-    Press(window->NameEdit, Qt::Key_S, Qt::AltModifier);
-    EXPECT_TRUE(window->SetupMenu->isVisible());
-    EXPECT_NE(Focused(), window->SaveButton);
-    window->SetupMenu->close();
-    EXPECT_EQ(window->SaveButton->text(), "&Save");
+    Find<QLineEdit>("NameEdit")->setFocus();
+    Press(Find<QLineEdit>("NameEdit"), Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(Find<QMenu>("SetupMenu")->isVisible());
+    EXPECT_NE(Focused(), Find<QPushButton>("SaveButton"));
+    Find<QMenu>("SetupMenu")->close();
+    EXPECT_EQ(Find<QPushButton>("SaveButton")->text(), "&Save");
 
     // The ticket still shows placeholders, so the save is refused, but it ran.
-    Press(window->NameEdit, Qt::Key_S, Qt::ControlModifier);
+    Press(Find<QLineEdit>("NameEdit"), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(fake->messages, QStringList({"Save Failed!!"}));
 }
 
 TEST_F(Keyboard, fileCommandsHaveTheirStandardShortcutsShownInTheMenu)
 {
     const std::pair<QAction*, QKeySequence> expected[] = {
-        {window->NewFileMenu, QKeySequence("Ctrl+N")},
-        {window->OpenFileMenu, QKeySequence("Ctrl+O")},
-        {window->SaveFileMenu, QKeySequence("Ctrl+S")},
-        {window->FindSolutionsFileMenu, QKeySequence("Ctrl+F")},
-        {window->ExitFileMenu, QKeySequence("Ctrl+Q")},
+        {Find<QAction>("NewFileMenu"), QKeySequence("Ctrl+N")},
+        {Find<QAction>("OpenFileMenu"), QKeySequence("Ctrl+O")},
+        {Find<QAction>("SaveFileMenu"), QKeySequence("Ctrl+S")},
+        {Find<QAction>("FindSolutionsFileMenu"), QKeySequence("Ctrl+F")},
+        {Find<QAction>("ExitFileMenu"), QKeySequence("Ctrl+Q")},
     };
     for (const auto& [action, keys] : expected) {
         EXPECT_EQ(action->shortcut(), keys) << action->objectName().toStdString();
     }
     // Ctrl+N really starts a new ticket.
-    window->NameEdit->setText("Typed");
-    Press(window->NameEdit, Qt::Key_N, Qt::ControlModifier);
-    EXPECT_EQ(window->NameEdit->text(), "Name");
+    Find<QLineEdit>("NameEdit")->setText("Typed");
+    Press(Find<QLineEdit>("NameEdit"), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(Find<QLineEdit>("NameEdit")->text(), "Name");
 }
 
 TEST_F(Keyboard, tabLeavesTheTextFieldsAndReachesEveryPage)
 {
-    window->ProblemRichEdit->setFocus();
-    Press(window->ProblemRichEdit, Qt::Key_Tab);
-    EXPECT_EQ(window->ProblemRichEdit->toPlainText(), "") << "Tab typed a character";
-    EXPECT_NE(Focused(), window->ProblemRichEdit);
+    Find<QTextEdit>("ProblemRichEdit")->setFocus();
+    Press(Find<QTextEdit>("ProblemRichEdit"), Qt::Key_Tab);
+    EXPECT_EQ(Find<QTextEdit>("ProblemRichEdit")->toPlainText(), "") << "Tab typed a character";
+    EXPECT_NE(Focused(), Find<QTextEdit>("ProblemRichEdit"));
 
     // Forwards from the description, the resolution is reached without going back.
     bool reachedResolution = false;
     for (int step = 0; step < 5 && !reachedResolution; ++step) {
-        reachedResolution = Focused() == window->ResolutionRichEdit;
+        reachedResolution = Focused() == Find<QTextEdit>("ResolutionRichEdit");
         if (!reachedResolution)
             Press(Focused(), Qt::Key_Tab);
     }
     ASSERT_TRUE(reachedResolution);
-    Press(window->ResolutionRichEdit, Qt::Key_Tab);
-    EXPECT_EQ(window->ResolutionRichEdit->toPlainText(), "");
+    Press(Find<QTextEdit>("ResolutionRichEdit"), Qt::Key_Tab);
+    EXPECT_EQ(Find<QTextEdit>("ResolutionRichEdit")->toPlainText(), "");
     Press(Focused(), Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_EQ(Focused(), window->ResolutionRichEdit);
+    EXPECT_EQ(Focused(), Find<QTextEdit>("ResolutionRichEdit"));
 
     // Ctrl+Tab and Ctrl+Shift+Tab switch between the two pages.
-    Press(window->ResolutionRichEdit, Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(window->ResolutionPageControl->currentWidget(), window->Comments);
+    Press(Find<QTextEdit>("ResolutionRichEdit"), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->currentWidget(), Find<QWidget>("Comments"));
     Press(Focused(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(window->ResolutionPageControl->currentWidget(), window->Resolution);
+    EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->currentWidget(), Find<QWidget>("Resolution"));
 }
 
 TEST_F(Keyboard, everyControlHasItsOwnSpokenName)
@@ -138,7 +138,7 @@ TEST_F(Keyboard, tabVisitsEveryControlInReadingOrderCloseIncluded)
                                   "CompleteCheckBox", "CompletedDatePicker", "ActualHoursEdit", "BillableHoursEdit",
                                   "OperatingSystemComboBox", "SetupOperatingSystemsButton", "ImportSysInfoButton",
                                   "ViewSysInfoButton", "SaveButton", "CloseButton", "ProblemRichEdit"};
-    window->NameEdit->setFocus();
+    Find<QLineEdit>("NameEdit")->setFocus();
     QCoreApplication::processEvents();
     QStringList visited;
     for (int step = 0; step < 80 && visited.size() < expected.size() && Focused(); ++step) {

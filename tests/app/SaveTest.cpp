@@ -30,7 +30,7 @@ TEST_F(Save, PlaceholdersLeft_FailsAndWritesNothing)
 {
     Start();
     ASSERT_TRUE(window);
-    window->SaveButton->click();
+    Find<QPushButton>("SaveButton")->click();
     EXPECT_EQ(fake->messages, QStringList{"Save Failed!!"});
     EXPECT_TRUE(window->GetIsNewProblem());
     EXPECT_EQ(Count("Customer"), 0);
@@ -44,15 +44,15 @@ TEST_F(Save, FirstSaveInsertsOneRowEachSecondSaveUpdates)
     Start();
     ASSERT_TRUE(window);
     FillTicket();
-    window->AssignmentDatePicker->setDate(QDate(2004, 12, 25));
-    window->CompleteCheckBox->setChecked(true);
-    window->CompletedDatePicker->setDate(QDate(2005, 1, 3));
-    window->ActualHoursEdit->setValue(5);
-    window->BillableHoursEdit->setValue(3);
-    window->ProblemRichEdit->setPlainText("No sound");
-    window->ResolutionRichEdit->setPlainText("Driver");
-    window->CommentsRichEdit->setPlainText("Happy");
-    window->SaveButton->click();
+    Find<QDateEdit>("AssignmentDatePicker")->setDate(QDate(2004, 12, 25));
+    Find<QCheckBox>("CompleteCheckBox")->setChecked(true);
+    Find<QDateEdit>("CompletedDatePicker")->setDate(QDate(2005, 1, 3));
+    Find<QSpinBox>("ActualHoursEdit")->setValue(5);
+    Find<QSpinBox>("BillableHoursEdit")->setValue(3);
+    Find<QTextEdit>("ProblemRichEdit")->setPlainText("No sound");
+    Find<QTextEdit>("ResolutionRichEdit")->setPlainText("Driver");
+    Find<QTextEdit>("CommentsRichEdit")->setPlainText("Happy");
+    Find<QPushButton>("SaveButton")->click();
     EXPECT_EQ(fake->messages, QStringList{"Save Successfull!"});
     EXPECT_FALSE(window->GetIsNewProblem());
     EXPECT_EQ(window->GetCustomerID(), 1);
@@ -89,10 +89,10 @@ TEST_F(Save, FirstSaveInsertsOneRowEachSecondSaveUpdates)
 
     // The second save rewrites the same rows.
     fake->messages.clear();
-    window->ResolutionRichEdit->setPlainText("New driver");
-    window->OperatingSystemComboBox->setEditText("Debian 13");
-    window->CompleteCheckBox->setChecked(false);
-    window->SaveFileMenu->trigger();
+    Find<QTextEdit>("ResolutionRichEdit")->setPlainText("New driver");
+    Find<QComboBox>("OperatingSystemComboBox")->setEditText("Debian 13");
+    Find<QCheckBox>("CompleteCheckBox")->setChecked(false);
+    Find<QAction>("SaveFileMenu")->trigger();
     EXPECT_EQ(fake->messages, QStringList{"Save Successfull!"});
     EXPECT_EQ(Count("Customer"), 1);
     EXPECT_EQ(Count("Problem"), 1);
@@ -117,7 +117,7 @@ TEST_F(Save, SecondTicketOfStoredCustomer_ReusesItsKey)
     ASSERT_TRUE(window->SaveProblem());
     window->NewFileMenuClick();
     FillTicket("Smith");
-    window->ProblemRichEdit->setPlainText("Second problem");
+    Find<QTextEdit>("ProblemRichEdit")->setPlainText("Second problem");
     ASSERT_TRUE(window->SaveProblem());
     EXPECT_EQ(window->GetCustomerID(), 2);
     EXPECT_EQ(window->GetProblemID(), 3);
@@ -132,11 +132,11 @@ TEST_F(Save, DayFirstLocale_StoresThePickedDate)
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     Start();
     ASSERT_TRUE(window);
-    EXPECT_EQ(window->AssignmentDatePicker->displayFormat(), "dd.MM.yyyy");
+    EXPECT_EQ(Find<QDateEdit>("AssignmentDatePicker")->displayFormat(), "dd.MM.yyyy");
     FillTicket();
-    window->AssignmentDatePicker->setDate(QDate(2004, 3, 7));
-    window->CompleteCheckBox->setChecked(true);
-    window->CompletedDatePicker->setDate(QDate(2004, 12, 25));
+    Find<QDateEdit>("AssignmentDatePicker")->setDate(QDate(2004, 3, 7));
+    Find<QCheckBox>("CompleteCheckBox")->setChecked(true);
+    Find<QDateEdit>("CompletedDatePicker")->setDate(QDate(2004, 12, 25));
     ASSERT_TRUE(window->SaveProblem());
     const std::string problem =
         Query("SELECT CAST(Assigned AS DATE) AS A, CAST(Completed AS DATE) AS C FROM Problem;");
@@ -152,8 +152,8 @@ TEST_F(Save, SavedTicketWithChangedCustomer_AddsThatCustomer)
     ASSERT_TRUE(window->SaveProblem());
     ASSERT_FALSE(window->GetIsNewProblem());
 
-    window->NameEdit->setText("Miller");
-    window->SaveButton->click();
+    Find<QLineEdit>("NameEdit")->setText("Miller");
+    Find<QPushButton>("SaveButton")->click();
     EXPECT_EQ(fake->messages.last(), "Save Successfull!");
     EXPECT_EQ(window->GetCustomerID(), 2);
     EXPECT_EQ(window->GetProblemID(), 1);
@@ -170,8 +170,8 @@ TEST_F(Save, FailureRollsBackTheWholeTicket_RetryStoresItOnceWithTheDrawnKey)
     // The system-information row fails after the customer and problem rows
     // went in: neither of them stays.
     FillTicket();
-    window->OperatingSystemComboBox->setEditText(QString(121, 'x'));
-    window->SaveButton->click();
+    Find<QComboBox>("OperatingSystemComboBox")->setEditText(QString(121, 'x'));
+    Find<QPushButton>("SaveButton")->click();
     EXPECT_EQ(fake->messages, QStringList{"Save Failed!!"});
     EXPECT_TRUE(window->GetIsNewProblem());
     EXPECT_EQ(Count("Customer"), 0);
@@ -181,8 +181,8 @@ TEST_F(Save, FailureRollsBackTheWholeTicket_RetryStoresItOnceWithTheDrawnKey)
 
     // The retry keeps the problem key drawn before; the customer key drawn
     // then is lost (generators are not rolled back).
-    window->OperatingSystemComboBox->setEditText("Debian 12");
-    window->ProblemRichEdit->setPlainText("No sound");
+    Find<QComboBox>("OperatingSystemComboBox")->setEditText("Debian 12");
+    Find<QTextEdit>("ProblemRichEdit")->setPlainText("No sound");
     EXPECT_TRUE(window->SaveProblem());
     EXPECT_FALSE(window->GetIsNewProblem());
     EXPECT_EQ(window->GetProblemID(), 1);
@@ -196,8 +196,8 @@ TEST_F(Save, FailureRollsBackTheWholeTicket_RetryStoresItOnceWithTheDrawnKey)
 
     // An update of a stored ticket that fails halfway leaves the stored rows
     // as they were: the problem row's new text is rolled back with the rest.
-    window->ProblemRichEdit->setPlainText("Changed");
-    window->OperatingSystemComboBox->setEditText(QString(121, 'y'));
+    Find<QTextEdit>("ProblemRichEdit")->setPlainText("Changed");
+    Find<QComboBox>("OperatingSystemComboBox")->setEditText(QString(121, 'y'));
     EXPECT_FALSE(window->SaveProblem());
     EXPECT_EQ(Value("SELECT CAST(Description AS VARCHAR(20)) AS D FROM Problem;", "D"), "No sound");
     EXPECT_EQ(Value("SELECT OperatingSystem FROM SystemInfo;", "OPERATINGSYSTEM"), "Debian 12");
@@ -205,11 +205,11 @@ TEST_F(Save, FailureRollsBackTheWholeTicket_RetryStoresItOnceWithTheDrawnKey)
     // The problem row itself fails, then the next attempt stores it once.
     window->NewFileMenuClick();
     FillTicket("Second");
-    window->TechnicianComboBox->setEditText(QString(121, 't'));
+    Find<QComboBox>("TechnicianComboBox")->setEditText(QString(121, 't'));
     EXPECT_FALSE(window->SaveProblem());
     EXPECT_EQ(Count("Customer"), 1);
     EXPECT_EQ(Count("Problem"), 1);
-    window->TechnicianComboBox->setEditText("Ann");
+    Find<QComboBox>("TechnicianComboBox")->setEditText("Ann");
     EXPECT_TRUE(window->SaveProblem());
     EXPECT_EQ(window->GetProblemID(), 2);
     EXPECT_EQ(Count("Problem"), 2);
@@ -226,8 +226,8 @@ TEST_F(Save, StoredTicketWithoutSystemInfoRow_GetsOne)
     Query("DELETE FROM SystemInfo; COMMIT;");
     ASSERT_EQ(Count("SystemInfo"), 0);
 
-    window->OperatingSystemComboBox->setEditText("Windows XP");
-    window->SaveButton->click();
+    Find<QComboBox>("OperatingSystemComboBox")->setEditText("Windows XP");
+    Find<QPushButton>("SaveButton")->click();
     EXPECT_EQ(fake->messages.last(), "Save Successfull!");
     EXPECT_EQ(Count("SystemInfo"), 1);
     EXPECT_EQ(Value("SELECT OperatingSystem FROM SystemInfo WHERE ProblemID = 1;", "OPERATINGSYSTEM"),
@@ -240,7 +240,7 @@ TEST_F(Save, UnreadableGenerator_FailsWithoutStoringKeyZero)
     ASSERT_TRUE(window);
     Query("DROP GENERATOR CustomerIDValue; COMMIT;");
     FillTicket();
-    window->SaveButton->click();
+    Find<QPushButton>("SaveButton")->click();
     EXPECT_EQ(fake->messages, QStringList{"Save Failed!!"});
     EXPECT_EQ(Count("Customer"), 0);
     EXPECT_EQ(Count("Problem"), 0);
@@ -264,7 +264,7 @@ TEST_F(Save, AFullDiskFailsTheSaveAndTheSameTicketIsSavedOnceThereIsRoomAgain)
     TestSupport::WriteFile(report, text + "</body></html>");
     FillTicket();
     fake->QueueFile(QString::fromStdString(report));
-    window->ImportSysInfoButton->click();
+    Find<QPushButton>("ImportSysInfoButton")->click();
     fake->messages.clear();
     const size_t reportSize = window->GetSystemInfoText().size();
     ASSERT_GT(reportSize, 4u * 1024 * 1024);
@@ -272,12 +272,12 @@ TEST_F(Save, AFullDiskFailsTheSaveAndTheSameTicketIsSavedOnceThereIsRoomAgain)
     const std::string filler = disk + "/filler";
     TestSupport::FillDisk(filler);
     for (int attempt = 1; attempt <= 2; ++attempt) {
-        window->SaveButton->click();
+        Find<QPushButton>("SaveButton")->click();
         EXPECT_EQ(fake->messages, QStringList{"Save Failed!!"}) << "attempt " << attempt;
         fake->messages.clear();
     }
     std::filesystem::remove(filler);
-    window->SaveButton->click();
+    Find<QPushButton>("SaveButton")->click();
     EXPECT_EQ(fake->messages, QStringList{"Save Successfull!"});
     EXPECT_FALSE(window->GetIsNewProblem());
     window.reset();

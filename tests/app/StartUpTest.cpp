@@ -115,7 +115,7 @@ TEST_F(StartUp, DefaultSettingsInEmptyFolder_CreateDataFileThenConnect)
 {
     Start();
     ASSERT_TRUE(window);
-    EXPECT_EQ(window->StatusPanel0->text(), "Connected...");
+    EXPECT_EQ(Find<QLabel>("StatusPanel0")->text(), "Connected...");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(fake->messages.isEmpty()) << fake->messages.join("|").toStdString();
     EXPECT_TRUE(fake->errors.isEmpty());
@@ -139,7 +139,7 @@ TEST_F(StartUp, DefaultSettingsInEmptyFolder_CreateDataFileThenConnect)
 
     // The second start finds the file and only connects.
     Start();
-    EXPECT_EQ(window->StatusPanel0->text(), "Connected...");
+    EXPECT_EQ(Find<QLabel>("StatusPanel0")->text(), "Connected...");
     EXPECT_TRUE(fake->errors.isEmpty());
     window.reset();
     EXPECT_EQ(Count("Customer"), 0);
@@ -152,7 +152,7 @@ TEST_F(StartUp, DeepMissingFolders_AllCreated)
     Start();
     ASSERT_TRUE(window);
     EXPECT_TRUE(fs::is_regular_file(path));
-    EXPECT_EQ(window->StatusPanel0->text(), "Connected...");
+    EXPECT_EQ(Find<QLabel>("StatusPanel0")->text(), "Connected...");
 }
 
 TEST_F(StartUp, DataFileInWorkingFolderWithoutFolderPart)
@@ -162,7 +162,7 @@ TEST_F(StartUp, DataFileInWorkingFolderWithoutFolderPart)
     Start();
     ASSERT_TRUE(window);
     EXPECT_TRUE(fs::is_regular_file(dataFile));
-    EXPECT_EQ(window->StatusPanel0->text(), "Connected...");
+    EXPECT_EQ(Find<QLabel>("StatusPanel0")->text(), "Connected...");
 }
 
 TEST_F(StartUp, PathThatIsNoDatabase_ConnectionErrorNoWindowFileUntouched)
@@ -263,7 +263,7 @@ TEST_F(StartUp, HalfMadeFile_CompletedAtStartAsANewFileIsMade)
         UseDataFile(path);
         Start();
         ASSERT_TRUE(window);
-        EXPECT_EQ(window->StatusPanel0->text(), "Connected...");
+        EXPECT_EQ(Find<QLabel>("StatusPanel0")->text(), "Connected...");
         EXPECT_TRUE(fake->messages.isEmpty()) << fake->messages.join("|").toStdString();
         // A ticket can be stored at once.
         FillTicket();
@@ -288,7 +288,7 @@ TEST_F(StartUp, FileWithRowsAndMissingParts_LeftAsItIs)
         TestSupport::DebugCapture debug;
         Start();
         ASSERT_TRUE(window);
-        EXPECT_EQ(window->StatusPanel0->text(), "Connected...");
+        EXPECT_EQ(Find<QLabel>("StatusPanel0")->text(), "Connected...");
         EXPECT_TRUE(debug.Contains("holds rows"));
         window.reset();
         EXPECT_EQ(SchemaOf(path), before);
@@ -308,7 +308,7 @@ TEST_F(StartUp, LeftoverTemporaryFile_RemovedAndCreationStartsOver)
             TestSupport::WriteFile(dataFile + ".new", leftover);
         Start();
         ASSERT_TRUE(window);
-        EXPECT_EQ(window->StatusPanel0->text(), "Connected...");
+        EXPECT_EQ(Find<QLabel>("StatusPanel0")->text(), "Connected...");
         EXPECT_FALSE(fs::exists(dataFile + ".new"));
         window.reset();
         EXPECT_EQ(Count("SystemInfo"), 0);
@@ -353,7 +353,7 @@ TEST_F(StartUp, UnreadableSettings_MessageWithPathThenStarts)
     ASSERT_TRUE(window);
     ASSERT_EQ(fake->messages.size(), 1);
     EXPECT_EQ(fake->messages.front(), "Failed to load configureate (file: " + paths.SettingsFile);
-    EXPECT_EQ(window->StatusPanel0->text(), "Connected...");
+    EXPECT_EQ(Find<QLabel>("StatusPanel0")->text(), "Connected...");
     EXPECT_TRUE(fs::is_regular_file(work.File("Data/Solutions.fdb")));
 }
 
@@ -493,8 +493,8 @@ TEST_F(StartUp, OlderProgramsFileWithTickets_GetsTheAdditionsThenSavesAndFinds)
     EXPECT_FALSE(window->IsDataFileNewer());
     EXPECT_EQ(FoundTickets(*window, "toner"), std::vector<int32_t>({9}));
     ASSERT_TRUE(window->OpenStoredProblem(9));
-    EXPECT_EQ(window->NameEdit->text(), "Older");
-    window->ResolutionRichEdit->setPlainText("drum replaced");
+    EXPECT_EQ(Find<QLineEdit>("NameEdit")->text(), "Older");
+    Find<QTextEdit>("ResolutionRichEdit")->setPlainText("drum replaced");
     ASSERT_TRUE(window->SaveProblem());
     EXPECT_EQ(FoundTickets(*window, "drum"), std::vector<int32_t>({9}));
     window.reset();
@@ -525,8 +525,8 @@ TEST_F(StartUp, NewerProgramsFile_OpensReadOnlyAndIsNeverChanged)
     ASSERT_EQ(fake->messages.size(), 1);
     EXPECT_TRUE(fake->messages.front().contains("newer version")) << fake->messages.front().toStdString();
     ASSERT_TRUE(window->OpenStoredProblem(stored));
-    EXPECT_EQ(window->NameEdit->text(), "Kept");
-    window->ResolutionRichEdit->setPlainText("not to be stored");
+    EXPECT_EQ(Find<QLineEdit>("NameEdit")->text(), "Kept");
+    Find<QTextEdit>("ResolutionRichEdit")->setPlainText("not to be stored");
     window->SaveFileMenuClick();
     EXPECT_EQ(fake->messages.size(), 2);
     EXPECT_FALSE(window->SaveProblem());

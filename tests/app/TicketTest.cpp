@@ -67,20 +67,20 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
         EXPECT_EQ(action->text(), item.caption) << item.name;
         EXPECT_EQ(action->isVisible(), item.visible) << item.name;
     }
-    EXPECT_EQ(window->FileMenu->title(), "&File");
-    EXPECT_EQ(window->SetupMenu->title(), "&Setup");
-    EXPECT_EQ(window->HelpMenu->title(), "&Help");
-    EXPECT_EQ(window->FileMenu->actions().size(), 13);
+    EXPECT_EQ(Find<QMenu>("FileMenu")->title(), "&File");
+    EXPECT_EQ(Find<QMenu>("SetupMenu")->title(), "&Setup");
+    EXPECT_EQ(Find<QMenu>("HelpMenu")->title(), "&Help");
+    EXPECT_EQ(Find<QMenu>("FileMenu")->actions().size(), 13);
 
-    EXPECT_EQ(window->ResolutionPageControl->tabText(0), "Resolution");
-    EXPECT_EQ(window->ResolutionPageControl->tabText(1), "Comments");
-    EXPECT_EQ(window->GroupBox1->title(), " System Information ");
-    EXPECT_EQ(window->SaveButton->text(), "&Save");
-    EXPECT_EQ(window->CloseButton->text(), "&Close");
-    EXPECT_FALSE(window->ProblemRichEdit->acceptRichText());
-    EXPECT_TRUE(window->AssignmentDatePicker->calendarPopup());
-    EXPECT_LT(window->ActualHoursEdit->minimum(), -1000000);
-    EXPECT_GT(window->BillableHoursEdit->maximum(), 1000000);
+    EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->tabText(0), "Resolution");
+    EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->tabText(1), "Comments");
+    EXPECT_EQ(Find<QGroupBox>("GroupBox1")->title(), " System Information ");
+    EXPECT_EQ(Find<QPushButton>("SaveButton")->text(), "&Save");
+    EXPECT_EQ(Find<QPushButton>("CloseButton")->text(), "&Close");
+    EXPECT_FALSE(Find<QTextEdit>("ProblemRichEdit")->acceptRichText());
+    EXPECT_TRUE(Find<QDateEdit>("AssignmentDatePicker")->calendarPopup());
+    EXPECT_LT(Find<QSpinBox>("ActualHoursEdit")->minimum(), -1000000);
+    EXPECT_GT(Find<QSpinBox>("BillableHoursEdit")->maximum(), 1000000);
 }
 
 TEST_F(Ticket, PlaceholderRules)
@@ -95,13 +95,13 @@ TEST_F(Ticket, PlaceholderRules)
     auto restoreOne = [this](int field) {
         FillTicket();
         switch (field) {
-        case 0: window->NameEdit->setText("Name"); break;
+        case 0: Find<QLineEdit>("NameEdit")->setText("Name"); break;
         case 1: window->SetAddressText("Address1\r\nAddress2"); break;
-        case 2: window->CityComboBox->setEditText("City"); break;
-        case 3: window->StateComboBox->setEditText("State"); break;
-        case 4: window->ZipComboBox->setEditText("Zip"); break;
-        case 5: window->TechnicianComboBox->setEditText("Technician"); break;
-        case 6: window->OperatingSystemComboBox->setEditText("Operating System"); break;
+        case 2: Find<QComboBox>("CityComboBox")->setEditText("City"); break;
+        case 3: Find<QComboBox>("StateComboBox")->setEditText("State"); break;
+        case 4: Find<QComboBox>("ZipComboBox")->setEditText("Zip"); break;
+        case 5: Find<QComboBox>("TechnicianComboBox")->setEditText("Technician"); break;
+        case 6: Find<QComboBox>("OperatingSystemComboBox")->setEditText("Operating System"); break;
         }
     };
     for (int field = 0; field < 7; ++field) {
@@ -112,20 +112,21 @@ TEST_F(Ticket, PlaceholderRules)
     // Whole texts, byte for byte.
     FillTicket();
     for (const QString& name : {QString("name"), QString("Name "), QString(" Name")}) {
-        window->NameEdit->setText(name);
+        Find<QLineEdit>("NameEdit")->setText(name);
         EXPECT_FALSE(window->HasPlaceholderText()) << name.toStdString();
     }
     window->SetAddressText("Address1\r\nAddress2\r\n");
     EXPECT_FALSE(window->HasPlaceholderText());
     // The form's own spelling is not the reset's placeholder.
-    window->TechnicianComboBox->setEditText("Techinician");
+    Find<QComboBox>("TechnicianComboBox")->setEditText("Techinician");
     EXPECT_FALSE(window->HasPlaceholderText());
 
     // Empty is not a placeholder.
-    window->NameEdit->clear();
-    window->AddressMemo->clear();
-    for (QComboBox* box : {window->CityComboBox, window->StateComboBox, window->ZipComboBox,
-                           window->TechnicianComboBox, window->OperatingSystemComboBox})
+    Find<QLineEdit>("NameEdit")->clear();
+    Find<QPlainTextEdit>("AddressMemo")->clear();
+    for (QComboBox* box :
+         {Find<QComboBox>("CityComboBox"), Find<QComboBox>("StateComboBox"), Find<QComboBox>("ZipComboBox"),
+          Find<QComboBox>("TechnicianComboBox"), Find<QComboBox>("OperatingSystemComboBox")})
         box->setEditText("");
     EXPECT_FALSE(window->HasPlaceholderText());
 }
@@ -135,40 +136,40 @@ TEST_F(Ticket, NewResetsEveryControlAndThePage)
     Start();
     ASSERT_TRUE(window);
     FillTicket();
-    window->AssignmentDatePicker->setDate(QDate(2004, 12, 25));
-    window->CompletedDatePicker->setDate(QDate(2005, 1, 2));
-    window->CompleteCheckBox->setChecked(true);
-    window->ActualHoursEdit->setValue(7);
-    window->BillableHoursEdit->setValue(-3);
-    window->ProblemRichEdit->setPlainText("It hangs");
-    window->ResolutionRichEdit->setPlainText("Rebooted");
-    window->CommentsRichEdit->setPlainText("Call back");
-    window->ResolutionPageControl->setCurrentWidget(window->Comments);
+    Find<QDateEdit>("AssignmentDatePicker")->setDate(QDate(2004, 12, 25));
+    Find<QDateEdit>("CompletedDatePicker")->setDate(QDate(2005, 1, 2));
+    Find<QCheckBox>("CompleteCheckBox")->setChecked(true);
+    Find<QSpinBox>("ActualHoursEdit")->setValue(7);
+    Find<QSpinBox>("BillableHoursEdit")->setValue(-3);
+    Find<QTextEdit>("ProblemRichEdit")->setPlainText("It hangs");
+    Find<QTextEdit>("ResolutionRichEdit")->setPlainText("Rebooted");
+    Find<QTextEdit>("CommentsRichEdit")->setPlainText("Call back");
+    Find<QTabWidget>("ResolutionPageControl")->setCurrentWidget(Find<QWidget>("Comments"));
     ASSERT_TRUE(window->SaveProblem());
     ASSERT_FALSE(window->GetIsNewProblem());
     const int customer = window->GetCustomerID();
     const int problem = window->GetProblemID();
 
-    window->NewFileMenu->trigger();
+    Find<QAction>("NewFileMenu")->trigger();
 
     EXPECT_TRUE(window->GetIsNewProblem());
-    EXPECT_EQ(window->NameEdit->text(), "Name");
-    EXPECT_EQ(window->AddressMemo->toPlainText(), "Address1\nAddress2");
+    EXPECT_EQ(Find<QLineEdit>("NameEdit")->text(), "Name");
+    EXPECT_EQ(Find<QPlainTextEdit>("AddressMemo")->toPlainText(), "Address1\nAddress2");
     EXPECT_EQ(window->AddressText(), "Address1\r\nAddress2");
-    EXPECT_EQ(window->CityComboBox->currentText(), "City");
-    EXPECT_EQ(window->StateComboBox->currentText(), "State");
-    EXPECT_EQ(window->ZipComboBox->currentText(), "Zip");
-    EXPECT_EQ(window->TechnicianComboBox->currentText(), "Technician");
-    EXPECT_EQ(window->OperatingSystemComboBox->currentText(), "Operating System");
-    EXPECT_EQ(window->AssignmentDatePicker->date(), QDate::currentDate());
-    EXPECT_EQ(window->CompletedDatePicker->date(), QDate::currentDate());
-    EXPECT_FALSE(window->CompleteCheckBox->isChecked());
-    EXPECT_EQ(window->ActualHoursEdit->value(), 0);
-    EXPECT_EQ(window->BillableHoursEdit->value(), 0);
-    EXPECT_TRUE(window->ProblemRichEdit->toPlainText().isEmpty());
-    EXPECT_TRUE(window->ResolutionRichEdit->toPlainText().isEmpty());
-    EXPECT_TRUE(window->CommentsRichEdit->toPlainText().isEmpty());
-    EXPECT_EQ(window->ResolutionPageControl->currentWidget(), window->Resolution);
+    EXPECT_EQ(Find<QComboBox>("CityComboBox")->currentText(), "City");
+    EXPECT_EQ(Find<QComboBox>("StateComboBox")->currentText(), "State");
+    EXPECT_EQ(Find<QComboBox>("ZipComboBox")->currentText(), "Zip");
+    EXPECT_EQ(Find<QComboBox>("TechnicianComboBox")->currentText(), "Technician");
+    EXPECT_EQ(Find<QComboBox>("OperatingSystemComboBox")->currentText(), "Operating System");
+    EXPECT_EQ(Find<QDateEdit>("AssignmentDatePicker")->date(), QDate::currentDate());
+    EXPECT_EQ(Find<QDateEdit>("CompletedDatePicker")->date(), QDate::currentDate());
+    EXPECT_FALSE(Find<QCheckBox>("CompleteCheckBox")->isChecked());
+    EXPECT_EQ(Find<QSpinBox>("ActualHoursEdit")->value(), 0);
+    EXPECT_EQ(Find<QSpinBox>("BillableHoursEdit")->value(), 0);
+    EXPECT_TRUE(Find<QTextEdit>("ProblemRichEdit")->toPlainText().isEmpty());
+    EXPECT_TRUE(Find<QTextEdit>("ResolutionRichEdit")->toPlainText().isEmpty());
+    EXPECT_TRUE(Find<QTextEdit>("CommentsRichEdit")->toPlainText().isEmpty());
+    EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->currentWidget(), Find<QWidget>("Resolution"));
     EXPECT_TRUE(window->HasPlaceholderText());
     // The keys stay until the next save.
     EXPECT_EQ(window->GetCustomerID(), customer);
@@ -183,29 +184,29 @@ TEST_F(Ticket, PickListsAndCaptionFromSettings)
     Start();
     ASSERT_TRUE(window);
     EXPECT_EQ(window->windowTitle(), "Acme Repairs Solution Database");
-    ASSERT_EQ(window->TechnicianComboBox->count(), 2);
-    EXPECT_EQ(window->TechnicianComboBox->itemText(0), "Ann");
-    EXPECT_EQ(window->TechnicianComboBox->itemText(1), "Bob");
+    ASSERT_EQ(Find<QComboBox>("TechnicianComboBox")->count(), 2);
+    EXPECT_EQ(Find<QComboBox>("TechnicianComboBox")->itemText(0), "Ann");
+    EXPECT_EQ(Find<QComboBox>("TechnicianComboBox")->itemText(1), "Bob");
     // The fill after the reset keeps the reset's text in the edit field.
-    EXPECT_EQ(window->TechnicianComboBox->currentText(), "Technician");
+    EXPECT_EQ(Find<QComboBox>("TechnicianComboBox")->currentText(), "Technician");
     // The series ends at the first empty entry.
-    ASSERT_EQ(window->OperatingSystemComboBox->count(), 1);
-    EXPECT_EQ(window->OperatingSystemComboBox->itemText(0), "Debian 12");
-    EXPECT_EQ(window->OperatingSystemComboBox->currentText(), "Operating System");
+    ASSERT_EQ(Find<QComboBox>("OperatingSystemComboBox")->count(), 1);
+    EXPECT_EQ(Find<QComboBox>("OperatingSystemComboBox")->itemText(0), "Debian 12");
+    EXPECT_EQ(Find<QComboBox>("OperatingSystemComboBox")->currentText(), "Operating System");
 
     // A refill replaces the items and keeps what the user typed.
-    window->TechnicianComboBox->setEditText("Typed");
+    Find<QComboBox>("TechnicianComboBox")->setEditText("Typed");
     window->GetConfig()->SetTechnician(1, "Cleo");
     window->FillTechnicianList();
-    ASSERT_EQ(window->TechnicianComboBox->count(), 2);
-    EXPECT_EQ(window->TechnicianComboBox->itemText(0), "Cleo");
-    EXPECT_EQ(window->TechnicianComboBox->currentText(), "Typed");
+    ASSERT_EQ(Find<QComboBox>("TechnicianComboBox")->count(), 2);
+    EXPECT_EQ(Find<QComboBox>("TechnicianComboBox")->itemText(0), "Cleo");
+    EXPECT_EQ(Find<QComboBox>("TechnicianComboBox")->currentText(), "Typed");
 
     // An empty settings list leaves the items alone.
     window->GetConfig()->ClearTechnicians();
     window->FillTechnicianList();
-    EXPECT_EQ(window->TechnicianComboBox->count(), 2);
-    EXPECT_EQ(window->TechnicianComboBox->currentText(), "Typed");
+    EXPECT_EQ(Find<QComboBox>("TechnicianComboBox")->count(), 2);
+    EXPECT_EQ(Find<QComboBox>("TechnicianComboBox")->currentText(), "Typed");
 
     window->GetConfig()->SetCompanyName("");
     window->UpdateCaption();
@@ -216,52 +217,52 @@ TEST_F(Ticket, InputStopsAtWhatTheColumnsHold)
 {
     Start();
     ASSERT_TRUE(window);
-    window->NameEdit->clear();
-    QTest::keyClicks(window->NameEdit, QString(125, 'n'));
-    EXPECT_EQ(window->NameEdit->text().size(), 120);
+    Find<QLineEdit>("NameEdit")->clear();
+    QTest::keyClicks(Find<QLineEdit>("NameEdit"), QString(125, 'n'));
+    EXPECT_EQ(Find<QLineEdit>("NameEdit")->text().size(), 120);
     // Counted in stored bytes: two-byte letters fit half as many.
-    window->NameEdit->clear();
-    window->NameEdit->insert(QString(60, QChar(0xe9)));
-    window->NameEdit->insert(QString(1, QChar(0xe9)));
-    EXPECT_EQ(window->NameEdit->text(), QString(60, QChar(0xe9)));
+    Find<QLineEdit>("NameEdit")->clear();
+    Find<QLineEdit>("NameEdit")->insert(QString(60, QChar(0xe9)));
+    Find<QLineEdit>("NameEdit")->insert(QString(1, QChar(0xe9)));
+    EXPECT_EQ(Find<QLineEdit>("NameEdit")->text(), QString(60, QChar(0xe9)));
 
-    window->ZipComboBox->setEditText("");
-    QTest::keyClicks(window->ZipComboBox->lineEdit(), "1234567890123");
-    EXPECT_EQ(window->ZipComboBox->currentText(), "123456789");
-    window->OperatingSystemComboBox->setEditText("");
-    QTest::keyClicks(window->OperatingSystemComboBox->lineEdit(), QString(130, 'o'));
-    EXPECT_EQ(window->OperatingSystemComboBox->currentText().size(), 120);
+    Find<QComboBox>("ZipComboBox")->setEditText("");
+    QTest::keyClicks(Find<QComboBox>("ZipComboBox")->lineEdit(), "1234567890123");
+    EXPECT_EQ(Find<QComboBox>("ZipComboBox")->currentText(), "123456789");
+    Find<QComboBox>("OperatingSystemComboBox")->setEditText("");
+    QTest::keyClicks(Find<QComboBox>("OperatingSystemComboBox")->lineEdit(), QString(130, 'o'));
+    EXPECT_EQ(Find<QComboBox>("OperatingSystemComboBox")->currentText().size(), 120);
 
     // The address counts each line break as the two bytes it is stored as.
-    window->AddressMemo->clear();
-    window->AddressMemo->setFocus();
-    QTest::keyClicks(window->AddressMemo, QString(100, 'a'));
-    QTest::keyClick(window->AddressMemo, Qt::Key_Return);
-    QTest::keyClicks(window->AddressMemo, QString(150, 'b'));
-    EXPECT_EQ(TMainForm::StoredAddressBytes(window->AddressMemo->toPlainText()), 240);
+    Find<QPlainTextEdit>("AddressMemo")->clear();
+    Find<QPlainTextEdit>("AddressMemo")->setFocus();
+    QTest::keyClicks(Find<QPlainTextEdit>("AddressMemo"), QString(100, 'a'));
+    QTest::keyClick(Find<QPlainTextEdit>("AddressMemo"), Qt::Key_Return);
+    QTest::keyClicks(Find<QPlainTextEdit>("AddressMemo"), QString(150, 'b'));
+    EXPECT_EQ(TMainForm::StoredAddressBytes(Find<QPlainTextEdit>("AddressMemo")->toPlainText()), 240);
     EXPECT_EQ(window->AddressText(), QString(100, 'a') + "\r\n" + QString(138, 'b'));
     // A paste past the limit keeps what fits.
-    window->AddressMemo->clear();
-    window->AddressMemo->insertPlainText(QString(300, 'c'));
+    Find<QPlainTextEdit>("AddressMemo")->clear();
+    Find<QPlainTextEdit>("AddressMemo")->insertPlainText(QString(300, 'c'));
     EXPECT_EQ(window->AddressText(), QString(240, 'c'));
 
     // What fills the columns exactly is stored and found again.
-    window->NameEdit->setText(QString(120, 'N'));
+    Find<QLineEdit>("NameEdit")->setText(QString(120, 'N'));
     window->SetAddressText(QString(240, 'A'));
-    window->CityComboBox->setEditText(QString(120, 'C'));
-    window->StateComboBox->setEditText(QString(120, 'S'));
-    window->ZipComboBox->setEditText("123456789");
-    window->TechnicianComboBox->setEditText(QString(120, 'T'));
-    window->OperatingSystemComboBox->setEditText(QString(120, 'O'));
+    Find<QComboBox>("CityComboBox")->setEditText(QString(120, 'C'));
+    Find<QComboBox>("StateComboBox")->setEditText(QString(120, 'S'));
+    Find<QComboBox>("ZipComboBox")->setEditText("123456789");
+    Find<QComboBox>("TechnicianComboBox")->setEditText(QString(120, 'T'));
+    Find<QComboBox>("OperatingSystemComboBox")->setEditText(QString(120, 'O'));
     EXPECT_TRUE(window->SaveProblem());
     window->NewFileMenuClick();
-    window->NameEdit->setText(QString(120, 'N'));
+    Find<QLineEdit>("NameEdit")->setText(QString(120, 'N'));
     window->SetAddressText(QString(240, 'A'));
-    window->CityComboBox->setEditText(QString(120, 'C'));
-    window->StateComboBox->setEditText(QString(120, 'S'));
-    window->ZipComboBox->setEditText("123456789");
-    window->TechnicianComboBox->setEditText("Ann");
-    window->OperatingSystemComboBox->setEditText("Debian");
+    Find<QComboBox>("CityComboBox")->setEditText(QString(120, 'C'));
+    Find<QComboBox>("StateComboBox")->setEditText(QString(120, 'S'));
+    Find<QComboBox>("ZipComboBox")->setEditText("123456789");
+    Find<QComboBox>("TechnicianComboBox")->setEditText("Ann");
+    Find<QComboBox>("OperatingSystemComboBox")->setEditText("Debian");
     EXPECT_TRUE(window->SaveProblem());
     EXPECT_EQ(Count("Customer"), 1);
     EXPECT_EQ(Count("Problem"), 2);
@@ -274,7 +275,7 @@ TEST_F(Ticket, CommandErrorGoesToErrorBoxAndLoopCarriesOn)
     FillTicket();
     // Without the data file every statement fails.
     window->GetConnection()->Disconnect();
-    window->SaveButton->click();
+    Find<QPushButton>("SaveButton")->click();
     // The library's error escapes the data layer and reaches the error box.
     EXPECT_TRUE(fake->messages.isEmpty()) << fake->messages.join("|").toStdString();
     ASSERT_EQ(fake->errors.size(), 1);
@@ -282,7 +283,7 @@ TEST_F(Ticket, CommandErrorGoesToErrorBoxAndLoopCarriesOn)
     ASSERT_TRUE(window->GetConnection()->Connect());
     fake->messages.clear();
     fake->errors.clear();
-    window->SaveFileMenu->trigger();
+    Find<QAction>("SaveFileMenu")->trigger();
     EXPECT_EQ(fake->messages, QStringList{"Save Successfull!"});
     EXPECT_TRUE(fake->errors.isEmpty());
 }

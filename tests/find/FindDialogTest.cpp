@@ -38,9 +38,9 @@ protected:
     {
         window->NewFileMenuClick();
         FillTicket(name);
-        window->AssignmentDatePicker->setDate(assigned);
-        window->ProblemRichEdit->setPlainText(description);
-        window->SaveButton->click();
+        Find<QDateEdit>("AssignmentDatePicker")->setDate(assigned);
+        Find<QTextEdit>("ProblemRichEdit")->setPlainText(description);
+        Find<QPushButton>("SaveButton")->click();
         ASSERT_EQ(fake->messages.last(), "Save Successfull!");
     }
 
@@ -90,15 +90,15 @@ TEST_F(FindDialog, TypingListsRankedHitsAndEnterOpensThatTicket)
             opened = dialog.result() == QDialog::Accepted;
         }));
     EXPECT_TRUE(opened);
-    EXPECT_EQ(window->NameEdit->text(), "Clark");
-    EXPECT_EQ(window->ProblemRichEdit->toPlainText(), "The printer jams on every page");
+    EXPECT_EQ(Find<QLineEdit>("NameEdit")->text(), "Clark");
+    EXPECT_EQ(Find<QTextEdit>("ProblemRichEdit")->toPlainText(), "The printer jams on every page");
     EXPECT_EQ(window->GetProblemID(), 3);
     EXPECT_FALSE(window->GetIsNewProblem());
 
     // A change saved in the window is found at the next search; bad input lists nothing.
-    window->ProblemRichEdit->setPlainText("The plotter jams on every page");
-    window->SaveButton->click();
-    EXPECT_TRUE(WhileShown<TFindSolutionsDialog>([&] { window->FindSolutionsFileMenu->trigger(); },
+    Find<QTextEdit>("ProblemRichEdit")->setPlainText("The plotter jams on every page");
+    Find<QPushButton>("SaveButton")->click();
+    EXPECT_TRUE(WhileShown<TFindSolutionsDialog>([&] { Find<QAction>("FindSolutionsFileMenu")->trigger(); },
                                                  [&](TFindSolutionsDialog& dialog) {
         QTest::keyClicks(dialog.SearchEdit, "plotter");
         dialog.SearchNow();
@@ -129,7 +129,7 @@ TEST_F(FindDialog, AMissingIndexIsRebuiltWithItsProgressShown)
     }));
     namespace fs = std::filesystem;
     ASSERT_FALSE(fs::exists(dataFile + ".find"));
-    EXPECT_TRUE(WhileShown<TFindSolutionsDialog>([&] { window->FindSolutionsFileMenu->trigger(); },
+    EXPECT_TRUE(WhileShown<TFindSolutionsDialog>([&] { Find<QAction>("FindSolutionsFileMenu")->trigger(); },
                                                  [&](TFindSolutionsDialog& dialog) {
         EXPECT_TRUE(dialog.IndexProgressBar->isVisible());
         EXPECT_TRUE(dialog.IndexProgressLabel->text().startsWith("Indexing tickets: "))

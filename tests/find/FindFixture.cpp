@@ -30,7 +30,22 @@ void FindDataFile::Execute(const std::string& sql, DBFrameWork::DBConnection* co
         throw std::runtime_error("failed: " + sql);
 }
 
-void FindDataFile::Add(const StoredTicket& ticket, DBFrameWork::DBConnection* connection)
+DBFrameWork::TicketRecord SampleTicket(int32_t problemID)
+{
+    DBFrameWork::TicketRecord ticket;
+    ticket.Customer = {problemID, "Ann Smith", "1 Elm Street", "Springfield", "IL", "62701"};
+    ticket.Problem.ProblemID = problemID;
+    ticket.Problem.Technician = "Bob";
+    ticket.Problem.Assigned = {2004, 6, 1};
+    ticket.Problem.BillableHours = 1;
+    ticket.Problem.ActualHours = 1;
+    ticket.Problem.CustomerID = problemID;
+    ticket.SystemInfo.ProblemID = problemID;
+    ticket.SystemInfo.OperatingSystem = "Windows XP";
+    return ticket;
+}
+
+void FindDataFile::Add(const DBFrameWork::TicketRecord& ticket, DBFrameWork::DBConnection* connection)
 {
     DBFrameWork::DBConnection& on = connection ? *connection : *connection_;
     const bool ok = DBFrameWork::RunInTransaction(on, "test ticket", [&](IBPP::Statement& statement) {
@@ -45,36 +60,45 @@ void FindDataFile::Add(const StoredTicket& ticket, DBFrameWork::DBConnection* co
             value->Close();
             statement->Set(parameter, value);
         };
+        const auto date = [&](int parameter, const DBFrameWork::CalendarDate& day) {
+            if (day.IsSet())
+                statement->Set(parameter, IBPP::Timestamp(day.year, day.month, day.day));
+            else
+                statement->SetNull(parameter);
+        };
+        const DBFrameWork::CustomerRecord& customer = ticket.Customer;
         statement->Prepare("INSERT INTO Customer (CustomerID, Name, Address, City, State, Zip) "
-                           "VALUES (?, ?, '1 Elm Street', ?, 'IL', '62701')");
-        statement->Set(1, ticket.ProblemID);
-        statement->Set(2, ticket.Name);
-        statement->Set(3, ticket.City);
+                           "VALUES (?, ?, ?, ?, ?, ?)");
+        statement->Set(1, customer.CustomerID);
+        statement->Set(2, customer.Name);
+        statement->Set(3, customer.Address);
+        statement->Set(4, customer.City);
+        statement->Set(5, customer.State);
+        statement->Set(6, customer.Zip);
         statement->Execute();
+        const DBFrameWork::ProblemRecord& problem = ticket.Problem;
         statement->Prepare("INSERT INTO Problem (ProblemID, Technician, Assigned, Completed, BillableHours, "
                            "ActualHours, Description, Resolution, Comment, CustomerID) "
-                           "VALUES (?, ?, ?, ?, 1, 1, ?, ?, ?, ?)");
-        statement->Set(1, ticket.ProblemID);
-        statement->Set(2, ticket.Technician);
-        const IBPP::Timestamp assigned(ticket.Year, ticket.Month, ticket.Day);
-        statement->Set(3, assigned);
-        if (ticket.Completed)
-            statement->Set(4, assigned);
-        else
-            statement->SetNull(4);
-        blob(5, ticket.Description);
-        blob(6, ticket.Resolution);
-        blob(7, ticket.Comment);
-        statement->Set(8, ticket.ProblemID);
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        statement->Set(1, problem.ProblemID);
+        statement->Set(2, problem.Technician);
+        date(3, problem.Assigned);
+        date(4, problem.Completed);
+        statement->Set(5, problem.BillableHours);
+        statement->Set(6, problem.ActualHours);
+        blob(7, problem.Description);
+        blob(8, problem.Resolution);
+        blob(9, problem.Comment);
+        statement->Set(10, problem.CustomerID);
         statement->Execute();
         statement->Prepare("INSERT INTO SystemInfo (ProblemID, OperatingSystem, Description) VALUES (?, ?, ?)");
-        statement->Set(1, ticket.ProblemID);
-        statement->Set(2, ticket.OperatingSystem);
-        blob(3, ticket.Report);
+        statement->Set(1, ticket.SystemInfo.ProblemID);
+        statement->Set(2, ticket.SystemInfo.OperatingSystem);
+        blob(3, ticket.SystemInfo.Report);
         statement->Execute();
     });
     if (!ok)
-        throw std::runtime_error("cannot store ticket " + std::to_string(ticket.ProblemID));
+        throw std::runtime_error("cannot store ticket " + std::to_string(ticket.Problem.ProblemID));
 }
 
 bool WaitForIndex(DBFrameWork::FindIndex& index)

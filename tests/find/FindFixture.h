@@ -9,21 +9,12 @@
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_FindIndex.h"
+#include "dbframework/DBFrameWork_TicketRecord.h"
 #include "tests/support/datafiles/TestSupport.h"
 
-struct StoredTicket {
-    int32_t ProblemID = 0;
-    std::string Name = "Ann Smith";
-    std::string City = "Springfield";
-    std::string Technician = "Bob";
-    int Year = 2004, Month = 6, Day = 1;
-    bool Completed = false;
-    std::string Description;
-    std::string Resolution;
-    std::string Comment;
-    std::string OperatingSystem = "Windows XP";
-    std::string Report;
-};
+// An open ticket with the key given to its problem and to a customer of its
+// own; the texts a search looks at are left empty for the test to choose.
+DBFrameWork::TicketRecord SampleTicket(int32_t problemID);
 
 class FindDataFile {
 public:
@@ -35,9 +26,9 @@ public:
     std::string IndexFolder() const { return path_ + ".find"; }
     TestSupport::TempDir& Dir() { return dir_; }
 
-    // Stores a customer of its own and the ticket's two rows, on connection
+    // Stores the ticket's three rows with the keys it carries, on connection
     // (the fixture's own when none is given).
-    void Add(const StoredTicket& ticket, DBFrameWork::DBConnection* connection = nullptr);
+    void Add(const DBFrameWork::TicketRecord& ticket, DBFrameWork::DBConnection* connection = nullptr);
     void Execute(const std::string& sql, DBFrameWork::DBConnection* connection = nullptr);
 
 private:

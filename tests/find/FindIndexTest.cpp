@@ -19,16 +19,16 @@
 
 namespace fs = std::filesystem;
 using DBFrameWork::FindIndex;
+using DBFrameWork::TicketRecord;
 using Hits = std::vector<int32_t>;
 
 namespace {
 
-StoredTicket Make(int32_t id, const std::string& description, int year = 2004)
+TicketRecord Make(int32_t id, const std::string& description, int year = 2004)
 {
-    StoredTicket ticket;
-    ticket.ProblemID = id;
-    ticket.Description = description;
-    ticket.Year = year;
+    TicketRecord ticket = SampleTicket(id);
+    ticket.Problem.Description = description;
+    ticket.Problem.Assigned.year = year;
     return ticket;
 }
 
@@ -58,14 +58,14 @@ TEST(FindIndex, QueriesMatchWordsFormsAccentsPhrasesAndExclusions)
 {
     FindDataFile file;
     file.Add(Make(1, "The printer is crashing every morning"));
-    StoredTicket second = Make(2, "Customer's R\xC3\xA9sum\xC3\xA9 will not print; paper jam in tray two");
-    second.Resolution = "Cleared the <jam> & reset";
-    second.Name = "Zo\xC3\xAB Fischer";
+    TicketRecord second = Make(2, "Customer's R\xC3\xA9sum\xC3\xA9 will not print; paper jam in tray two");
+    second.Problem.Resolution = "Cleared the <jam> & reset";
+    second.Customer.Name = "Zo\xC3\xAB Fischer";
     file.Add(second);
-    StoredTicket third = Make(3, "Tray two is empty");
-    third.Comment = "jam was never seen";
-    third.Report = "<html><style>p{}</style><body><p>Model: Optiplex GX270</p><script>var hidden='zebra';"
-                   "</script></body></html>";
+    TicketRecord third = Make(3, "Tray two is empty");
+    third.Problem.Comment = "jam was never seen";
+    third.SystemInfo.Report = "<html><style>p{}</style><body><p>Model: Optiplex GX270</p><script>var hidden='zebra';"
+                              "</script></body></html>";
     file.Add(third);
     auto index = OpenIndex(file);
 

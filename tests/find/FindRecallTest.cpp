@@ -61,11 +61,10 @@ TEST(FindRecall, EveryTicketTheEngineFindsIsAHitAndNoHitLacksTheWord)
     FindDataFile file;
     std::mt19937 random(1225);
     for (int32_t id = 1; id <= 3000; ++id) {
-        StoredTicket ticket;
-        ticket.ProblemID = id;
-        ticket.Description = Text(random, 5 + static_cast<int>(random() % 40));
-        ticket.Resolution = random() % 2 ? Text(random, 8) : "";
-        ticket.Comment = random() % 3 ? "" : Text(random, 4);
+        DBFrameWork::TicketRecord ticket = SampleTicket(id);
+        ticket.Problem.Description = Text(random, 5 + static_cast<int>(random() % 40));
+        ticket.Problem.Resolution = random() % 2 ? Text(random, 8) : "";
+        ticket.Problem.Comment = random() % 3 ? "" : Text(random, 4);
         file.Add(ticket);
     }
     DBFrameWork::FindIndex index(file.Connection(), file.IndexFolder(), "english");

@@ -18,6 +18,7 @@
 #include "dialogs/GeneralEditorUnit.h"
 #include "dialogs/ListEditorUnit.h"
 #include "settings/Quenbrook_Configuration.h"
+#include "tests/support/controls/Controls.h"
 #include "tests/support/datafiles/TestSupport.h"
 #include "tests/support/windows/FakeInteraction.h"
 #include "tests/support/windows/ModalDriver.h"
@@ -134,14 +135,14 @@ TEST_F(InstalledCopy, windowKeepsDataAndSettingsInTheUsersFolders)
     EXPECT_FALSE(fs::exists(home + "/.config"));
     EXPECT_EQ(window->GetConfig()->GetDataFile(), "./Data/Solutions.fdb");
 
-    ASSERT_TRUE(WhileShown<TListEditor>([this] { window->TechniciansSetupMenu->trigger(); },
+    ASSERT_TRUE(WhileShown<TListEditor>([this] { Control<QAction>(*window, "TechniciansSetupMenu")->trigger(); },
                                         [](TListEditor& dialog) {
                                             dialog.AddItemEdit->setText("Ann");
                                             QChar enter('\r');
                                             dialog.AddItemEditKeyPress(enter);
                                             dialog.OKButton->click();
                                         }));
-    ASSERT_TRUE(WhileShown<TGeneralEditor>([this] { window->GeneralSetupMenu->trigger(); },
+    ASSERT_TRUE(WhileShown<TGeneralEditor>([this] { Control<QAction>(*window, "GeneralSetupMenu")->trigger(); },
                                            [](TGeneralEditor& dialog) {
                                                dialog.DataFileEdit->setText("./Shop/Tickets.fdb");
                                                dialog.OKButton->click();
@@ -154,7 +155,7 @@ TEST_F(InstalledCopy, windowKeepsDataAndSettingsInTheUsersFolders)
     EXPECT_EQ(onDisk.GetDataFile(), "./Shop/Tickets.fdb");
 
     // View writes the report into a runtime folder made for it; shutdown removes the report.
-    window->ViewSysInfoButton->click();
+    Control<QPushButton>(*window, "ViewSysInfoButton")->click();
     EXPECT_TRUE(fs::is_regular_file(work.File("run/velmora-solutions/tmp.HTML")));
     window.reset();
     EXPECT_FALSE(fs::exists(work.File("run/velmora-solutions/tmp.HTML")));

@@ -13,6 +13,7 @@
 #include "app/ProgramPaths.h"
 #include "dialogs/GeneralEditorUnit.h"
 #include "settings/Quenbrook_Configuration.h"
+#include "tests/support/controls/Controls.h"
 #include "tests/support/windows/FakeInteraction.h"
 #include "tests/support/windows/ModalDriver.h"
 
@@ -28,7 +29,7 @@ TEST(InstalledSetupDriver, generalSetupSavesIntoTheUsersConfigFolder)
 
     FakeInteraction fake;
     auto window = std::make_unique<TMainForm>(paths);
-    ASSERT_TRUE(WhileShown<TGeneralEditor>([&window] { window->GeneralSetupMenu->trigger(); },
+    ASSERT_TRUE(WhileShown<TGeneralEditor>([&window] { Control<QAction>(*window, "GeneralSetupMenu")->trigger(); },
                                            [](TGeneralEditor& dialog) {
                                                dialog.CompanyNameEdit->setText("Harbor PCs");
                                                dialog.DataFileEdit->setText("./Shop/Tickets.fdb");

@@ -12,6 +12,7 @@
 #include "app/MainUnit.h"
 #include "dialogs/HoursReportDialogUnit.h"
 #include "ibpp/ibpp.h"
+#include "tests/support/controls/Controls.h"
 #include "tests/support/windows/FakeInteraction.h"
 
 int main(int argc, char** argv)
@@ -42,7 +43,7 @@ int main(int argc, char** argv)
         report.ExportPdfButtonClick();
         fake.QueueFile(folder + "/order.pdf");
         window.ExportPdfFileMenuClick();
-        window.CustomerHistoryViewMenu->trigger();
+        Control<QAction>(window, "CustomerHistoryViewMenu")->trigger();
         if (!fake.errors.isEmpty()) {
             std::printf("round %ld: %s\n", round, qPrintable(fake.errors.join(" | ")));
             IBPP::Shutdown();

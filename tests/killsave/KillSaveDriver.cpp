@@ -13,6 +13,7 @@
 
 #include "app/MainUnit.h"
 #include "ibpp/ibpp.h"
+#include "tests/support/controls/Controls.h"
 #include "tests/support/windows/FakeInteraction.h"
 
 int main(int argc, char** argv)
@@ -37,14 +38,15 @@ int main(int argc, char** argv)
         const std::string run = std::to_string(getpid());
         for (long n = 1; limit < 0 || n <= limit; ++n) {
             window.NewFileMenuClick();
-            window.NameEdit->setText(QString::fromStdString("Customer " + run + "-" + std::to_string(n)));
+            Control<QLineEdit>(window, "NameEdit")
+                ->setText(QString::fromStdString("Customer " + run + "-" + std::to_string(n)));
             window.SetAddressText("1 Main St\r\nSuite 2");
-            window.CityComboBox->setEditText("Springfield");
-            window.StateComboBox->setEditText("IL");
-            window.ZipComboBox->setEditText("62701");
-            window.TechnicianComboBox->setEditText("Ann");
-            window.OperatingSystemComboBox->setEditText("Debian 12");
-            window.ProblemRichEdit->setPlainText("No sound after the update");
+            Control<QComboBox>(window, "CityComboBox")->setEditText("Springfield");
+            Control<QComboBox>(window, "StateComboBox")->setEditText("IL");
+            Control<QComboBox>(window, "ZipComboBox")->setEditText("62701");
+            Control<QComboBox>(window, "TechnicianComboBox")->setEditText("Ann");
+            Control<QComboBox>(window, "OperatingSystemComboBox")->setEditText("Debian 12");
+            Control<QTextEdit>(window, "ProblemRichEdit")->setPlainText("No sound after the update");
             window.SaveFileMenuClick();
             if (fake.messages.value(0) != "Save Successfull!")
                 ++failures;

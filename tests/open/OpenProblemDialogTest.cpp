@@ -17,11 +17,11 @@ using TestSupport::DebugCapture;
 
 namespace {
 
-TicketFields Ticket(const QString& name, const QString& problem)
+DBFrameWork::TicketRecord Ticket(const std::string& name, const std::string& problem)
 {
-    TicketFields ticket;
-    ticket.name = name;
-    ticket.problem = problem;
+    DBFrameWork::TicketRecord ticket = TypedTicket();
+    ticket.Customer.Name = name;
+    ticket.Problem.Description = problem;
     return ticket;
 }
 
@@ -72,12 +72,12 @@ TEST_F(OpenProblemDialogTest, startsWithTwoEmptyRowsAndTheControlsOfItsForm)
 
 TEST_F(OpenProblemDialogTest, customerSearchMatchesTheBeginningOfTheNameIgnoringCase)
 {
-    TicketFields smith = Ticket("Smith", "Screen flickers\nafter boot\n\nand more");
-    smith.address = "1 Main St\nFloor 2";
-    smith.technician = "Lee";
-    smith.assigned = QDate(2004, 7, 4);
-    smith.completed = QDate(2004, 7, 9);
-    smith.operatingSystem = "Windows 2000";
+    DBFrameWork::TicketRecord smith = Ticket("Smith", "Screen flickers\nafter boot\n\nand more");
+    smith.Customer.Address = "1 Main St\r\nFloor 2";
+    smith.Problem.Technician = "Lee";
+    smith.Problem.Assigned = {2004, 7, 4};
+    smith.Problem.Completed = {2004, 7, 9};
+    smith.SystemInfo.OperatingSystem = "Windows 2000";
     const int32_t smithID = window.SaveTicket(smith);
     const int32_t smithCustomer = window.Form().GetCustomerID();
     window.SaveTicket(Ticket("SMITHERS", "No sound"));
@@ -119,8 +119,8 @@ TEST_F(OpenProblemDialogTest, customerSearchListsOnlyTicketsWithSystemInformatio
 
 TEST_F(OpenProblemDialogTest, descriptionSearchMatchesTheBeginningOfTheDescription)
 {
-    TicketFields jams = Ticket("Ann", "Printer jams");
-    jams.assigned = QDate(2005, 1, 31);
+    DBFrameWork::TicketRecord jams = Ticket("Ann", "Printer jams");
+    jams.Problem.Assigned = {2005, 1, 31};
     window.SaveTicket(jams);
     window.SaveTicket(Ticket("Bob", "printer offline"));
     window.SaveTicket(Ticket("Cy", "The printer is broken"));
@@ -162,10 +162,10 @@ TEST_F(OpenProblemDialogTest, searchWithoutHitsLeavesTwoEmptyRowsAndChoosesNothi
 
 TEST_F(OpenProblemDialogTest, emptyTermListsEveryNamedCustomerAndSeparatorsStayAroundEmptyParts)
 {
-    TicketFields noZip = Ticket("Nora", "Boot loop");
-    noZip.zip = "";
-    TicketFields noAddress = Ticket("Olaf", "Dead pixel");
-    noAddress.address = "";
+    DBFrameWork::TicketRecord noZip = Ticket("Nora", "Boot loop");
+    noZip.Customer.Zip = "";
+    DBFrameWork::TicketRecord noAddress = Ticket("Olaf", "Dead pixel");
+    noAddress.Customer.Address = "";
     window.SaveTicket(noZip);
     window.SaveTicket(noAddress);
 
@@ -235,8 +235,8 @@ TEST_F(OpenProblemDialogTest, searchOnAClosedDataFileFailsWithoutEndingTheProgra
 
 TEST_F(OpenProblemDialogTest, okReadsTheChosenProblemRowAndAnEarlierChoiceSurvivesANewSearch)
 {
-    TicketFields first = Ticket("Rita", "Lost e-mail");
-    first.completed = QDate(2005, 2, 3);
+    DBFrameWork::TicketRecord first = Ticket("Rita", "Lost e-mail");
+    first.Problem.Completed = {2005, 2, 3};
     const int32_t firstID = window.SaveTicket(first);
     window.SaveTicket(Ticket("Sam", "Virus"));
 
@@ -285,7 +285,7 @@ TEST_F(OpenProblemDialogTest, customerSearchCutsALongTermOnACharacterBoundaryToF
     const std::string e59a = repeat("\xC3\xA9", 59) + "\xC4\x81";     // then a-macron
     const std::string e59ab = repeat("\xC3\xA9", 59) + "ab";
     for (const std::string& name : {a120, a119b, a118b, e60, e59a, e59ab})
-        window.SaveTicket(Ticket(QString::fromStdString(name), "Long name"));
+        window.SaveTicket(Ticket(name, "Long name"));
 
     struct Case {
         std::string term;

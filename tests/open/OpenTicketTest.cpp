@@ -10,68 +10,71 @@
 #include <gtest/gtest.h>
 
 #include "dbframework/DBFrameWork_Problem.h"
+#include "dialogs/ReportDates.h"
 #include "tests/support/windows/TicketWindow.h"
+
+using DBFrameWork::TicketRecord;
 
 namespace {
 
-TicketFields FullTicket()
+TicketRecord FullTicket()
 {
-    TicketFields ticket;
-    ticket.name = "Harriet Vane";
-    ticket.address = "4 Mecklenburgh Sq\nBloomsbury";
-    ticket.city = "London";
-    ticket.state = "LN";
-    ticket.zip = "WC1N2AD";
-    ticket.technician = "Peter";
-    ticket.assigned = QDate(2004, 3, 9);
-    ticket.completed = QDate(2004, 11, 30);
-    ticket.actualHours = 7;
-    ticket.billableHours = 5;
-    ticket.problem = "Laptop will not wake\nfrom sleep";
-    ticket.resolution = "Updated the BIOS";
-    ticket.comment = "Warranty repair";
-    ticket.operatingSystem = "Windows ME";
-    ticket.report = "<html><body>\nDisk C: 20 GB\n</body></html>\n";
+    TicketRecord ticket = TypedTicket();
+    ticket.Customer = {0, "Harriet Vane", "4 Mecklenburgh Sq\r\nBloomsbury", "London", "LN", "WC1N2AD"};
+    ticket.Problem.Technician = "Peter";
+    ticket.Problem.Assigned = {2004, 3, 9};
+    ticket.Problem.Completed = {2004, 11, 30};
+    ticket.Problem.ActualHours = 7;
+    ticket.Problem.BillableHours = 5;
+    ticket.Problem.Description = "Laptop will not wake\nfrom sleep";
+    ticket.Problem.Resolution = "Updated the BIOS";
+    ticket.Problem.Comment = "Warranty repair";
+    ticket.SystemInfo.OperatingSystem = "Windows ME";
+    ticket.SystemInfo.Report = "<html><body>\nDisk C: 20 GB\n</body></html>\n";
     return ticket;
 }
 
-TicketFields OtherTicket()
+TicketRecord OtherTicket()
 {
-    TicketFields ticket;
-    ticket.name = "Ernest Otter";
-    ticket.address = "9 River Bank";
-    ticket.city = "Toad Hall";
-    ticket.state = "TH";
-    ticket.zip = "99999";
-    ticket.technician = "Mole";
-    ticket.problem = "Boat engine";
-    ticket.resolution = "Other resolution";
-    ticket.comment = "Other comment";
-    ticket.operatingSystem = "Windows 98";
-    ticket.report = "<html>other report</html>\n";
+    TicketRecord ticket = TypedTicket();
+    ticket.Customer = {0, "Ernest Otter", "9 River Bank", "Toad Hall", "TH", "99999"};
+    ticket.Problem.Technician = "Mole";
+    ticket.Problem.Description = "Boat engine";
+    ticket.Problem.Resolution = "Other resolution";
+    ticket.Problem.Comment = "Other comment";
+    ticket.SystemInfo.OperatingSystem = "Windows 98";
+    ticket.SystemInfo.Report = "<html>other report</html>\n";
     return ticket;
 }
 
-void ExpectShows(TMainForm& form, const TicketFields& ticket)
+QString Text(const std::string& field)
 {
-    EXPECT_EQ(form.NameEdit->text(), ticket.name);
-    EXPECT_EQ(form.AddressMemo->toPlainText(), ticket.address);
-    EXPECT_EQ(form.CityComboBox->currentText(), ticket.city);
-    EXPECT_EQ(form.StateComboBox->currentText(), ticket.state);
-    EXPECT_EQ(form.ZipComboBox->currentText(), ticket.zip);
-    EXPECT_EQ(form.TechnicianComboBox->currentText(), ticket.technician);
-    EXPECT_EQ(form.AssignmentDatePicker->date(), ticket.assigned);
-    EXPECT_EQ(form.CompleteCheckBox->isChecked(), ticket.completed.isValid());
-    if (ticket.completed.isValid()) {
-        EXPECT_EQ(form.CompletedDatePicker->date(), ticket.completed);
+    return QString::fromStdString(field);
+}
+
+void ExpectShows(TMainForm& form, const TicketRecord& ticket)
+{
+    const DBFrameWork::CustomerRecord& customer = ticket.Customer;
+    const DBFrameWork::ProblemRecord& problem = ticket.Problem;
+    EXPECT_EQ(Control<QLineEdit>(form, "NameEdit")->text(), Text(customer.Name));
+    EXPECT_EQ(Control<QPlainTextEdit>(form, "AddressMemo")->toPlainText(), MemoText(customer.Address));
+    EXPECT_EQ(Control<QComboBox>(form, "CityComboBox")->currentText(), Text(customer.City));
+    EXPECT_EQ(Control<QComboBox>(form, "StateComboBox")->currentText(), Text(customer.State));
+    EXPECT_EQ(Control<QComboBox>(form, "ZipComboBox")->currentText(), Text(customer.Zip));
+    EXPECT_EQ(Control<QComboBox>(form, "TechnicianComboBox")->currentText(), Text(problem.Technician));
+    EXPECT_EQ(Control<QDateEdit>(form, "AssignmentDatePicker")->date(), ToQDate(problem.Assigned));
+    EXPECT_EQ(Control<QCheckBox>(form, "CompleteCheckBox")->isChecked(), problem.Completed.IsSet());
+    if (problem.Completed.IsSet()) {
+        EXPECT_EQ(Control<QDateEdit>(form, "CompletedDatePicker")->date(), ToQDate(problem.Completed));
     }
-    EXPECT_EQ(form.ActualHoursEdit->value(), ticket.actualHours);
-    EXPECT_EQ(form.BillableHoursEdit->value(), ticket.billableHours);
-    EXPECT_EQ(form.ProblemRichEdit->toPlainText(), ticket.problem);
-    EXPECT_EQ(form.ResolutionRichEdit->toPlainText(), ticket.resolution);
-    EXPECT_EQ(form.CommentsRichEdit->toPlainText(), ticket.comment);
-    EXPECT_EQ(form.OperatingSystemComboBox->currentText(), ticket.operatingSystem);
-    EXPECT_EQ(form.GetSystemInfoText(), ticket.report);
+    EXPECT_EQ(Control<QSpinBox>(form, "ActualHoursEdit")->value(), problem.ActualHours);
+    EXPECT_EQ(Control<QSpinBox>(form, "BillableHoursEdit")->value(), problem.BillableHours);
+    EXPECT_EQ(Control<QTextEdit>(form, "ProblemRichEdit")->toPlainText(), Text(problem.Description));
+    EXPECT_EQ(Control<QTextEdit>(form, "ResolutionRichEdit")->toPlainText(), Text(problem.Resolution));
+    EXPECT_EQ(Control<QTextEdit>(form, "CommentsRichEdit")->toPlainText(), Text(problem.Comment));
+    EXPECT_EQ(Control<QComboBox>(form, "OperatingSystemComboBox")->currentText(),
+              Text(ticket.SystemInfo.OperatingSystem));
+    EXPECT_EQ(form.GetSystemInfoText(), ticket.SystemInfo.Report);
 }
 
 class OpenTicketTest : public ::testing::Test {
@@ -81,7 +84,7 @@ protected:
 
 TEST_F(OpenTicketTest, openingFillsEveryFieldAndMarksTheTicketStored)
 {
-    const TicketFields full = FullTicket();
+    const TicketRecord full = FullTicket();
     const int32_t fullID = window.SaveTicket(full);
     const int32_t fullCustomer = window.Form().GetCustomerID();
     window.SaveTicket(OtherTicket());
@@ -104,8 +107,8 @@ TEST_F(OpenTicketTest, saveAfterOpeningUpdatesTheSameRows)
     window.OpenByName("Harriet");
     ASSERT_EQ(window.Form().GetProblemID(), fullID);
 
-    window.Form().ResolutionRichEdit->setPlainText("Replaced the motherboard");
-    window.Form().TechnicianComboBox->setEditText("Bunter");
+    window.Find<QTextEdit>("ResolutionRichEdit")->setPlainText("Replaced the motherboard");
+    window.Find<QComboBox>("TechnicianComboBox")->setEditText("Bunter");
     ASSERT_TRUE(window.Form().SaveProblem());
     EXPECT_EQ(window.CountRows("Problem"), 2);
     EXPECT_EQ(window.CountRows("Customer"), 2);
@@ -114,26 +117,22 @@ TEST_F(OpenTicketTest, saveAfterOpeningUpdatesTheSameRows)
     ASSERT_TRUE(stored.Select({std::to_string(fullID)}));
     EXPECT_EQ(stored.GetValues()[1], "Bunter");
     EXPECT_EQ(stored.GetValues()[7], "Replaced the motherboard");
-    EXPECT_EQ(window.StoredReport(fullID), FullTicket().report);
+    EXPECT_EQ(window.StoredReport(fullID), FullTicket().SystemInfo.Report);
 }
 
 TEST_F(OpenTicketTest, nothingOfThePreviousTicketSurvivesAnOpen)
 {
-    TicketFields sparse;
-    sparse.name = "Sparse Sam";
-    sparse.address = "";
-    sparse.city = "";
-    sparse.state = "";
-    sparse.zip = "";
-    sparse.technician = "";
-    sparse.actualHours = 0;
-    sparse.billableHours = 0;
-    sparse.resolution = "";
-    sparse.comment = "";
-    sparse.operatingSystem = "";
+    TicketRecord sparse = TypedTicket();
+    sparse.Customer = {0, "Sparse Sam", "", "", "", ""};
+    sparse.Problem.Technician = "";
+    sparse.Problem.ActualHours = 0;
+    sparse.Problem.BillableHours = 0;
+    sparse.Problem.Resolution = "";
+    sparse.Problem.Comment = "";
+    sparse.SystemInfo.OperatingSystem = "";
     const int32_t sparseID = window.SaveTicket(sparse);
     window.SaveTicket(OtherTicket());
-    ASSERT_EQ(window.Form().GetSystemInfoText(), OtherTicket().report);
+    ASSERT_EQ(window.Form().GetSystemInfoText(), OtherTicket().SystemInfo.Report);
 
     window.OpenByName("Sparse");
     ASSERT_EQ(window.Form().GetProblemID(), sparseID);
@@ -153,8 +152,8 @@ TEST_F(OpenTicketTest, okWithoutAChosenTicketChangesNothing)
 {
     window.SaveTicket(FullTicket());
     window.Form().NewFileMenuClick();
-    TicketFields typed = OtherTicket();
-    typed.report.clear();
+    TicketRecord typed = OtherTicket();
+    typed.SystemInfo.Report.clear();
     window.Fill(typed);
 
     window.Open([](TOpenProblemDialog& dialog) {
@@ -162,7 +161,7 @@ TEST_F(OpenTicketTest, okWithoutAChosenTicketChangesNothing)
         dialog.OKButton->click();
     });
     EXPECT_TRUE(window.Form().GetIsNewProblem());
-    EXPECT_EQ(window.Form().NameEdit->text(), typed.name);
+    EXPECT_EQ(window.Find<QLineEdit>("NameEdit")->text(), Text(typed.Customer.Name));
 
     ASSERT_TRUE(window.Form().SaveProblem());
     EXPECT_EQ(window.CountRows("Problem"), 2) << "the typed ticket is inserted, not lost";
@@ -179,12 +178,12 @@ TEST_F(OpenTicketTest, cancelChangesNothing)
         dialog.CancelButton->click();
     });
     EXPECT_TRUE(window.Form().GetIsNewProblem());
-    EXPECT_EQ(window.Form().NameEdit->text(), OtherTicket().name);
+    EXPECT_EQ(window.Find<QLineEdit>("NameEdit")->text(), Text(OtherTicket().Customer.Name));
 }
 
 TEST_F(OpenTicketTest, ticketWithoutSystemInformationShowsTheMismatchAfterLoadingItsFields)
 {
-    TicketFields full = FullTicket();
+    TicketRecord full = FullTicket();
     const int32_t fullID = window.SaveTicket(full);
     window.SaveTicket(OtherTicket());
     window.Execute("DELETE FROM SystemInfo WHERE ProblemID = " + std::to_string(fullID));
@@ -196,14 +195,14 @@ TEST_F(OpenTicketTest, ticketWithoutSystemInformationShowsTheMismatchAfterLoadin
         dialog.OKButton->click();
     });
     EXPECT_EQ(window.fake.errors, QStringList({"System Information doesn't match problem!"}));
-    EXPECT_EQ(window.Form().NameEdit->text(), full.name);
-    EXPECT_EQ(window.Form().ProblemRichEdit->toPlainText(), full.problem);
+    EXPECT_EQ(window.Find<QLineEdit>("NameEdit")->text(), Text(full.Customer.Name));
+    EXPECT_EQ(window.Find<QTextEdit>("ProblemRichEdit")->toPlainText(), Text(full.Problem.Description));
     EXPECT_EQ(window.Form().GetProblemID(), fullID);
     EXPECT_FALSE(window.Form().GetIsNewProblem()) << "the flag keeps its value before the command";
     EXPECT_EQ(window.Form().GetSystemInfoText(), "") << "the other ticket's report is gone";
 
     // Its later save updates the ticket in place.
-    window.Form().ResolutionRichEdit->setPlainText("Found it");
+    window.Find<QTextEdit>("ResolutionRichEdit")->setPlainText("Found it");
     ASSERT_TRUE(window.Form().SaveProblem());
     EXPECT_EQ(window.CountRows("Problem"), 2);
     DBFrameWork::Problem stored(window.Connection());
@@ -213,7 +212,7 @@ TEST_F(OpenTicketTest, ticketWithoutSystemInformationShowsTheMismatchAfterLoadin
 
 TEST_F(OpenTicketTest, openingByKeyShowsExactlyThatTicketAndAMissingKeyChangesNothing)
 {
-    const TicketFields full = FullTicket();
+    const TicketRecord full = FullTicket();
     const int32_t fullID = window.SaveTicket(full);
     const int32_t otherID = window.SaveTicket(OtherTicket());
     ASSERT_NE(fullID, otherID);
@@ -225,17 +224,17 @@ TEST_F(OpenTicketTest, openingByKeyShowsExactlyThatTicketAndAMissingKeyChangesNo
 
     EXPECT_FALSE(window.Form().OpenStoredProblem(otherID + 1000));
     EXPECT_EQ(window.Form().GetProblemID(), fullID) << "a key with no ticket leaves the ticket shown";
-    EXPECT_EQ(window.Form().NameEdit->text(), full.name);
+    EXPECT_EQ(window.Find<QLineEdit>("NameEdit")->text(), Text(full.Customer.Name));
 }
 
 TEST_F(OpenTicketTest, loadersIgnoreListsOfTheWrongLength)
 {
     window.SaveTicket(FullTicket());
-    const QString name = window.Form().NameEdit->text();
+    const QString name = window.Find<QLineEdit>("NameEdit")->text();
     window.Form().LoadCustomer({"77", "Somebody", "", "", ""});
     window.Form().LoadProblem({"1", "x"});
     window.Form().LoadSystemInfo({"99999", "os"});
-    EXPECT_EQ(window.Form().NameEdit->text(), name);
+    EXPECT_EQ(window.Find<QLineEdit>("NameEdit")->text(), name);
     EXPECT_NE(window.Form().GetCustomerID(), 77);
     EXPECT_THROW(window.Form().LoadSystemInfo({"99999", "os", "report"}), ApplicationError);
 }

@@ -6,6 +6,7 @@
 
 #include "app/MainUnit.h"
 #include "tests/server/TestServer.h"
+#include "tests/support/controls/Controls.h"
 #include "tests/support/datafiles/TestSupport.h"
 
 namespace DeskWork {
@@ -21,14 +22,16 @@ void FillTicket(TMainForm& window, int desk, int round)
 {
     window.NewFileMenuClick();
     const bool shared = round % 5 == 0;
-    window.NameEdit->setText(shared ? QString("Shared Customer") : QString("Desk %1 Customer %2").arg(desk).arg(round));
+    Control<QLineEdit>(window, "NameEdit")
+        ->setText(shared ? QString("Shared Customer") : QString("Desk %1 Customer %2").arg(desk).arg(round));
     window.SetAddressText("1 Main St\r\nSuite 2");
-    window.CityComboBox->setEditText("Springfield");
-    window.StateComboBox->setEditText("IL");
-    window.ZipComboBox->setEditText("62701");
-    window.TechnicianComboBox->setEditText(QString("Desk %1").arg(desk));
-    window.OperatingSystemComboBox->setEditText("Debian 12");
-    window.ProblemRichEdit->setPlainText(QString("Printer jams, desk %1 round %2").arg(desk).arg(round));
+    Control<QComboBox>(window, "CityComboBox")->setEditText("Springfield");
+    Control<QComboBox>(window, "StateComboBox")->setEditText("IL");
+    Control<QComboBox>(window, "ZipComboBox")->setEditText("62701");
+    Control<QComboBox>(window, "TechnicianComboBox")->setEditText(QString("Desk %1").arg(desk));
+    Control<QComboBox>(window, "OperatingSystemComboBox")->setEditText("Debian 12");
+    Control<QTextEdit>(window, "ProblemRichEdit")
+        ->setPlainText(QString("Printer jams, desk %1 round %2").arg(desk).arg(round));
 }
 
 }  // namespace DeskWork

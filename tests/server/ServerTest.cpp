@@ -76,7 +76,7 @@ TEST_F(Server, firstStartMakesTheFileOnTheServerAndTicketsRoundTrip)
     UseServerFile("Solutions.fdb");
     Start();
     ASSERT_TRUE(window);
-    EXPECT_EQ(window->StatusPanel0->text(), "Connected...");
+    EXPECT_EQ(Find<QLabel>("StatusPanel0")->text(), "Connected...");
     EXPECT_EQ(fake->questions, QStringList({QString::fromStdString("The data file " + server->DataFile("Solutions.fdb") +
                                                                    " does not exist on the server. Create it?")}));
     // Nothing was made locally: no folder, no file by the name's local reading.
@@ -85,7 +85,7 @@ TEST_F(Server, firstStartMakesTheFileOnTheServerAndTicketsRoundTrip)
     EXPECT_TRUE(std::filesystem::is_regular_file(server->LocalFile("Solutions.fdb")));
 
     FillTicket("Server Customer");
-    window->ProblemRichEdit->setPlainText("Printer offline");
+    Find<QTextEdit>("ProblemRichEdit")->setPlainText("Printer offline");
     ASSERT_TRUE(window->SaveProblem());
     TOpenProblemDialog dialog(nullptr, window->GetConnection());
     dialog.CustomerNameEdit->setText("Server");
@@ -178,10 +178,10 @@ TEST_F(Server, sameTicketSavedAtTwoDesks_laterDeskFailsWithNothingWrittenThenSuc
     update->ExecuteImmediate("UPDATE Problem SET Technician = 'desk A' WHERE ProblemID = " + std::to_string(problem));
 
     // Desk B changes the customer too: a new customer row must not stay behind.
-    window->NameEdit->setText("Conflict Customer Renamed");
-    window->ProblemRichEdit->setPlainText("desk B");
+    Find<QLineEdit>("NameEdit")->setText("Conflict Customer Renamed");
+    Find<QTextEdit>("ProblemRichEdit")->setPlainText("desk B");
     fake->messages.clear();
-    window->SaveButton->click();
+    Find<QPushButton>("SaveButton")->click();
     EXPECT_EQ(fake->messages, QStringList({"Save Failed!!"}));
     saving->Commit();
     deskA->Disconnect();
@@ -189,7 +189,7 @@ TEST_F(Server, sameTicketSavedAtTwoDesks_laterDeskFailsWithNothingWrittenThenSuc
     EXPECT_EQ(Value("SELECT Technician FROM Problem;", "TECHNICIAN"), "desk A");
 
     fake->messages.clear();
-    window->SaveButton->click();
+    Find<QPushButton>("SaveButton")->click();
     EXPECT_EQ(fake->messages, QStringList({"Save Successfull!"}));
     EXPECT_EQ(Count("Problem"), 1);
     EXPECT_EQ(Value("SELECT CAST(Description AS VARCHAR(100)) AS P FROM Problem;", "P"), "desk B");

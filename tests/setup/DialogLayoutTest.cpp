@@ -12,7 +12,7 @@
 #include "dialogs/GeneralEditorUnit.h"
 #include "dialogs/ListEditorUnit.h"
 #include "dialogs/OpenProblemDialogUnit.h"
-#include "tests/support/windows/Controls.h"
+#include "tests/support/controls/Controls.h"
 
 namespace {
 

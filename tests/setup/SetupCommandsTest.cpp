@@ -22,6 +22,7 @@
 #include "dialogs/GeneralEditorUnit.h"
 #include "dialogs/ListEditorUnit.h"
 #include "settings/Quenbrook_Configuration.h"
+#include "tests/support/controls/Controls.h"
 #include "tests/support/datafiles/TestSupport.h"
 #include "tests/support/windows/FakeInteraction.h"
 #include "tests/support/windows/ModalDriver.h"
@@ -128,6 +129,13 @@ protected:
         ASSERT_TRUE(WhileShown<Dialog>([command] { command->trigger(); }, steps)) << "no dialog was shown";
     }
 
+    // The window's control of that object name; a missing one fails the test.
+    template <class T>
+    T* Find(const char* name)
+    {
+        return Control<T>(*window, name);
+    }
+
     template <class Dialog>
     void Run(QPushButton* command, const std::function<void(Dialog&)>& steps)
     {
@@ -149,28 +157,28 @@ TEST_F(SetupCommands, cancelInAnySetupDialogChangesNothingAndWritesNoFile)
     Start();
     ASSERT_FALSE(TestSupport::FileExists(SettingsFile()));
     const QString caption = window->windowTitle();
-    const QStringList technicians = ComboItems(window->TechnicianComboBox);
+    const QStringList technicians = ComboItems(Find<QComboBox>("TechnicianComboBox"));
 
-    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+    Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
         dialog.CompanyNameEdit->setText("Changed");
         dialog.PhonesMemo->setPlainText("555");
         dialog.CancelButton->click();
     });
-    Run<TListEditor>(window->TechniciansSetupMenu, [](TListEditor& dialog) {
+    Run<TListEditor>(Find<QAction>("TechniciansSetupMenu"), [](TListEditor& dialog) {
         dialog.AddItemEdit->setText("Applied");
         QChar enter('\r');
         dialog.AddItemEditKeyPress(enter);
         dialog.ApplyButton->click();
         dialog.CancelButton->click();
     });
-    Run<TListEditor>(window->SetupOperatingSystemsButton, [](TListEditor& dialog) { dialog.close(); });
+    Run<TListEditor>(Find<QPushButton>("SetupOperatingSystemsButton"), [](TListEditor& dialog) { dialog.close(); });
 
     EXPECT_FALSE(TestSupport::FileExists(SettingsFile()));
     EXPECT_EQ(window->windowTitle(), caption);
     EXPECT_EQ(window->GetConfig()->GetCompanyName(), "Your Company Name");
     EXPECT_EQ(window->GetConfig()->GetNumber("Phone1"), "");
     EXPECT_EQ(window->GetConfig()->GetTechnician(1), "");
-    EXPECT_EQ(ComboItems(window->TechnicianComboBox), technicians);
+    EXPECT_EQ(ComboItems(Find<QComboBox>("TechnicianComboBox")), technicians);
     EXPECT_TRUE(fake.messages.isEmpty());
 }
 
@@ -179,11 +187,11 @@ TEST_F(SetupCommands, cancelLeavesAnExistingFileAsItWas)
     WriteSettings("Company Name=Velmora\nPhone1=111\n", SeededSections);
     const std::string before = TestSupport::ReadFile(SettingsFile());
     Start();
-    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+    Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
         dialog.CompanyNameEdit->setText("Changed");
         dialog.CancelButton->click();
     });
-    Run<TListEditor>(window->SetupTechniciansButton, [](TListEditor& dialog) {
+    Run<TListEditor>(Find<QPushButton>("SetupTechniciansButton"), [](TListEditor& dialog) {
         dialog.ItemsListBox->setCurrentRow(0);
         dialog.RemoveButton->click();
         dialog.CancelButton->click();
@@ -197,7 +205,7 @@ TEST_F(SetupCommands, okWithoutChangesSavesTheSettingsFile)
 {
     Start();
     const QString caption = window->windowTitle();
-    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+    Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
         EXPECT_EQ(dialog.CompanyNameEdit->text(), "Your Company Name");
         EXPECT_EQ(TGeneralEditor::MemoLines(dialog.AddressMemo), (QStringList{"123 Example St", "City, St ZIP"}));
         EXPECT_EQ(dialog.DataFileEdit->text(), "./Data/Solutions.fdb");
@@ -215,7 +223,7 @@ TEST_F(SetupCommands, okWithoutChangesSavesTheSettingsFile)
 
     // The list commands save on OK too.
     std::filesystem::remove(SettingsFile());
-    Run<TListEditor>(window->OperatingSystemsSetupMenu, [](TListEditor& dialog) { dialog.OKButton->click(); });
+    Run<TListEditor>(Find<QAction>("OperatingSystemsSetupMenu"), [](TListEditor& dialog) { dialog.OKButton->click(); });
     EXPECT_TRUE(TestSupport::FileExists(SettingsFile()));
 }
 
@@ -223,7 +231,7 @@ TEST_F(SetupCommands, phonesAndFaxesComeBackUnderTheirKeys)
 {
     WriteSettings("Phone1=555-0101\nPhone2=555-0102\nPhone3=555-0103\nFax1=555-0190\n");
     Start();
-    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+    Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
         EXPECT_EQ(TGeneralEditor::MemoLines(dialog.PhonesMemo),
                   (QStringList{"555-0101", "555-0102", "555-0103"}));
         EXPECT_EQ(TGeneralEditor::MemoLines(dialog.FaxesMemo), QStringList{"555-0190"});
@@ -237,7 +245,7 @@ TEST_F(SetupCommands, phonesAndFaxesComeBackUnderTheirKeys)
     EXPECT_EQ(Numbers(*onDisk, "Fax"), (Names{"555-0190"}));
 
     // Fewer numbers: the keys past the last one leave the file.
-    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+    Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
         dialog.PhonesMemo->setPlainText("555-0200");
         dialog.FaxesMemo->clear();
         dialog.OKButton->click();
@@ -251,7 +259,7 @@ TEST_F(SetupCommands, phonesAndFaxesComeBackUnderTheirKeys)
 TEST_F(SetupCommands, emptyPhoneAndFaxLinesNoLongerHideTheNumbersAfterThem)
 {
     Start();
-    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+    Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
         dialog.PhonesMemo->setPlainText("555-0101\n\n555-0103\n   \n555-0105");
         dialog.FaxesMemo->setPlainText("\n555-0190");
         dialog.OKButton->click();
@@ -264,7 +272,7 @@ TEST_F(SetupCommands, emptyPhoneAndFaxLinesNoLongerHideTheNumbersAfterThem)
     EXPECT_EQ(Numbers(*onDisk, "Fax"), (Names{"555-0190"}));
 
     // The next run of the dialog shows them in the same order.
-    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+    Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
         EXPECT_EQ(TGeneralEditor::MemoLines(dialog.PhonesMemo),
                   (QStringList{"555-0101", "555-0103", "555-0105"}));
         dialog.CancelButton->click();
@@ -274,7 +282,7 @@ TEST_F(SetupCommands, emptyPhoneAndFaxLinesNoLongerHideTheNumbersAfterThem)
 TEST_F(SetupCommands, generalValuesReachCaptionSettingsAndFile)
 {
     Start();
-    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+    Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
         dialog.CompanyNameEdit->setText("  Velmora Computer Care ");
         dialog.AddressMemo->setPlainText("12 Mill Lane\nQuenbrook, ST 40411");
         dialog.WebSiteEdit->setText("www.velmora.example");
@@ -295,8 +303,8 @@ TEST_F(SetupCommands, editedTechnicianListReachesComboBoxAndFile)
 {
     WriteSettings("", SeededSections);
     Start();
-    ASSERT_EQ(ComboItems(window->TechnicianComboBox), (QStringList{"Zed", "Amy", "Bob"}));
-    Run<TListEditor>(window->TechniciansSetupMenu, [](TListEditor& dialog) {
+    ASSERT_EQ(ComboItems(Find<QComboBox>("TechnicianComboBox")), (QStringList{"Zed", "Amy", "Bob"}));
+    Run<TListEditor>(Find<QAction>("TechniciansSetupMenu"), [](TListEditor& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Technicians...");
         while (dialog.ItemsListBox->count() > 0) {
             dialog.ItemsListBox->setCurrentRow(0);
@@ -312,7 +320,7 @@ TEST_F(SetupCommands, editedTechnicianListReachesComboBoxAndFile)
         dialog.OKButton->click();
     });
     EXPECT_EQ(Technicians(*window->GetConfig()), (Names{"A", "B"}));
-    EXPECT_EQ(ComboItems(window->TechnicianComboBox), (QStringList{"A", "B"}));
+    EXPECT_EQ(ComboItems(Find<QComboBox>("TechnicianComboBox")), (QStringList{"A", "B"}));
     const auto onDisk = SettingsOnDisk();
     EXPECT_EQ(Technicians(*onDisk), (Names{"A", "B"}));
     EXPECT_EQ(TestSupport::ReadFile(SettingsFile()).find("3=Bob"), std::string::npos);
@@ -323,7 +331,7 @@ TEST_F(SetupCommands, editedOperatingSystemListFromItsButton)
 {
     WriteSettings("", SeededSections);
     Start();
-    Run<TListEditor>(window->SetupOperatingSystemsButton, [](TListEditor& dialog) {
+    Run<TListEditor>(Find<QPushButton>("SetupOperatingSystemsButton"), [](TListEditor& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Operating Systems...");
         for (const char* name : {"Debian 12", "windows xp", "   "}) {
             dialog.AddItemEdit->setText(name);
@@ -338,7 +346,7 @@ TEST_F(SetupCommands, editedOperatingSystemListFromItsButton)
     // The blank entry is left out, or the settings would stop reading at it.
     const Names expected{"Windows XP", "Debian 12", "Windows 2000"};
     EXPECT_EQ(OperatingSystems(*window->GetConfig()), expected);
-    EXPECT_EQ(ComboItems(window->OperatingSystemComboBox),
+    EXPECT_EQ(ComboItems(Find<QComboBox>("OperatingSystemComboBox")),
               (QStringList{"Windows XP", "Debian 12", "Windows 2000"}));
     EXPECT_EQ(OperatingSystems(*SettingsOnDisk()), expected);
 }
@@ -347,12 +355,12 @@ TEST_F(SetupCommands, aboutBoxFollowsABusinessNameChangedInThisRun)
 {
     WriteSettings("Company Name=Old Name\nAddress=1 Road, Town, ST 12345\n");
     Start();
-    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+    Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
         dialog.CompanyNameEdit->setText("New Name");
         dialog.OKButton->click();
     });
     bool closedByOk = false;
-    Run<TAboutBox>(window->AboutHelpMenu, [&](TAboutBox& box) {
+    Run<TAboutBox>(Find<QAction>("AboutHelpMenu"), [&](TAboutBox& box) {
         EXPECT_EQ(box.windowTitle(), "About");
         EXPECT_EQ(box.ProductName->text(), "New Name Solution Database");
         EXPECT_EQ(box.Version->text(), "Version 0.0.2 Alpha");
@@ -374,7 +382,7 @@ TEST_F(SetupCommands, failedSaveIsReportedAndTheValuesStayInMemory)
     std::filesystem::create_directory(SettingsFile());
     window = std::make_unique<TMainForm>(Paths);
     fake.messages.clear();
-    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+    Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
         dialog.CompanyNameEdit->setText("Kept In Memory");
         dialog.OKButton->click();
     });
@@ -383,7 +391,7 @@ TEST_F(SetupCommands, failedSaveIsReportedAndTheValuesStayInMemory)
     EXPECT_EQ(window->GetConfig()->GetCompanyName(), "Kept In Memory");
 
     fake.messages.clear();
-    Run<TListEditor>(window->TechniciansSetupMenu, [](TListEditor& dialog) { dialog.OKButton->click(); });
+    Run<TListEditor>(Find<QAction>("TechniciansSetupMenu"), [](TListEditor& dialog) { dialog.OKButton->click(); });
     EXPECT_EQ(fake.messages, QStringList{"Failed to save configuration!"});
 }
 
@@ -393,13 +401,16 @@ TEST_F(SetupCommands, exitAndCloseEndWithoutSavingAnything)
     const std::string before = TestSupport::ReadFile(SettingsFile());
     for (int way = 0; way < 2; ++way) {
         Start();
-        window->NameEdit->setText("Unsaved Customer");
-        // The command runs inside the application's event loop, which it must end.
+        Find<QLineEdit>("NameEdit")->setText("Unsaved Customer");
+        // The command runs inside the application's event loop, which it must end;
+        // its controls are found before, where a missing one fails the test.
+        QAction* exitItem = Find<QAction>("ExitFileMenu");
+        QPushButton* closeButton = Find<QPushButton>("CloseButton");
         QTimer::singleShot(0, window.get(), [&] {
             if (way == 0)
-                window->ExitFileMenu->trigger();
+                exitItem->trigger();
             else
-                window->CloseButton->click();
+                closeButton->click();
         });
         QTimer stuck;
         stuck.setSingleShot(true);
@@ -423,7 +434,7 @@ TEST_F(SetupCommands, backupOnExitSettingsShowInGeneralAndReachTheFile)
 {
     WriteSettings("Backup On Exit=0\nBackup Copies=4\n");
     Start();
-    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+    Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
         EXPECT_EQ(dialog.BackupOnExitCheckBox->text(), "Back up on exit, keep");
         EXPECT_EQ(dialog.BackupCopiesLabel->text(), "copies");
         EXPECT_FALSE(dialog.BackupOnExitCheckBox->isChecked());
@@ -448,7 +459,7 @@ TEST_F(SetupCommands, aServerPasswordIsNeverWrittenToTheSettingsFile)
     WriteSettings("Data File User=clerk\nData File Password=old-secret\n");
     Start();
     fake.confirmAnswer = true;
-    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+    Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
         EXPECT_EQ(dialog.DataFilePasswordEdit->text(), "old-secret");
         dialog.DataFileEdit->setText("shop:/srv/Solutions.fdb");
         dialog.OKButton->click();
@@ -457,7 +468,7 @@ TEST_F(SetupCommands, aServerPasswordIsNeverWrittenToTheSettingsFile)
     EXPECT_EQ(SettingsOnDisk()->GetDataFilePassword(), "old-secret");
     EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join('\n').toStdString();
 
-    Run<TGeneralEditor>(window->GeneralSetupMenu, [](TGeneralEditor& dialog) {
+    Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
         dialog.DataFilePasswordEdit->setText("new-secret");
         dialog.OKButton->click();
     });

@@ -92,7 +92,7 @@ TEST(DesktopViewTest, viewStartsTheDesktopsDefaultHandlerForHtml)
     window.fake.useDesktopLauncher = true;
     window.ImportReport("<!DOCTYPE html>\n<html><head><title>Report</title></head><body>Disk C</body></html>\n");
     window.fake.messages.clear();
-    window.Form().ViewSysInfoButton->click();
+    window.Find<QPushButton>("ViewSysInfoButton")->click();
     EXPECT_TRUE(window.fake.messages.isEmpty()) << window.fake.messages.join("; ").toStdString();
 
     QElapsedTimer waited;
@@ -133,15 +133,15 @@ TEST(LargeReportTest, tenMegabyteReportImportsSavesReopensAndViews)
     TicketWindow window;
     const std::string file = window.Work().File("large.htm");
     WriteFile(file, report);
-    TicketFields ticket;
-    ticket.name = "Large Report";
+    DBFrameWork::TicketRecord ticket = TypedTicket();
+    ticket.Customer.Name = "Large Report";
     window.Form().NewFileMenuClick();
     window.Fill(ticket);
 
     QElapsedTimer timer;
     timer.start();
     window.fake.QueueFile(QString::fromStdString(file));
-    window.Form().ImportSysInfoButton->click();
+    window.Find<QPushButton>("ImportSysInfoButton")->click();
     const double importTime = Milliseconds(timer);
     ASSERT_TRUE(window.Form().GetSystemInfoText() == expected);
 
@@ -150,7 +150,7 @@ TEST(LargeReportTest, tenMegabyteReportImportsSavesReopensAndViews)
     const double saveTime = Milliseconds(timer);
     const int32_t id = window.Form().GetProblemID();
 
-    window.SaveTicket(TicketFields());
+    window.SaveTicket(TypedTicket());
     timer.restart();
     window.OpenByName("Large");
     const double openTime = Milliseconds(timer);
@@ -158,7 +158,7 @@ TEST(LargeReportTest, tenMegabyteReportImportsSavesReopensAndViews)
     ASSERT_TRUE(window.Form().GetSystemInfoText() == expected);
 
     timer.restart();
-    window.Form().ViewSysInfoButton->click();
+    window.Find<QPushButton>("ViewSysInfoButton")->click();
     const double viewTime = Milliseconds(timer);
     EXPECT_TRUE(window.ViewedReport() == expected);
 

@@ -90,13 +90,13 @@ TEST_F(ReportEncodingTest, eachReportIsImportedSavedReopenedAndViewedWhole)
         SCOPED_TRACE(c.name);
         const bool refused = c.stored.empty();
         const std::string expected = refused ? EarlierReport : c.stored;
-        TicketFields ticket;
-        ticket.name = QString("Customer ") + c.name;
-        ticket.report = EarlierReport;
+        DBFrameWork::TicketRecord ticket = TypedTicket();
+        ticket.Customer.Name = std::string("Customer ") + c.name;
+        ticket.SystemInfo.Report = EarlierReport;
         const int32_t id = window.SaveTicket(ticket);
 
         QueueFile(c.file);
-        window.Form().ImportSysInfoButton->click();
+        window.Find<QPushButton>("ImportSysInfoButton")->click();
         EXPECT_EQ(window.fake.messages,
                   QStringList({refused ? NotText : QString("Import successful, don't forget to save.")}));
         window.fake.messages.clear();
@@ -104,11 +104,11 @@ TEST_F(ReportEncodingTest, eachReportIsImportedSavedReopenedAndViewedWhole)
         ASSERT_TRUE(window.Form().SaveProblem());
         EXPECT_TRUE(window.StoredReport(id) == expected) << window.StoredReport(id).size() << " bytes stored";
 
-        window.SaveTicket(TicketFields());
-        window.OpenByName(ticket.name);
+        window.SaveTicket(TypedTicket());
+        window.OpenByName(QString::fromStdString(ticket.Customer.Name));
         ASSERT_EQ(window.Form().GetProblemID(), id);
         EXPECT_TRUE(window.Form().GetSystemInfoText() == expected);
-        window.Form().ViewSysInfoButton->click();
+        window.Find<QPushButton>("ViewSysInfoButton")->click();
         EXPECT_TRUE(TemporaryReport() == expected) << TemporaryReport().size() << " bytes viewed";
         window.fake.messages.clear();
     }
@@ -119,14 +119,14 @@ TEST_F(ReportEncodingTest, viewWithoutAReportChoosesAFileByTheSameRule)
     const Case& utf16 = Cases[1];
     const Case& binary = Cases[6];
     QueueFile(binary.file);
-    window.Form().ViewSysInfoButton->click();
+    window.Find<QPushButton>("ViewSysInfoButton")->click();
     EXPECT_EQ(window.fake.messages, QStringList({NotText}));
     EXPECT_TRUE(window.fake.openedUrls.isEmpty());
     EXPECT_EQ(window.Form().GetSystemInfoText(), "");
 
     window.fake.messages.clear();
     QueueFile(utf16.file);
-    window.Form().ViewSysInfoButton->click();
+    window.Find<QPushButton>("ViewSysInfoButton")->click();
     EXPECT_TRUE(window.fake.messages.isEmpty());
     EXPECT_EQ(window.fake.openedUrls.size(), 1);
     EXPECT_EQ(window.Form().GetSystemInfoText(), utf16.stored);
@@ -137,9 +137,9 @@ TEST_F(ReportEncodingTest, viewWithoutAReportChoosesAFileByTheSameRule)
 
 TEST_F(ReportEncodingTest, onlyRegularFilesUpToTheLimitAreImportedAndNothingWaitsForAPipe)
 {
-    TicketFields ticket;
-    ticket.name = "Customer of odd files";
-    ticket.report = EarlierReport;
+    DBFrameWork::TicketRecord ticket = TypedTicket();
+    ticket.Customer.Name = "Customer of odd files";
+    ticket.SystemInfo.Report = EarlierReport;
     window.SaveTicket(ticket);
 
     const std::string pipe = window.Work().File("report.fifo");
@@ -163,7 +163,7 @@ TEST_F(ReportEncodingTest, onlyRegularFilesUpToTheLimitAreImportedAndNothingWait
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         window.fake.QueueFile(QString::fromStdString(c.path));
-        window.Form().ImportSysInfoButton->click();
+        window.Find<QPushButton>("ImportSysInfoButton")->click();
         EXPECT_EQ(window.fake.messages, QStringList{c.message});
         window.fake.messages.clear();
         EXPECT_TRUE(window.Form().GetSystemInfoText() == EarlierReport);

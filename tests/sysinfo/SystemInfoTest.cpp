@@ -21,7 +21,7 @@ protected:
         const std::string path = window.Work().File("report.htm");
         WriteFile(path, content);
         window.fake.QueueFile(QString::fromStdString(path));
-        window.Form().ImportSysInfoButton->click();
+        window.Find<QPushButton>("ImportSysInfoButton")->click();
         return window.Form().GetSystemInfoText();
     }
 
@@ -77,8 +77,8 @@ TEST_F(SystemInfoTest, emptyOrUnreadableFileKeepsTheReport)
 
 TEST_F(SystemInfoTest, importReplacesTheReportButTheDataFileKeepsTheOldOneUntilSave)
 {
-    TicketFields ticket;
-    ticket.report = "<html>first</html>\n";
+    DBFrameWork::TicketRecord ticket = TypedTicket();
+    ticket.SystemInfo.Report = "<html>first</html>\n";
     const int32_t id = window.SaveTicket(ticket);
     ImportContent("<html>second</html>\n");
     EXPECT_EQ(window.Form().GetSystemInfoText(), "<html>second</html>\n");
@@ -99,18 +99,18 @@ TEST_F(SystemInfoTest, reportIsSavedAndReopenedByteForByte)
     while (report.size() < 200000)
         report += line + "\r inner CR\t\xC3\xA9\xFF\n";
 
-    TicketFields ticket;
-    ticket.name = "Byte Exact";
-    ticket.report = report;
+    DBFrameWork::TicketRecord ticket = TypedTicket();
+    ticket.Customer.Name = "Byte Exact";
+    ticket.SystemInfo.Report = report;
     const int32_t id = window.SaveTicket(ticket);
     ASSERT_EQ(window.Form().GetSystemInfoText(), report);
     EXPECT_EQ(window.StoredReport(id), report);
 
-    window.SaveTicket(TicketFields());
+    window.SaveTicket(TypedTicket());
     window.OpenByName("Byte");
     ASSERT_EQ(window.Form().GetProblemID(), id);
     EXPECT_TRUE(window.Form().GetSystemInfoText() == report) << "reopened report differs";
-    window.Form().ViewSysInfoButton->click();
+    window.Find<QPushButton>("ViewSysInfoButton")->click();
     EXPECT_TRUE(TemporaryReport() == report) << "viewed report differs";
 }
 
@@ -120,7 +120,7 @@ TEST_F(SystemInfoTest, viewWithAReportWritesItAndOpensItsFileUrl)
     window.fake.fileRequests.clear();
     window.fake.messages.clear();
 
-    window.Form().ViewSysInfoButton->click();
+    window.Find<QPushButton>("ViewSysInfoButton")->click();
     EXPECT_TRUE(window.fake.fileRequests.empty());
     EXPECT_EQ(TemporaryReport(), "<html>shown</html>\n");
     const QString path = window.Form().GetPaths().TemporaryReportFile;
@@ -131,22 +131,22 @@ TEST_F(SystemInfoTest, viewWithAReportWritesItAndOpensItsFileUrl)
 
     // A second View rewrites the same file with the report now held.
     ImportContent("<p>short</p>\n");
-    window.Form().ViewSysInfoButton->click();
+    window.Find<QPushButton>("ViewSysInfoButton")->click();
     EXPECT_EQ(TemporaryReport(), "<p>short</p>\n");
     EXPECT_EQ(window.fake.openedUrls, QStringList({"file://" + path, "file://" + path}));
 }
 
 TEST_F(SystemInfoTest, viewWithoutAReportAsksForOneAndKeepsItSilently)
 {
-    TicketFields ticket;
-    ticket.name = "No Report Yet";
+    DBFrameWork::TicketRecord ticket = TypedTicket();
+    ticket.Customer.Name = "No Report Yet";
     const int32_t id = window.SaveTicket(ticket);
     ASSERT_EQ(window.Form().GetSystemInfoText(), "");
 
     const std::string path = window.Work().File("chosen.html");
     WriteFile(path, "<html>chosen</html>");
     window.fake.QueueFile(QString::fromStdString(path));
-    window.Form().ViewSysInfoButton->click();
+    window.Find<QPushButton>("ViewSysInfoButton")->click();
     EXPECT_EQ(window.fake.fileRequests.size(), 1u);
     EXPECT_TRUE(window.fake.messages.isEmpty());
     EXPECT_EQ(window.Form().GetSystemInfoText(), "<html>chosen</html>\n");
@@ -159,7 +159,7 @@ TEST_F(SystemInfoTest, viewWithoutAReportAsksForOneAndKeepsItSilently)
 TEST_F(SystemInfoTest, viewWithoutAReportAndNoFileOpensAnEmptyPage)
 {
     WriteFile(window.Form().GetPaths().TemporaryReportFile.toStdString(), "stale content");
-    window.Form().ViewSysInfoButton->click();  // the dialog is cancelled
+    window.Find<QPushButton>("ViewSysInfoButton")->click();  // the dialog is cancelled
     EXPECT_EQ(window.fake.fileRequests.size(), 1u);
     EXPECT_TRUE(window.fake.messages.isEmpty());
     EXPECT_TRUE(QFile::exists(window.Form().GetPaths().TemporaryReportFile));
@@ -173,7 +173,7 @@ TEST_F(SystemInfoTest, failedLaunchIsReportedAndTheFileStays)
     ImportContent("<html>report</html>\n");
     window.fake.messages.clear();
     window.fake.urlLaunchSucceeds = false;
-    window.Form().ViewSysInfoButton->click();
+    window.Find<QPushButton>("ViewSysInfoButton")->click();
     EXPECT_EQ(window.fake.messages, QStringList({"Error launching browser to handle the link!"}));
     EXPECT_EQ(TemporaryReport(), "<html>report</html>\n");
 }
@@ -192,7 +192,7 @@ TEST_F(SystemInfoTest, theViewedCopyRunsNothingAndIsNeverWrittenThroughALink)
     ASSERT_EQ(symlink(victim.c_str(), path.c_str()), 0);
 
     ImportContent(report);
-    window.Form().ViewSysInfoButton->click();
+    window.Find<QPushButton>("ViewSysInfoButton")->click();
     EXPECT_EQ(ReadFile(victim), "the victim's own file\n");
     struct stat info;
     ASSERT_EQ(lstat(path.c_str(), &info), 0);

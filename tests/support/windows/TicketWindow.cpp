@@ -23,6 +23,7 @@
 #include "app/ReportView.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
+#include "dialogs/ReportDates.h"
 
 namespace {
 
@@ -33,6 +34,30 @@ std::string CurrentFolder()
 }
 
 }  // namespace
+
+DBFrameWork::TicketRecord TypedTicket()
+{
+    DBFrameWork::TicketRecord ticket;
+    ticket.Customer.Name = "John Smith";
+    ticket.Customer.Address = "12 Elm Street\r\nSuite 4";
+    ticket.Customer.City = "Springfield";
+    ticket.Customer.State = "IL";
+    ticket.Customer.Zip = "62701";
+    ticket.Problem.Technician = "Dana";
+    ticket.Problem.Assigned = {2004, 12, 25};
+    ticket.Problem.ActualHours = 3;
+    ticket.Problem.BillableHours = 2;
+    ticket.Problem.Description = "Printer jams on every page";
+    ticket.Problem.Resolution = "Replaced the roller";
+    ticket.Problem.Comment = "Customer asked for a call back";
+    ticket.SystemInfo.OperatingSystem = "Windows XP";
+    return ticket;
+}
+
+QString MemoText(const std::string& stored)
+{
+    return QString::fromStdString(stored).replace("\r\n", "\n");
+}
 
 TicketWindow::TicketWindow() : previousFolder(CurrentFolder())
 {
@@ -50,24 +75,26 @@ TicketWindow::~TicketWindow()
         ADD_FAILURE() << "cannot return to " << previousFolder;
 }
 
-void TicketWindow::Fill(const TicketFields& ticket)
+void TicketWindow::Fill(const DBFrameWork::TicketRecord& ticket)
 {
-    form->NameEdit->setText(ticket.name);
-    form->AddressMemo->setPlainText(ticket.address);
-    form->CityComboBox->setEditText(ticket.city);
-    form->StateComboBox->setEditText(ticket.state);
-    form->ZipComboBox->setEditText(ticket.zip);
-    form->TechnicianComboBox->setEditText(ticket.technician);
-    form->AssignmentDatePicker->setDate(ticket.assigned);
-    form->CompleteCheckBox->setChecked(ticket.completed.isValid());
-    if (ticket.completed.isValid())
-        form->CompletedDatePicker->setDate(ticket.completed);
-    form->ActualHoursEdit->setValue(ticket.actualHours);
-    form->BillableHoursEdit->setValue(ticket.billableHours);
-    form->OperatingSystemComboBox->setEditText(ticket.operatingSystem);
-    form->ProblemRichEdit->setPlainText(ticket.problem);
-    form->ResolutionRichEdit->setPlainText(ticket.resolution);
-    form->CommentsRichEdit->setPlainText(ticket.comment);
+    const DBFrameWork::CustomerRecord& customer = ticket.Customer;
+    const DBFrameWork::ProblemRecord& problem = ticket.Problem;
+    Find<QLineEdit>("NameEdit")->setText(QString::fromStdString(customer.Name));
+    Find<QPlainTextEdit>("AddressMemo")->setPlainText(MemoText(customer.Address));
+    Find<QComboBox>("CityComboBox")->setEditText(QString::fromStdString(customer.City));
+    Find<QComboBox>("StateComboBox")->setEditText(QString::fromStdString(customer.State));
+    Find<QComboBox>("ZipComboBox")->setEditText(QString::fromStdString(customer.Zip));
+    Find<QComboBox>("TechnicianComboBox")->setEditText(QString::fromStdString(problem.Technician));
+    Find<QDateEdit>("AssignmentDatePicker")->setDate(ToQDate(problem.Assigned));
+    Find<QCheckBox>("CompleteCheckBox")->setChecked(problem.Completed.IsSet());
+    if (problem.Completed.IsSet())
+        Find<QDateEdit>("CompletedDatePicker")->setDate(ToQDate(problem.Completed));
+    Find<QSpinBox>("ActualHoursEdit")->setValue(problem.ActualHours);
+    Find<QSpinBox>("BillableHoursEdit")->setValue(problem.BillableHours);
+    Find<QComboBox>("OperatingSystemComboBox")->setEditText(QString::fromStdString(ticket.SystemInfo.OperatingSystem));
+    Find<QTextEdit>("ProblemRichEdit")->setPlainText(QString::fromStdString(problem.Description));
+    Find<QTextEdit>("ResolutionRichEdit")->setPlainText(QString::fromStdString(problem.Resolution));
+    Find<QTextEdit>("CommentsRichEdit")->setPlainText(QString::fromStdString(problem.Comment));
 }
 
 void TicketWindow::ImportReport(const std::string& text)
@@ -78,15 +105,15 @@ void TicketWindow::ImportReport(const std::string& text)
     form->ImportSysInfoButtonClick();
 }
 
-int32_t TicketWindow::SaveTicket(const TicketFields& ticket)
+int32_t TicketWindow::SaveTicket(const DBFrameWork::TicketRecord& ticket)
 {
     form->NewFileMenuClick();
     Fill(ticket);
-    if (!ticket.report.empty())
-        ImportReport(ticket.report);
+    if (!ticket.SystemInfo.Report.empty())
+        ImportReport(ticket.SystemInfo.Report);
     const int messages = fake.messages.size();
     if (!form->SaveProblem())
-        throw std::runtime_error("the ticket of " + ticket.name.toStdString() + " was not saved");
+        throw std::runtime_error("the ticket of " + ticket.Customer.Name + " was not saved");
     EXPECT_EQ(fake.messages.size(), messages);
     fake.messages.clear();
     return form->GetProblemID();
@@ -107,7 +134,7 @@ void TicketWindow::Open(const std::function<void(TOpenProblemDialog&)>& steps)
             }
         }
     });
-    form->OpenFileMenu->trigger();
+    Find<QAction>("OpenFileMenu")->trigger();
     EXPECT_TRUE(ran) << "the open dialog was not shown";
 }
 

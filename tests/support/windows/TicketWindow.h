@@ -2,34 +2,23 @@
 // dialogs answered by FakeInteraction; tickets are stored through the window.
 #pragma once
 
-#include <QDate>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "app/MainUnit.h"
+#include "dbframework/DBFrameWork_TicketRecord.h"
 #include "dialogs/OpenProblemDialogUnit.h"
+#include "tests/support/controls/Controls.h"
 #include "tests/support/datafiles/TestSupport.h"
 #include "tests/support/windows/FakeInteraction.h"
 
-struct TicketFields {
-    QString name = "John Smith";
-    QString address = "12 Elm Street\nSuite 4";
-    QString city = "Springfield";
-    QString state = "IL";
-    QString zip = "62701";
-    QString technician = "Dana";
-    QDate assigned = QDate(2004, 12, 25);
-    QDate completed;  // invalid: not completed
-    int actualHours = 3;
-    int billableHours = 2;
-    QString problem = "Printer jams on every page";
-    QString resolution = "Replaced the roller";
-    QString comment = "Customer asked for a call back";
-    QString operatingSystem = "Windows XP";
-    std::string report;  // imported before saving when not empty
-};
+// An open ticket with every field typed and no report; the keys are left to
+// the window.
+DBFrameWork::TicketRecord TypedTicket();
+// A stored text of lines as its memo shows it.
+QString MemoText(const std::string& stored);
 
 class TicketWindow {
 public:
@@ -40,10 +29,18 @@ public:
     DBFrameWork::DBConnection* Connection() { return form->GetConnection(); }
     std::string DataFile() const { return work.File("Data/Solutions.fdb"); }
     const TestSupport::TempDir& Work() const { return work; }
+    // The window's control of that object name; a missing one fails the test.
+    template <class T>
+    T* Find(const char* name)
+    {
+        return Control<T>(*form, name);
+    }
 
-    // New, fill every field, import the report, save; returns the problem key.
-    int32_t SaveTicket(const TicketFields& ticket);
-    void Fill(const TicketFields& ticket);
+    // New, fill every field, import the report (when there is one), save;
+    // returns the problem key.
+    int32_t SaveTicket(const DBFrameWork::TicketRecord& ticket);
+    // Types the ticket's fields; a completed date checks Complete.
+    void Fill(const DBFrameWork::TicketRecord& ticket);
     // Imports text as the ticket's report through a file of the working folder.
     void ImportReport(const std::string& text);
 

@@ -47,13 +47,13 @@ void WindowTest::Start()
 
 void WindowTest::FillTicket(const QString& name)
 {
-    window->NameEdit->setText(name);
+    Find<QLineEdit>("NameEdit")->setText(name);
     window->SetAddressText("1 Main St\r\nSuite 2");
-    window->CityComboBox->setEditText("Springfield");
-    window->StateComboBox->setEditText("IL");
-    window->ZipComboBox->setEditText("62701");
-    window->TechnicianComboBox->setEditText("Ann");
-    window->OperatingSystemComboBox->setEditText("Debian 12");
+    Find<QComboBox>("CityComboBox")->setEditText("Springfield");
+    Find<QComboBox>("StateComboBox")->setEditText("IL");
+    Find<QComboBox>("ZipComboBox")->setEditText("62701");
+    Find<QComboBox>("TechnicianComboBox")->setEditText("Ann");
+    Find<QComboBox>("OperatingSystemComboBox")->setEditText("Debian 12");
 }
 
 std::string WindowTest::Query(const std::string& sql)

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/MainUnit.h"
+#include "tests/support/controls/Controls.h"
 #include "tests/support/datafiles/TestSupport.h"
 #include "tests/support/windows/FakeInteraction.h"
 
@@ -24,6 +25,12 @@ protected:
                      const std::string& sections = "");
     // Constructs the window; a failure fails the test.
     void Start();
+    // The window's control of that object name; a missing one fails the test.
+    template <class T>
+    T* Find(const char* name)
+    {
+        return Control<T>(*window, name);
+    }
     // Fills the seven checked fields with a customer that is not a placeholder.
     void FillTicket(const QString& name = "Smith");
 
