@@ -145,8 +145,7 @@ void TMainForm::ConnectDataFile()
 void TMainForm::CreateDataFile()
 {
     const std::string configuredPath = DataFilePath().toStdString();
-    const std::string convertedPath =
-        QDir::toNativeSeparators(QString::fromStdString(configuredPath)).toStdString();
+    const std::string convertedPath = QDir::toNativeSeparators(QString::fromStdString(configuredPath)).toStdString();
     const QString nativePath = QString::fromStdString(convertedPath);
 
     // A path without a folder part names a file in the working folder.
@@ -198,12 +197,14 @@ void TMainForm::RunCommand(const std::function<void()>& handler)
 
 void TMainForm::ConnectCommand(QAction* action, void (TMainForm::*handler)())
 {
-    connect(action, &QAction::triggered, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+    connect(action, &QAction::triggered, this,
+            [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
 }
 
 void TMainForm::ConnectCommand(QPushButton* button, void (TMainForm::*handler)())
 {
-    connect(button, &QPushButton::clicked, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+    connect(button, &QPushButton::clicked, this,
+            [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
 }
 
 void TMainForm::NewFileMenuClick()

@@ -45,7 +45,7 @@ class Configuration;
 namespace DBFrameWork {
 class DBConnection;
 class FindIndex;
-}
+}  // namespace DBFrameWork
 
 // An application error: a command failed with a message for the error box.
 class ApplicationError : public std::runtime_error {

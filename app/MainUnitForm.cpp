@@ -204,7 +204,8 @@ void TMainForm::BuildForm()
     new MemoByteLimit(AddressMemo, StoredBytes(DBFrameWork::CustomerTable(), Customer::Address));
     CityComboBox = NewComboBox("CityComboBox", StoredBytes(DBFrameWork::CustomerTable(), Customer::City), ClientPanel);
     CityComboBox->setEditText("City");
-    StateComboBox = NewComboBox("StateComboBox", StoredBytes(DBFrameWork::CustomerTable(), Customer::State), ClientPanel);
+    StateComboBox = NewComboBox("StateComboBox", StoredBytes(DBFrameWork::CustomerTable(), Customer::State),
+                                ClientPanel);
     StateComboBox->setEditText("State");
     StateComboBox->setFixedWidth(64);  // the drop-down button needs room beside the text
     ZipComboBox = NewComboBox("ZipComboBox", StoredBytes(DBFrameWork::CustomerTable(), Customer::Zip), ClientPanel);
@@ -224,8 +225,8 @@ void TMainForm::BuildForm()
     ProblemStatsPanel = NewPanel("ProblemStatsPanel", HRSplitter2);
     ProblemStatsPanel->setMinimumWidth(330);
     auto* statsLayout = TightLayout<QGridLayout>(ProblemStatsPanel);
-    TechnicianComboBox = NewComboBox("TechnicianComboBox", StoredBytes(DBFrameWork::ProblemTable(), Problem::Technician),
-                                     ProblemStatsPanel);
+    TechnicianComboBox = NewComboBox("TechnicianComboBox",
+                                     StoredBytes(DBFrameWork::ProblemTable(), Problem::Technician), ProblemStatsPanel);
     TechnicianComboBox->setEditText("Techinician");
     SetupTechniciansButton = NewButton("SetupTechniciansButton", "...", ProblemStatsPanel);
     SetupTechniciansButton->setFixedSize(21, 21);
@@ -263,9 +264,9 @@ void TMainForm::BuildForm()
     SystemInfoPanel = NewPanel("SystemInfoPanel", HRSplitter2);
     SystemInfoPanel->setMinimumWidth(200);
     auto* systemLayout = TightLayout<QVBoxLayout>(SystemInfoPanel);
-    OperatingSystemComboBox =
-        NewComboBox("OperatingSystemComboBox",
-                    StoredBytes(DBFrameWork::SystemInfoTable(), SystemInfo::OperatingSystem), SystemInfoPanel);
+    OperatingSystemComboBox = NewComboBox("OperatingSystemComboBox",
+                                          StoredBytes(DBFrameWork::SystemInfoTable(), SystemInfo::OperatingSystem),
+                                          SystemInfoPanel);
     OperatingSystemComboBox->setEditText("Operating System");
     SetupOperatingSystemsButton = NewButton("SetupOperatingSystemsButton", "...", SystemInfoPanel);
     SetupOperatingSystemsButton->setFixedSize(21, 21);

@@ -11,9 +11,9 @@
 #include <ctime>
 
 #include "app/MainUnit.h"
-#include "dbframework/DBFrameWork_FileSystem.h"
 #include "dbframework/DBFrameWork_Backup.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_FileSystem.h"
 #include "dialogs/BackgroundWork.h"
 #include "dialogs/BackupProgressUnit.h"
 #include "dialogs/Interaction.h"
@@ -45,7 +45,7 @@ QString Outcome(const DBFrameWork::BackupResult& result)
     if (result.Verified)
         return "Backup complete and verified.";
     return Text(result.Failure) + "\n\nThe backup was kept as " + QDir::toNativeSeparators(Text(result.BackupFile)) +
-           ".";
+        ".";
 }
 
 Interaction::OpenFileRequest BackupFileRequest(const QString& initialFolder)

@@ -3,8 +3,8 @@
 #include <QDir>
 
 #include "app/MainUnit.h"
-#include "dbframework/DBFrameWork_FileSystem.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_FileSystem.h"
 #include "dbframework/DBFrameWork_FindIndex.h"
 #include "dialogs/FindSolutionsDialogUnit.h"
 #include "dialogs/Interaction.h"
@@ -13,8 +13,8 @@
 DBFrameWork::FindIndex* TMainForm::GetFindIndex()
 {
     if (!Finder && Connection && Connection->Connected) {
-        const std::string folder =
-            DBFrameWork::FindIndex::FolderFor(Connection->GetPath(), Paths.IndexCacheFolder.toStdString());
+        const std::string folder = DBFrameWork::FindIndex::FolderFor(Connection->GetPath(),
+                                                                     Paths.IndexCacheFolder.toStdString());
         DBFrameWork::MakePrivateFolders(QString::fromStdString(folder).section('/', 0, -2).toStdString());
         Finder = std::make_unique<DBFrameWork::FindIndex>(*Connection, folder, Config->GetSearchLanguage());
         Finder->Open();

@@ -19,7 +19,8 @@ bool TMainForm::OpenStoredProblem(int32_t problemId)
 {
     DBFrameWork::Problem problem(Connection.get());
     // Select reads an unfilled row, key "0", when no ticket has the key.
-    if (!problem.Select({std::to_string(problemId)}) || problem.GetValues().at(DBFrameWork::ProblemColumn::ProblemID) != std::to_string(problemId))
+    if (!problem.Select({std::to_string(problemId)}) ||
+        problem.GetValues().at(DBFrameWork::ProblemColumn::ProblemID) != std::to_string(problemId))
         return false;
     ShowStoredProblem(problem.GetValues());
     return IsNewProblem == false && ProblemID == problemId;

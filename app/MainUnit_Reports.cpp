@@ -9,10 +9,10 @@
 #include <QSettings>
 
 #include "app/MainUnit.h"
+#include "dbframework/DBFrameWork_FileSystem.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dialogs/CustomerHistoryDock.h"
 #include "dialogs/HoursReportDialogUnit.h"
-#include "dbframework/DBFrameWork_FileSystem.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/OpenTicketsDialogUnit.h"
 

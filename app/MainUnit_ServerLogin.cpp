@@ -69,8 +69,7 @@ void TMainForm::ConnectServerDataFile(const QString& dataPath, const std::string
             // Only a file the server itself says is not there is made, and
             // only when the user agrees: after a typo or an unmounted disk a
             // new empty file would hide the shop's data.
-            if (!Interaction::Confirm("The data file " + login.dataFile +
-                                      " does not exist on the server. Create it?"))
+            if (!Interaction::Confirm("The data file " + login.dataFile + " does not exist on the server. Create it?"))
                 throw ApplicationError(connectError);
             if (!Connection->Create() || !Connection->Connect())
                 throw ApplicationError(connectError);

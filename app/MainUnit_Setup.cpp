@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/AboutUnit.h"
-#include "dbframework/DBFrameWork_FileSystem.h"
 #include "app/MainUnit.h"
 #include "app/ServerKeyring.h"
+#include "dbframework/DBFrameWork_FileSystem.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Schema.h"
 #include "dialogs/GeneralEditorUnit.h"
@@ -169,9 +169,9 @@ void TMainForm::KeepServerPassword(const QString& password, const QString& oldPa
 void TMainForm::TechniciansSetupMenuClick()
 {
     Quenbrook::Configuration& config = *Config;
-    const PickList technicians{
-        "Technicians...", [&](int32_t n) { return config.GetTechnician(n); }, [&] { config.ClearTechnicians(); },
-        [&](int32_t n, const std::string& name) { config.SetTechnician(n, name); }};
+    const PickList technicians{"Technicians...", [&](int32_t n) { return config.GetTechnician(n); },
+                               [&] { config.ClearTechnicians(); },
+                               [&](int32_t n, const std::string& name) { config.SetTechnician(n, name); }};
     if (!EditPickList(technicians))
         return;
     FillTechnicianList();
@@ -182,10 +182,9 @@ void TMainForm::TechniciansSetupMenuClick()
 void TMainForm::OperatingSystemsSetupMenuClick()
 {
     Quenbrook::Configuration& config = *Config;
-    const PickList operatingSystems{
-        "Operating Systems...", [&](int32_t n) { return config.GetOperatingSystem(n); },
-        [&] { config.ClearOperatingSystems(); },
-        [&](int32_t n, const std::string& name) { config.SetOperatingSystem(n, name); }};
+    const PickList operatingSystems{"Operating Systems...", [&](int32_t n) { return config.GetOperatingSystem(n); },
+                                    [&] { config.ClearOperatingSystems(); },
+                                    [&](int32_t n, const std::string& name) { config.SetOperatingSystem(n, name); }};
     if (!EditPickList(operatingSystems))
         return;
     FillOperatingSystemList();

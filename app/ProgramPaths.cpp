@@ -55,8 +55,8 @@ ProgramPaths ProgramPaths::ForUser(const QString& workingFolder)
     // of its own (with a warning) when the variable is unset, so it is read here.
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     const QString reportFolder = !runtime.isEmpty() && QFileInfo(runtime).isDir()
-                                     ? runtime + "/" + ProgramPaths::UserFolderName
-                                     : UserFolder(QStandardPaths::GenericCacheLocation);
+        ? runtime + "/" + ProgramPaths::UserFolderName
+        : UserFolder(QStandardPaths::GenericCacheLocation);
     paths.TemporaryReportFile = reportFolder + "/" + ReportName;
     paths.IndexCacheFolder = UserFolder(QStandardPaths::GenericCacheLocation) + "/FindIndex";
     // A desktop menu starts programs in the home folder or in "/", where a data

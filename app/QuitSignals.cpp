@@ -61,8 +61,7 @@ void WatchSignalPipe(QObject* owner)
     auto* notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, owner);
     QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
         char byte;
-        while (read(SignalPipe[0], &byte, 1) > 0) {
-        }
+        while (read(SignalPipe[0], &byte, 1) > 0) {}
         QuitInOrder(SIGINT);
     });
 }

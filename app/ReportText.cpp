@@ -67,9 +67,8 @@ qsizetype HeadEnd(const QString& text)
 // meta tags naming charset=.
 QString DeclareUtf8(const QString& text)
 {
-    static const QRegularExpression charset(
-        QStringLiteral(R"((<meta\b[^>]*?\bcharset\s*=\s*["']?)([^\s"'/>;]+))"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression charset(QStringLiteral(R"((<meta\b[^>]*?\bcharset\s*=\s*["']?)([^\s"'/>;]+))"),
+                                            QRegularExpression::CaseInsensitiveOption);
     const qsizetype headEnd = HeadEnd(text);
     QString head = text.left(headEnd);
     head.replace(charset, QStringLiteral("\\1utf-8"));

@@ -49,11 +49,13 @@ QString WorkOrderHtml(const WorkOrderFields& fields)
     html += "<h3>Work Order " + QString::number(problem.ProblemID) + "</h3>";
     html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\">";
     html += Row("Assigned", ShortDateText(ToQDate(problem.Assigned)).toHtmlEscaped());
-    html += Row("Completed", problem.Completed.IsSet() ? ShortDateText(ToQDate(problem.Completed)).toHtmlEscaped()
-                                                       : QStringLiteral("&nbsp;"));
+    html += Row("Completed",
+                problem.Completed.IsSet() ? ShortDateText(ToQDate(problem.Completed)).toHtmlEscaped()
+                                          : QStringLiteral("&nbsp;"));
     html += Row("Technician", Html(problem.Technician));
-    html += Row("Customer", Html(customer.Name) + "<br>" + Html(customer.Address) + "<br>" + Html(customer.City) +
-                                ", " + Html(customer.State) + " " + Html(customer.Zip));
+    html += Row("Customer",
+                Html(customer.Name) + "<br>" + Html(customer.Address) + "<br>" + Html(customer.City) + ", " +
+                    Html(customer.State) + " " + Html(customer.Zip));
     html += Row("Operating System", Html(fields.ticket.SystemInfo.OperatingSystem));
     html += "</table>";
 

@@ -71,8 +71,7 @@ private:
             return;
         }
         try {
-            IBPP::Database database =
-                IBPP::DatabaseFactory("", ClientName(), login_.GetUser(), login_.GetPassword());
+            IBPP::Database database = IBPP::DatabaseFactory("", ClientName(), login_.GetUser(), login_.GetPassword());
             database->Connect();
             database->Drop();
         } catch (const IBPP::Exception&) {
@@ -90,7 +89,7 @@ std::string Describe(const RowCounts& data, const RowCounts& restored)
     for (size_t i = 0; i < data.size() && i < restored.size(); ++i)
         if (data[i] != restored[i])
             text += std::string(text.empty() ? "" : ", ") + Tables[i] + ": " + std::to_string(data[i]) +
-                    " in the data file, " + std::to_string(restored[i]) + " in the backup";
+                " in the data file, " + std::to_string(restored[i]) + " in the backup";
     return text;
 }
 
@@ -100,8 +99,8 @@ std::string FreeName(const fs::path& path)
     if (!fs::exists(path))
         return path.string();
     for (int n = 2;; ++n) {
-        fs::path candidate = path.parent_path() / (path.stem().string() + "-" + std::to_string(n) +
-                                                    path.extension().string());
+        fs::path candidate = path.parent_path() /
+            (path.stem().string() + "-" + std::to_string(n) + path.extension().string());
         if (!fs::exists(candidate))
             return candidate.string();
     }
@@ -109,7 +108,8 @@ std::string FreeName(const fs::path& path)
 
 }  // namespace
 
-Backup::Backup(DBConnection& connection) : Connection(connection) {}
+Backup::Backup(DBConnection& connection) : Connection(connection)
+{}
 
 std::string Backup::DataFile() const
 {
@@ -131,8 +131,8 @@ std::string Backup::OnDataFileServer(const std::string& path) const
 
 IBPP::Service Backup::ConnectService() const
 {
-    IBPP::Service service =
-        IBPP::ServiceFactory(SplitServer(Connection.GetPath()).first, Connection.GetUser(), Connection.GetPassword());
+    IBPP::Service service = IBPP::ServiceFactory(SplitServer(Connection.GetPath()).first, Connection.GetUser(),
+                                                 Connection.GetPassword());
     service->Connect();
     return service;
 }
@@ -168,8 +168,8 @@ RowCounts Backup::CountRows(const std::string& databaseFile, const std::string& 
         IBPP::Transaction transaction = IBPP::TransactionFactory(database, IBPP::amRead, IBPP::ilConcurrency);
         transaction->Start();
         for (const char* table : Tables) {
-            IBPP::Statement count =
-                IBPP::StatementFactory(database, transaction, std::string("SELECT COUNT(*) FROM ") + table);
+            IBPP::Statement count = IBPP::StatementFactory(database, transaction,
+                                                           std::string("SELECT COUNT(*) FROM ") + table);
             count->Execute();
             int64_t rows = -1;
             if (!count->Fetch() || count->Get(1, rows))
@@ -261,8 +261,8 @@ BackupResult Backup::Run(const std::string& backupFile, const ProgressHandler& p
     std::error_code missing;
     if (!OnServer() && fs::exists(written, missing)) {
         const fs::path path(backupFile);
-        const std::string failedName =
-            FreeName(path.parent_path() / (path.stem().string() + "-FAILED" + path.extension().string()));
+        const std::string failedName = FreeName(path.parent_path() /
+                                                (path.stem().string() + "-FAILED" + path.extension().string()));
         std::error_code renameError;
         fs::rename(written, failedName, renameError);
         if (!renameError)
@@ -303,8 +303,9 @@ RestoreResult Backup::Restore(const std::string& backupFile, const ProgressHandl
         return result;
     }
 
-    const std::string kept = FreeName(dataFile.parent_path() / (dataFile.stem().string() + ".before-restore-" +
-                                                                Stamp(when, "%Y-%m-%d-%H%M") + ".fdb"));
+    const std::string kept = FreeName(
+        dataFile.parent_path() /
+        (dataFile.stem().string() + ".before-restore-" + Stamp(when, "%Y-%m-%d-%H%M") + ".fdb"));
     if (Connection.Connected && !Connection.Disconnect()) {
         result.Failure = "Restore failed: the data file could not be closed";
         return result;

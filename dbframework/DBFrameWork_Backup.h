@@ -75,8 +75,7 @@ public:
 private:
     // Restores backupFile into target and validates it; throws IBPP::Exception
     // or std::runtime_error with what failed.
-    void RestoreAndValidate(const std::string& backupFile, const std::string& target,
-                            const ProgressHandler& progress);
+    void RestoreAndValidate(const std::string& backupFile, const std::string& target, const ProgressHandler& progress);
     std::string BaseName() const;
     // Files in the backup folder with the default name and this ending, by date.
     std::vector<std::string> DatedFiles(const std::string& ending) const;

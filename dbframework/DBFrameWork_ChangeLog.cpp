@@ -11,9 +11,8 @@ std::string DataFileIdentity(DBConnection& connection)
 {
     std::string identity;
     RunRead(connection, "Uncaught Exception in DataFileIdentity", [&](IBPP::Statement& statement) {
-        statement->Prepare(
-            "SELECT (SELECT FIRST 1 Token FROM FindIdentity), CAST(MON$CREATION_DATE AS VARCHAR(30)) "
-            "FROM MON$DATABASE");
+        statement->Prepare("SELECT (SELECT FIRST 1 Token FROM FindIdentity), CAST(MON$CREATION_DATE AS VARCHAR(30)) "
+                           "FROM MON$DATABASE");
         statement->Execute();
         if (statement->Fetch()) {
             std::string token, created;

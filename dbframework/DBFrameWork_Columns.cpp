@@ -35,44 +35,44 @@ StringList TableDefinition::DeclaredTypes() const
 
 const TableDefinition& CustomerTable()
 {
-    static const TableDefinition table{"Customer", "CustomerID",
-        {
-            {"CustomerID", "INTEGER"},
-            {"Name", "VARCHAR", 120, "Name", "Customer name"},
-            {"Address", "VARCHAR", 240, "Address1\r\nAddress2", "Address"},
-            {"City", "VARCHAR", 120, "City", "City"},
-            {"State", "VARCHAR", 120, "State", "State"},
-            {"Zip", "VARCHAR", 9, "Zip", "Zip"},
-        }};
+    static const std::vector<ColumnDefinition> columns = {
+        {"CustomerID", "INTEGER"},
+        {"Name", "VARCHAR", 120, "Name", "Customer name"},
+        {"Address", "VARCHAR", 240, "Address1\r\nAddress2", "Address"},
+        {"City", "VARCHAR", 120, "City", "City"},
+        {"State", "VARCHAR", 120, "State", "State"},
+        {"Zip", "VARCHAR", 9, "Zip", "Zip"},
+    };
+    static const TableDefinition table{"Customer", "CustomerID", columns};
     return table;
 }
 
 const TableDefinition& ProblemTable()
 {
-    static const TableDefinition table{"Problem", "ProblemID",
-        {
-            {"ProblemID", "INTEGER"},
-            {"Technician", "VARCHAR", 120, "Technician", "Technician"},
-            {"Assigned", "TIMESTAMP", 0, "", "Assigned date"},
-            {"Completed", "TIMESTAMP", 0, "", "Completed date"},
-            {"BillableHours", "INTEGER", 0, "", "Billable hours"},
-            {"ActualHours", "INTEGER", 0, "", "Actual hours"},
-            {"Description", "BLOB SUB_TYPE TEXT", 0, "", "Problem description"},
-            {"Resolution", "BLOB SUB_TYPE TEXT", 0, "", "Resolution"},
-            {"Comment", "BLOB SUB_TYPE TEXT", 0, "", "Comments"},
-            {"CustomerID", "INTEGER"},
-        }};
+    static const std::vector<ColumnDefinition> columns = {
+        {"ProblemID", "INTEGER"},
+        {"Technician", "VARCHAR", 120, "Technician", "Technician"},
+        {"Assigned", "TIMESTAMP", 0, "", "Assigned date"},
+        {"Completed", "TIMESTAMP", 0, "", "Completed date"},
+        {"BillableHours", "INTEGER", 0, "", "Billable hours"},
+        {"ActualHours", "INTEGER", 0, "", "Actual hours"},
+        {"Description", "BLOB SUB_TYPE TEXT", 0, "", "Problem description"},
+        {"Resolution", "BLOB SUB_TYPE TEXT", 0, "", "Resolution"},
+        {"Comment", "BLOB SUB_TYPE TEXT", 0, "", "Comments"},
+        {"CustomerID", "INTEGER"},
+    };
+    static const TableDefinition table{"Problem", "ProblemID", columns};
     return table;
 }
 
 const TableDefinition& SystemInfoTable()
 {
-    static const TableDefinition table{"SystemInfo", "ProblemID",
-        {
-            {"ProblemID", "INTEGER"},
-            {"OperatingSystem", "VARCHAR", 120, "Operating System", "Operating system"},
-            {"Description", "BLOB SUB_TYPE TEXT"},
-        }};
+    static const std::vector<ColumnDefinition> columns = {
+        {"ProblemID", "INTEGER"},
+        {"OperatingSystem", "VARCHAR", 120, "Operating System", "Operating system"},
+        {"Description", "BLOB SUB_TYPE TEXT"},
+    };
+    static const TableDefinition table{"SystemInfo", "ProblemID", columns};
     return table;
 }
 

@@ -42,8 +42,17 @@ enum Position : size_t { CustomerID, Name, Address, City, State, Zip, Count };
 }
 namespace ProblemColumn {
 enum Position : size_t {
-    ProblemID, Technician, Assigned, Completed, BillableHours, ActualHours, Description, Resolution, Comment,
-    CustomerID, Count
+    ProblemID,
+    Technician,
+    Assigned,
+    Completed,
+    BillableHours,
+    ActualHours,
+    Description,
+    Resolution,
+    Comment,
+    CustomerID,
+    Count
 };
 }
 namespace SystemInfoColumn {

@@ -16,8 +16,7 @@ bool IsCharacterType(const std::string& type)
 
 }  // namespace
 
-Customer::Customer(DBConnection* connection)
-    : DBObjectBase(connection)
+Customer::Customer(DBConnection* connection) : DBObjectBase(connection)
 {
     DefineColumns();
 }
@@ -38,9 +37,9 @@ bool Customer::Create()
 {
     if (!DBObjectBase::Create())
         return false;
-    return RunInTransaction(*GetConnection(), "Uncaught Exception in Customer::Create", [&](IBPP::Statement& statement) {
-        statement->ExecuteImmediate("CREATE GENERATOR CustomerIDValue;");
-    });
+    return RunInTransaction(
+        *GetConnection(), "Uncaught Exception in Customer::Create",
+        [&](IBPP::Statement& statement) { statement->ExecuteImmediate("CREATE GENERATOR CustomerIDValue;"); });
 }
 
 bool Customer::SelectByAll(const StringList& values)
@@ -67,23 +66,25 @@ bool Customer::SelectByAll(const StringList& values)
         sql += (i > 0 ? " AND " : "") + conditions[i];
     sql += ";";
 
-    return RunInTransaction(*GetConnection(), "Uncaught Exception in Customer::SelectByAll", [&](IBPP::Statement& statement) {
-        statement->Prepare(sql);
-        int parameter = 1;
-        for (size_t i = keyCount; i < columns.size(); ++i, ++parameter)
-            BindValue(statement, parameter, MatchingPattern(values[i - keyCount], CustomerTable().Columns.at(i)), types.at(i));
-        statement->Execute();
-        // Only the first match is taken; without one the row reads as a fresh customer's.
-        statement->Fetch();
-        row.clear();
-        for (size_t i = 0; i < columns.size(); ++i) {
-            std::string value;
-            ReadValue(statement, static_cast<int>(i) + 1, value, types.at(i));
-            row.push_back(value);
-        }
-        SetValues(row);
-        statement->Close();
-    });
+    return RunInTransaction(
+        *GetConnection(), "Uncaught Exception in Customer::SelectByAll", [&](IBPP::Statement& statement) {
+            statement->Prepare(sql);
+            int parameter = 1;
+            for (size_t i = keyCount; i < columns.size(); ++i, ++parameter)
+                BindValue(statement, parameter, MatchingPattern(values[i - keyCount], CustomerTable().Columns.at(i)),
+                          types.at(i));
+            statement->Execute();
+            // Only the first match is taken; without one the row reads as a fresh customer's.
+            statement->Fetch();
+            row.clear();
+            for (size_t i = 0; i < columns.size(); ++i) {
+                std::string value;
+                ReadValue(statement, static_cast<int>(i) + 1, value, types.at(i));
+                row.push_back(value);
+            }
+            SetValues(row);
+            statement->Close();
+        });
 }
 
 }  // namespace DBFrameWork

@@ -19,8 +19,8 @@ IBPP::Transaction MakeTransaction(const IBPP::Database& database, bool write)
     // which reads committed data only): a read sees the last committed version
     // of a row that another desk is changing, instead of failing on it. Writes
     // to that row still conflict at once (no wait).
-    return IBPP::TransactionFactory(database, write ? IBPP::amWrite : IBPP::amRead, IBPP::ilReadDirty,
-                                    IBPP::lrNoWait, IBPP::tfNone);
+    return IBPP::TransactionFactory(database, write ? IBPP::amWrite : IBPP::amRead, IBPP::ilReadDirty, IBPP::lrNoWait,
+                                    IBPP::tfNone);
 }
 
 // A server checks the login that the settings give for it; a local file is
@@ -57,17 +57,14 @@ DBConnection::ConnectFailure FailureOf(const IBPP::Exception& error)
 // The configured path is taken as it stands; the engine reports a bad one on Connect.
 DBConnection::DBConnection(Quenbrook::Configuration* config)
     : DBConnection(config, config ? config->GetDataFile() : std::string(DefaultDataFile))
-{
-}
+{}
 
 DBConnection::DBConnection(const std::string& path) : DBConnection(path, User, Secret)
-{
-}
+{}
 
 DBConnection::DBConnection(const Quenbrook::Configuration* config, const std::string& path)
     : DBConnection(path, ServerUser(config, path), ServerPassword(config, path))
-{
-}
+{}
 
 DBConnection::DBConnection(const std::string& path, const std::string& user, const std::string& password)
     : Path(path), LoginUser(user), LoginPassword(password)

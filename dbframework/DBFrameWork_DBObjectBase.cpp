@@ -43,10 +43,8 @@ std::string Uncaught(const char* operation)
 
 }  // namespace
 
-DBObjectBase::DBObjectBase(DBConnection* connection)
-    : Connection(connection)
-{
-}
+DBObjectBase::DBObjectBase(DBConnection* connection) : Connection(connection)
+{}
 
 DBObjectBase::~DBObjectBase() = default;
 
@@ -58,8 +56,8 @@ bool DBObjectBase::Create()
     for (size_t i = 0; i < Columns.size(); ++i)
         definitions.push_back(Columns[i] + " " + Types[i] + (IsKey(Keys, Columns[i]) ? " NOT NULL" : ""));
     const std::string createTable = "CREATE TABLE " + TableName + " (" + Join(definitions, ", ") + ");";
-    const std::string primaryKey =
-        "ALTER TABLE " + TableName + "  ADD CONSTRAINT PK$" + TableName + " PRIMARY KEY (" + Join(Keys, ", ") + ");";
+    const std::string primaryKey = "ALTER TABLE " + TableName + "  ADD CONSTRAINT PK$" + TableName + " PRIMARY KEY (" +
+        Join(Keys, ", ") + ");";
 
     if (!RunInTransaction(*Connection, Uncaught("Create"),
                           [&](IBPP::Statement& statement) { statement->ExecuteImmediate(createTable); }))
@@ -72,8 +70,8 @@ bool DBObjectBase::Select(const StringList& keyValues)
 {
     if (keyValues.size() < Keys.size())
         throw std::runtime_error("Select parameters missing in DBObjectBase::Select");
-    const std::string sql =
-        "SELECT " + Join(Columns, ", ") + " FROM " + TableName + " WHERE " + Join(Keys, " AND ", " = ?") + ";";
+    const std::string sql = "SELECT " + Join(Columns, ", ") + " FROM " + TableName + " WHERE " +
+        Join(Keys, " AND ", " = ?") + ";";
 
     return RunInTransaction(*Connection, Uncaught("Select"), [&](IBPP::Statement& statement) {
         statement->Prepare(sql);
@@ -105,7 +103,7 @@ bool DBObjectBase::Insert()
 {
     StringList placeholders(Columns.size(), "?");
     const std::string sql = "INSERT INTO " + TableName + " (" + Join(Columns, ", ") + ") VALUES (" +
-                            Join(placeholders, ", ") + ");";
+        Join(placeholders, ", ") + ");";
     int changed = 0;
     const bool done = RunInTransaction(*Connection, Uncaught("Insert"), [&](IBPP::Statement& statement) {
         statement->Prepare(sql);
@@ -246,8 +244,7 @@ int DBObjectBase::GetRowsChanged() const
     return RowsChanged;
 }
 
-void DBObjectBase::BindValue(IBPP::Statement& statement, int index, const std::string& value,
-                             const std::string& type)
+void DBObjectBase::BindValue(IBPP::Statement& statement, int index, const std::string& value, const std::string& type)
 {
     if (value.empty()) {
         statement->SetNull(index);

@@ -158,9 +158,9 @@ Xapian::Document MakeDocument(const TicketRecord& ticket, Xapian::TermGenerator&
     if (stop && *stop)
         throw Stopped();
     // A phrase never runs from one field into the next.
-    for (const std::string* field : {&problem.Description, &problem.Resolution, &problem.Comment, &customer.Name,
-                                     &customer.Address, &customer.City, &customer.State, &customer.Zip,
-                                     &problem.Technician, &systemInfo.OperatingSystem, &report}) {
+    for (const std::string* field :
+         {&problem.Description, &problem.Resolution, &problem.Comment, &customer.Name, &customer.Address,
+          &customer.City, &customer.State, &customer.Zip, &problem.Technician, &systemInfo.OperatingSystem, &report}) {
         generator.index_text(FoldAccents(*field));
         generator.increase_termpos(10);
     }
@@ -189,7 +189,7 @@ Xapian::Document MakeDocument(const TicketRecord& ticket, Xapian::TermGenerator&
 bool IsIndexFolderName(const std::filesystem::path& folder)
 {
     return folder.filename().string().size() > 5 &&
-           folder.filename().string().compare(folder.filename().string().size() - 5, 5, ".find") == 0;
+        folder.filename().string().compare(folder.filename().string().size() - 5, 5, ".find") == 0;
 }
 
 uint64_t Fnv1a(const std::string& text)
@@ -231,8 +231,7 @@ struct FindIndex::Impl {
     Impl(DBConnection& connection, const std::string& folder, const std::string& language)
         : Connection(connection), Folder(folder), Language(language), Stemmer(MakeStemmer(language)),
           Generator(MakeGenerator(Stemmer))
-    {
-    }
+    {}
 
     void SetFailure(const std::string& text)
     {
@@ -333,13 +332,16 @@ void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, s
                 return;  // what is committed stays; the next start resumes at "next"
             int count = 0;
             int32_t last = position;
-            if (!ReadTicketBatch(own, position, RebuildBatch, [&](const TicketRecord& ticket) {
-                    if (Stop)
-                        throw Stopped();
-                    database->replace_document(UniqueTerm(ticket.Problem.ProblemID),
-                                                MakeDocument(ticket, generator, &Stop));
-                    ++count;
-                }, last))
+            if (!ReadTicketBatch(
+                    own, position, RebuildBatch,
+                    [&](const TicketRecord& ticket) {
+                        if (Stop)
+                            throw Stopped();
+                        database->replace_document(UniqueTerm(ticket.Problem.ProblemID),
+                                                   MakeDocument(ticket, generator, &Stop));
+                        ++count;
+                    },
+                    last))
                 throw std::runtime_error("the tickets could not be read");
             if (count == 0)
                 break;
@@ -421,7 +423,7 @@ std::vector<FindHit> FindIndex::Impl::Run(Xapian::Database& database, const std:
     parser.set_database(database);
     parser.set_default_op(Xapian::Query::OP_AND);
     const unsigned flags = Xapian::QueryParser::FLAG_PHRASE | Xapian::QueryParser::FLAG_LOVEHATE |
-                           Xapian::QueryParser::FLAG_PARTIAL;
+        Xapian::QueryParser::FLAG_PARTIAL;
     // Lower case first: the parser leaves capitalised words unstemmed.
     const std::string folded = Lower(FoldAccents(text));
     Xapian::Query query;
@@ -449,10 +451,9 @@ std::vector<FindHit> FindIndex::Impl::Run(Xapian::Database& database, const std:
             throw Xapian::DatabaseCorruptError("a document of the index has no readable data");
         hit.IsCompleted = completed == "1";
         hit.ProblemID = ToInt(key);
-        hit.Snippet = MarkedToHtml(matches.snippet(source, 220, Stemmer,
-                                                 Xapian::MSet::SNIPPET_BACKGROUND_MODEL |
-                                                     Xapian::MSet::SNIPPET_EXHAUSTIVE,
-                                                 "\x01", "\x02", "..."));
+        hit.Snippet = MarkedToHtml(matches.snippet(
+            source, 220, Stemmer, Xapian::MSet::SNIPPET_BACKGROUND_MODEL | Xapian::MSet::SNIPPET_EXHAUSTIVE, "\x01",
+            "\x02", "..."));
         hits.push_back(hit);
     }
     return hits;
@@ -460,8 +461,7 @@ std::vector<FindHit> FindIndex::Impl::Run(Xapian::Database& database, const std:
 
 FindIndex::FindIndex(DBConnection& connection, const std::string& folder, const std::string& language)
     : Self(std::make_unique<Impl>(connection, folder, language))
-{
-}
+{}
 
 FindIndex::~FindIndex()
 {
@@ -493,8 +493,7 @@ void FindIndex::Open()
     try {
         auto database = std::make_unique<Xapian::WritableDatabase>(self.Folder, Xapian::DB_OPEN);
         const bool same = database->get_metadata("format") == IndexFormat &&
-                          database->get_metadata("identity") == self.Identity &&
-                          database->get_metadata("language") == self.Language;
+            database->get_metadata("identity") == self.Identity && database->get_metadata("language") == self.Language;
         state = same ? database->get_metadata("state") : "other";
         if (state == "ready") {
             // An index that has seen changes this file never had is of an older copy.
@@ -548,7 +547,8 @@ bool FindIndex::CatchUp()
         }
     } endRead{self.Connection, ownTransaction};
 
-    const int64_t from = self.Holes.empty() ? self.LastSequence : std::min(self.LastSequence, self.Holes.begin()->first - 1);
+    const int64_t from = self.Holes.empty() ? self.LastSequence
+                                            : std::min(self.LastSequence, self.Holes.begin()->first - 1);
     std::vector<TicketChange> changes;
     // Nothing to read (or no change log in this file): nothing to take in.
     if (!ReadChanges(self.Connection, from, MaxChangesRead, changes) || changes.empty())

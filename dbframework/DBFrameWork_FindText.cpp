@@ -10,6 +10,7 @@ namespace {
 
 // Base letters of U+00C0 to U+017F; "" keeps the character, and the two
 // letters of a ligature are written out.
+// clang-format off
 const char* const Latin[] = {
     // U+00C0
     "A", "A", "A", "A", "A", "A", "AE", "C", "E", "E", "E", "E", "I", "I", "I", "I",
@@ -27,6 +28,7 @@ const char* const Latin[] = {
     "S", "s", "T", "t", "T", "t", "T", "t", "U", "u", "U", "u", "U", "u", "U", "u",
     "U", "u", "U", "u", "W", "w", "Y", "y", "Y", "Z", "z", "Z", "z", "Z", "z", "s",
 };
+// clang-format on
 
 // Length of the UTF-8 sequence starting at text[at], 0 when it is not valid.
 size_t SequenceLength(const std::string& text, size_t at, uint32_t& codePoint)
@@ -91,10 +93,13 @@ void AppendEntity(const std::string& html, size_t at, std::string& out, size_t& 
         }
         codePoint = static_cast<uint32_t>(std::stoul(digits, nullptr, hex ? 16 : 10));
     } else {
-        static const struct { const char* name; uint32_t codePoint; } Named[] = {
-            {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", ' '},
-            {"copy", 0xA9}, {"reg", 0xAE}, {"eacute", 0xE9}, {"egrave", 0xE8}, {"uuml", 0xFC},
-            {"ouml", 0xF6}, {"auml", 0xE4}, {"szlig", 0xDF}, {"ccedil", 0xE7}, {"aacute", 0xE1}};
+        static const struct {
+            const char* name;
+            uint32_t codePoint;
+        } Named[] = {{"amp", '&'},     {"lt", '<'},      {"gt", '>'},      {"quot", '"'},
+                     {"apos", '\''},   {"nbsp", ' '},    {"copy", 0xA9},   {"reg", 0xAE},
+                     {"eacute", 0xE9}, {"egrave", 0xE8}, {"uuml", 0xFC},   {"ouml", 0xF6},
+                     {"auml", 0xE4},   {"szlig", 0xDF},  {"ccedil", 0xE7}, {"aacute", 0xE1}};
         const auto* found = std::find_if(std::begin(Named), std::end(Named),
                                          [&](const auto& entry) { return name == entry.name; });
         if (found == std::end(Named))
@@ -158,8 +163,8 @@ std::string VisibleText(const std::string& html, const std::atomic<bool>* stop)
         const char c = html[at];
         const char next = at + 1 < html.size() ? html[at + 1] : ' ';
         // A tag begins with a letter, "/" or "!"; any other "<" is text.
-        const bool tag = c == '<' && (std::isalpha(static_cast<unsigned char>(next)) || next == '/' || next == '!' ||
-                                      next == '?');
+        const bool tag = c == '<' &&
+            (std::isalpha(static_cast<unsigned char>(next)) || next == '/' || next == '!' || next == '?');
         if (tag && html.compare(at, 4, "<!--") == 0) {
             const size_t end = html.find("-->", at + 4);
             at = end == std::string::npos ? html.size() : end + 3;

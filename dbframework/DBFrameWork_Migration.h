@@ -14,8 +14,8 @@ namespace DBFrameWork {
 class DBConnection;
 
 enum class StepKind {
-    Add,      // a CREATE, or ALTER TABLE ... ADD of a column: run where the catalogue lacks the name
-    AddRow,   // INSERT: run where the table of that name holds no row
+    Add,  // a CREATE, or ALTER TABLE ... ADD of a column: run where the catalogue lacks the name
+    AddRow,  // INSERT: run where the table of that name holds no row
     Replace,  // CREATE OR ALTER: always run, it puts the object in this form whatever form it had
 };
 

@@ -16,7 +16,9 @@ const std::vector<Migration>& SchemaMigrations()
         // The engine itself writes the key of every ticket whose Problem,
         // Customer or SystemInfo row changes, with a sequence number, so that
         // a search index learns of changes made by any program or desk.
-        {1, "change log", ChangeLogFailure,
+        {1,
+         "change log",
+         ChangeLogFailure,
          {
              {StepKind::Add, "FINDCHANGE",
               "CREATE TABLE FindChange (ChangeSeq BIGINT NOT NULL, ProblemID INTEGER NOT NULL, "
@@ -24,7 +26,9 @@ const std::vector<Migration>& SchemaMigrations()
              {StepKind::Add, "FINDCHANGEVALUE", "CREATE GENERATOR FindChangeValue;"},
          }},
         // A change of a key is logged under the old key too: the index drops it there.
-        {2, "change log triggers", ChangeLogFailure,
+        {2,
+         "change log triggers",
+         ChangeLogFailure,
          {
              {StepKind::Add, "FINDCHANGE_PROBLEM",
               "CREATE TRIGGER FindChange_Problem FOR Problem AFTER INSERT OR UPDATE OR DELETE AS "
@@ -56,20 +60,25 @@ const std::vector<Migration>& SchemaMigrations()
               "END"},
          }},
         // The token tells one data file from another (DataFileIdentity).
-        {3, "find identity", ChangeLogFailure,
+        {3,
+         "find identity",
+         ChangeLogFailure,
          {
              {StepKind::Add, "FINDIDENTITY", "CREATE TABLE FindIdentity (Token VARCHAR(40) NOT NULL);"},
          }},
-        {4, "find identity token", ChangeLogFailure,
+        {4,
+         "find identity token",
+         ChangeLogFailure,
          {
-             {StepKind::AddRow, "FINDIDENTITY",
-              "INSERT INTO FindIdentity (Token) VALUES (UUID_TO_CHAR(GEN_UUID()));"},
+             {StepKind::AddRow, "FINDIDENTITY", "INSERT INTO FindIdentity (Token) VALUES (UUID_TO_CHAR(GEN_UUID()));"},
          }},
         // Assigned (with the key, the list's tie-break) serves the hours report's
         // date range and hands the open tickets over in their order without a
         // sort, so the first screen comes at once; Completed finds the open ones.
         // CustomerID, for a customer's history, is indexed by its foreign key already.
-        {5, "report indexes", ReportIndexFailure,
+        {5,
+         "report indexes",
+         ReportIndexFailure,
          {
              {StepKind::Add, "IX$PROBLEM_ASSIGNEDID",
               "CREATE INDEX IX$Problem_AssignedID ON Problem (Assigned, ProblemID)"},

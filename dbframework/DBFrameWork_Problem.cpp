@@ -6,8 +6,7 @@
 
 namespace DBFrameWork {
 
-Problem::Problem(DBConnection* connection)
-    : DBObjectBase(connection)
+Problem::Problem(DBConnection* connection) : DBObjectBase(connection)
 {
     DefineColumns();
 }

@@ -10,16 +10,15 @@ namespace DBFrameWork {
 // row never makes the client read the whole text.
 #define PROBLEM_HEAD "CAST(SUBSTRING(p.Description FROM 1 FOR 240) AS VARCHAR(240))"
 
-const char* const OpenTicketsSql =
-    "SELECT p.ProblemID, p.Assigned, c.Name, p.Technician, " PROBLEM_HEAD ", p.ActualHours "
-    "FROM Problem p LEFT JOIN Customer c ON c.CustomerID = p.CustomerID "
-    "WHERE p.Completed IS NULL AND (CAST(? AS VARCHAR(120)) = '' OR p.Technician = ?) "
-    "ORDER BY p.Assigned, p.ProblemID";
+const char* const OpenTicketsSql = "SELECT p.ProblemID, p.Assigned, c.Name, p.Technician, " PROBLEM_HEAD
+                                   ", p.ActualHours "
+                                   "FROM Problem p LEFT JOIN Customer c ON c.CustomerID = p.CustomerID "
+                                   "WHERE p.Completed IS NULL AND (CAST(? AS VARCHAR(120)) = '' OR p.Technician = ?) "
+                                   "ORDER BY p.Assigned, p.ProblemID";
 
-const char* const CustomerHistorySql =
-    "SELECT p.ProblemID, p.Assigned, p.Completed, " PROBLEM_HEAD " "
-    "FROM Problem p WHERE p.CustomerID = ? AND p.ProblemID <> ? "
-    "ORDER BY p.Assigned DESC, p.ProblemID DESC";
+const char* const CustomerHistorySql = "SELECT p.ProblemID, p.Assigned, p.Completed, " PROBLEM_HEAD " "
+                                       "FROM Problem p WHERE p.CustomerID = ? AND p.ProblemID <> ? "
+                                       "ORDER BY p.Assigned DESC, p.ProblemID DESC";
 
 namespace {
 
@@ -27,15 +26,13 @@ namespace {
 #define HOURS_SUMS "COUNT(*), COALESCE(SUM(p.ActualHours), 0), COALESCE(SUM(p.BillableHours), 0) "
 #define HOURS_RANGE "WHERE p.Assigned >= ? AND p.Assigned < ? "
 
-const char* const HoursByTechnicianSql =
-    "SELECT COALESCE(p.Technician, ''), " HOURS_SUMS "FROM Problem p " HOURS_RANGE
-    "GROUP BY 1 ORDER BY 1";
+const char* const HoursByTechnicianSql = "SELECT COALESCE(p.Technician, ''), " HOURS_SUMS "FROM Problem p " HOURS_RANGE
+                                         "GROUP BY 1 ORDER BY 1";
 
 // Customers of the same name stay apart: the group is the customer's key.
-const char* const HoursByCustomerSql =
-    "SELECT COALESCE(c.Name, ''), " HOURS_SUMS
-    "FROM Problem p LEFT JOIN Customer c ON c.CustomerID = p.CustomerID " HOURS_RANGE
-    "GROUP BY p.CustomerID, c.Name ORDER BY 1, p.CustomerID";
+const char* const HoursByCustomerSql = "SELECT COALESCE(c.Name, ''), " HOURS_SUMS
+                                       "FROM Problem p LEFT JOIN Customer c ON c.CustomerID = p.CustomerID " HOURS_RANGE
+                                       "GROUP BY p.CustomerID, c.Name ORDER BY 1, p.CustomerID";
 
 const char* const HoursByMonthSql =
     "SELECT EXTRACT(YEAR FROM p.Assigned) || '-' || LPAD(EXTRACT(MONTH FROM p.Assigned), 2, '0'), " HOURS_SUMS
@@ -170,9 +167,8 @@ ReportTable HoursTable(const std::vector<HoursReportRow>& rows, const std::strin
 ReportTable OpenTicketsTable(const std::vector<OpenTicket>& tickets, const CalendarDate& today)
 {
     ReportTable table;
-    table.columns = {{"Assigned", CellKind::Date},   {"Age (days)", CellKind::Number},
-                     {"Customer", CellKind::Text},   {"Technician", CellKind::Text},
-                     {"Problem", CellKind::Text},    {"Hours", CellKind::Number}};
+    table.columns = {{"Assigned", CellKind::Date},   {"Age (days)", CellKind::Number}, {"Customer", CellKind::Text},
+                     {"Technician", CellKind::Text}, {"Problem", CellKind::Text},      {"Hours", CellKind::Number}};
     for (const OpenTicket& ticket : tickets)
         table.rows.push_back({ReportCell::Day(ticket.assigned),
                               ticket.assigned.IsSet() ? ReportCell::Whole(DaysBetween(ticket.assigned, today))
@@ -204,7 +200,8 @@ struct OpenTicketCursor::Cursor {
     IBPP::Statement statement;
 };
 
-OpenTicketCursor::OpenTicketCursor(DBConnection& connection) : Connection(connection) {}
+OpenTicketCursor::OpenTicketCursor(DBConnection& connection) : Connection(connection)
+{}
 
 OpenTicketCursor::~OpenTicketCursor()
 {
@@ -277,8 +274,8 @@ void OpenTicketCursor::Close()
     }
 }
 
-QueryOutcome ReadOpenTickets(DBConnection& connection, const std::string& technician,
-                             std::vector<OpenTicket>& tickets, const FetchProgress& progress)
+QueryOutcome ReadOpenTickets(DBConnection& connection, const std::string& technician, std::vector<OpenTicket>& tickets,
+                             const FetchProgress& progress)
 {
     tickets.clear();
     OpenTicketCursor cursor(connection);
@@ -315,8 +312,7 @@ QueryOutcome ReadCustomerHistory(DBConnection& connection, int32_t customerId, i
 }
 
 QueryOutcome ReadHoursReport(DBConnection& connection, const CalendarDate& from, const CalendarDate& through,
-                             HoursGrouping grouping, std::vector<HoursReportRow>& rows,
-                             const FetchProgress& progress)
+                             HoursGrouping grouping, std::vector<HoursReportRow>& rows, const FetchProgress& progress)
 {
     rows.clear();
     if (!from.IsSet() || !through.IsSet())

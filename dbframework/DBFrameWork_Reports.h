@@ -4,8 +4,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <string>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "dbframework/DBFrameWork_CalendarDate.h"
@@ -87,8 +87,8 @@ private:
 ReportTable OpenTicketsTable(const std::vector<OpenTicket>& tickets, const CalendarDate& today);
 
 // Open tickets, oldest assignment first; an empty technician means all.
-QueryOutcome ReadOpenTickets(DBConnection& connection, const std::string& technician,
-                             std::vector<OpenTicket>& tickets, const FetchProgress& progress = nullptr);
+QueryOutcome ReadOpenTickets(DBConnection& connection, const std::string& technician, std::vector<OpenTicket>& tickets,
+                             const FetchProgress& progress = nullptr);
 
 // The customer's tickets except the one given, newest assignment first.
 QueryOutcome ReadCustomerHistory(DBConnection& connection, int32_t customerId, int32_t exceptProblemId,

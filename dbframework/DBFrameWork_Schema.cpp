@@ -32,10 +32,8 @@ struct TableLayout {
 // to tables before it. What a new data file holds is added here.
 class SchemaTables {
 public:
-    explicit SchemaTables(DBConnection* connection)
-        : customer(connection), problem(connection), systemInfo(connection)
-    {
-    }
+    explicit SchemaTables(DBConnection* connection) : customer(connection), problem(connection), systemInfo(connection)
+    {}
 
     std::vector<TableLayout> Layouts()
     {
@@ -116,8 +114,8 @@ SchemaOutcome LayOutSchema(DBConnection& connection, std::string& failedTable)
     const auto whole = [&](size_t index) {
         const TableLayout& layout = layouts[index];
         return present(tables[index]->GetTableName()) &&
-               std::all_of(layout.parts.begin(), layout.parts.end(), present) &&
-               std::all_of(layout.generators.begin(), layout.generators.end(), present);
+            std::all_of(layout.parts.begin(), layout.parts.end(), present) &&
+            std::all_of(layout.generators.begin(), layout.generators.end(), present);
     };
 
     size_t first = 0;

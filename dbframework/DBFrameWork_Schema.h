@@ -10,12 +10,12 @@ namespace DBFrameWork {
 class DBConnection;
 
 enum class SchemaOutcome {
-    Whole,       // everything was there already
-    Completed,   // what was missing has been laid out
-    HoldsRows,   // something is missing, but the file holds rows: left as it is
+    Whole,  // everything was there already
+    Completed,  // what was missing has been laid out
+    HoldsRows,  // something is missing, but the file holds rows: left as it is
     Unreadable,  // the file's catalogue or schema version could not be read: left as it is
-    Failed,      // a table could not be laid out
-    Newer,       // a newer program's file (it records a schema version above ours): left as it is
+    Failed,  // a table could not be laid out
+    Newer,  // a newer program's file (it records a schema version above ours): left as it is
 };
 
 // On a connected data file, lays out in order every table that is missing,

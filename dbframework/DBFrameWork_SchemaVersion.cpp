@@ -50,9 +50,8 @@ void RecordSchemaVersion(IBPP::Statement& statement, int version)
     statement->Set(1, static_cast<int32_t>(version));
     statement->Set(2, static_cast<int32_t>(version));
     statement->Execute();
-    statement->Prepare(
-        "INSERT INTO SchemaVersion (Version) SELECT CAST(? AS INTEGER) FROM RDB$DATABASE "
-        "WHERE NOT EXISTS (SELECT 1 FROM SchemaVersion)");
+    statement->Prepare("INSERT INTO SchemaVersion (Version) SELECT CAST(? AS INTEGER) FROM RDB$DATABASE "
+                       "WHERE NOT EXISTS (SELECT 1 FROM SchemaVersion)");
     statement->Set(1, static_cast<int32_t>(version));
     statement->Execute();
 }

@@ -6,8 +6,7 @@
 
 namespace DBFrameWork {
 
-SystemInfo::SystemInfo(DBConnection* connection)
-    : DBObjectBase(connection)
+SystemInfo::SystemInfo(DBConnection* connection) : DBObjectBase(connection)
 {
     DefineColumns();
 }

@@ -18,9 +18,23 @@ const char* const TicketColumns =
     "LEFT JOIN SystemInfo S ON S.ProblemID = P.ProblemID ";
 
 enum Column {
-    ProblemIDColumn = 1, CustomerIDColumn, TechnicianColumn, AssignedColumn, CompletedColumn, BillableColumn,
-    ActualColumn, DescriptionColumn, ResolutionColumn, CommentColumn, NameColumn, AddressColumn, CityColumn,
-    StateColumn, ZipColumn, OperatingSystemColumn, ReportColumn
+    ProblemIDColumn = 1,
+    CustomerIDColumn,
+    TechnicianColumn,
+    AssignedColumn,
+    CompletedColumn,
+    BillableColumn,
+    ActualColumn,
+    DescriptionColumn,
+    ResolutionColumn,
+    CommentColumn,
+    NameColumn,
+    AddressColumn,
+    CityColumn,
+    StateColumn,
+    ZipColumn,
+    OperatingSystemColumn,
+    ReportColumn
 };
 
 int32_t Number(IBPP::Statement& statement, int column)

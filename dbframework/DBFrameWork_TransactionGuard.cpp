@@ -4,8 +4,7 @@
 
 namespace DBFrameWork {
 
-TransactionGuard::TransactionGuard(DBConnection& connection)
-    : Connection(connection)
+TransactionGuard::TransactionGuard(DBConnection& connection) : Connection(connection)
 {
     Connection.StartTransaction(true);
     IsOwned = Connection.IsTransactionActive();

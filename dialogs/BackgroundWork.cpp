@@ -22,7 +22,8 @@ constexpr int BarEveryMs = 50;
 
 }  // namespace
 
-BackgroundWork::BackgroundWork(QWidget* owner, int total) : Owner(owner), Total(total) {}
+BackgroundWork::BackgroundWork(QWidget* owner, int total) : Owner(owner), Total(total)
+{}
 
 BackgroundWork::~BackgroundWork() = default;
 
@@ -94,9 +95,8 @@ void BackgroundWork::RunOff(const std::function<void(const Progress&)>& work, QD
             QObject::connect(Dialog.get(), &QProgressDialog::canceled, &loop, [this] { Cancelled = true; });
             QTimer bar;
             if (Total > 0) {
-                QObject::connect(&bar, &QTimer::timeout, Dialog.get(), [this] {
-                    Dialog->setValue(static_cast<int>(std::min<size_t>(Done, INT_MAX)));
-                });
+                QObject::connect(&bar, &QTimer::timeout, Dialog.get(),
+                                 [this] { Dialog->setValue(static_cast<int>(std::min<size_t>(Done, INT_MAX))); });
                 bar.start(BarEveryMs);
             }
             loop.exec();

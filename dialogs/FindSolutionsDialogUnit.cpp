@@ -32,8 +32,7 @@ QString ShortDate(const std::string& text)
 
 }  // namespace
 
-TFindSolutionsDialog::TFindSolutionsDialog(QWidget* owner, DBFrameWork::FindIndex* index)
-    : QDialog(owner), Index(index)
+TFindSolutionsDialog::TFindSolutionsDialog(QWidget* owner, DBFrameWork::FindIndex* index) : QDialog(owner), Index(index)
 {
     setObjectName("FindSolutionsDialog");
     setWindowTitle("Find Solutions");
@@ -140,8 +139,10 @@ void TFindSolutionsDialog::ShowHits(const std::vector<DBFrameWork::FindHit>& hit
     if (ResultList->topLevelItemCount() > 0)
         ResultList->setCurrentItem(ResultList->topLevelItem(0));
     const bool typed = !SearchEdit->text().trimmed().isEmpty();
-    ResultCountLabel->setText(!typed ? QString() : hits.empty() ? "No ticket found" :
-                              hits.size() == 1 ? "1 ticket" : QString::number(hits.size()) + " tickets");
+    ResultCountLabel->setText(!typed                 ? QString()
+                                  : hits.empty()     ? "No ticket found"
+                                  : hits.size() == 1 ? "1 ticket"
+                                                     : QString::number(hits.size()) + " tickets");
 }
 
 void TFindSolutionsDialog::ShowProgress()
@@ -187,8 +188,7 @@ bool TFindSolutionsDialog::eventFilter(QObject* watched, QEvent* event)
         if ((key == Qt::Key_Down || key == Qt::Key_Up) && ResultList->topLevelItemCount() > 0) {
             QTreeWidgetItem* current = ResultList->currentItem();
             const int row = current ? ResultList->indexOfTopLevelItem(current) : -1;
-            const int next = std::clamp(row + (key == Qt::Key_Down ? 1 : -1), 0,
-                                        ResultList->topLevelItemCount() - 1);
+            const int next = std::clamp(row + (key == Qt::Key_Down ? 1 : -1), 0, ResultList->topLevelItemCount() - 1);
             ResultList->setCurrentItem(ResultList->topLevelItem(next));
             return true;
         }

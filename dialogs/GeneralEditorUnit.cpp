@@ -126,8 +126,8 @@ void TGeneralEditor::BuildForm()
     DataFileLabel = label("DataFileLabel", "Data", DataFileEdit, "Data file");
     DataFileBrowseButton->setAccessibleName("Browse for the data file");
     DataFileUserLabel = label("DataFileUserLabel", "Server user", DataFileUserEdit, "Data file server user");
-    DataFilePasswordLabel =
-        label("DataFilePasswordLabel", "Password", DataFilePasswordEdit, "Data file server password");
+    DataFilePasswordLabel = label("DataFilePasswordLabel", "Password", DataFilePasswordEdit,
+                                  "Data file server password");
 
     auto* numbers = new QHBoxLayout;
     numbers->addWidget(PhonesMemo, 1);

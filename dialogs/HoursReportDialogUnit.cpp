@@ -19,13 +19,13 @@
 #include <QTableView>
 #include <QTextDocument>
 #include <QUrl>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <algorithm>
 
 #include "dbframework/DBFrameWork_DBConnection.h"
-#include "dialogs/DatePicker.h"
 #include "dialogs/BackgroundWork.h"
+#include "dialogs/DatePicker.h"
 #include "dialogs/DocumentOutput.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/RecordTableModel.h"
@@ -40,9 +40,8 @@ constexpr int GroupColumn = 0;
 }  // namespace
 
 THoursReportDialog::THoursReportDialog(QWidget* owner, DBFrameWork::DBConnection* connection, QPrinter* printer)
-    : QDialog(owner),
-      Connection(std::make_unique<DBFrameWork::DBConnection>(connection->GetPath(), connection->GetUser(),
-                                                             connection->GetPassword())),
+    : QDialog(owner), Connection(std::make_unique<DBFrameWork::DBConnection>(
+                          connection->GetPath(), connection->GetUser(), connection->GetPassword())),
       Printer(printer)
 {
     setObjectName("HoursReportDialog");
@@ -291,9 +290,8 @@ void THoursReportDialog::ExportCsvButtonClick()
 
 void THoursReportDialog::BuildDocument(QTextDocument& document)
 {
-    QString html = "<html><body><h2>Hours Report</h2><p>" +
-                   ShortDateText(FromDatePicker->date()).toHtmlEscaped() + " &ndash; " +
-                   ShortDateText(ToDatePicker->date()).toHtmlEscaped() + "</p>";
+    QString html = "<html><body><h2>Hours Report</h2><p>" + ShortDateText(FromDatePicker->date()).toHtmlEscaped() +
+        " &ndash; " + ShortDateText(ToDatePicker->date()).toHtmlEscaped() + "</p>";
     html += ReportTableOutput::TableHtml(Table) + "<p></p>";
     // The chart laid out at the size it is printed, drawn at twice the
     // resolution so that its bars and labels stay sharp on paper.

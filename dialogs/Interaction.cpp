@@ -52,10 +52,7 @@ public:
         QMessageBox::information(QApplication::activeWindow(), title(), text);
     }
 
-    void ShowError(const QString& text) override
-    {
-        QMessageBox::critical(QApplication::activeWindow(), title(), text);
-    }
+    void ShowError(const QString& text) override { QMessageBox::critical(QApplication::activeWindow(), title(), text); }
 
     bool OpenFile(const OpenFileRequest& request, QString& chosenPath) override
     {
@@ -64,8 +61,8 @@ public:
 
     bool Confirm(const QString& text) override
     {
-        return QMessageBox::question(QApplication::activeWindow(), title(), text,
-                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+        return QMessageBox::question(QApplication::activeWindow(), title(), text, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
     }
 
     bool SaveFile(const OpenFileRequest& request, QString& chosenPath) override

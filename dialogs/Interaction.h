@@ -18,12 +18,12 @@ struct OpenFileRequest {
 
 // The login for a data file on a server, asked for when none is known.
 struct ServerLoginRequest {
-    QString server;    // the machine the data file path names
+    QString server;  // the machine the data file path names
     QString dataFile;  // the path as configured
-    QString user;      // proposed, then answered
+    QString user;  // proposed, then answered
     QString password;  // answered
     bool canRemember = false;  // a keyring answers, so "Remember" may be ticked
-    bool remember = false;     // answered
+    bool remember = false;  // answered
 };
 
 class Backend {
@@ -58,22 +58,43 @@ Backend& DesktopBackend();
 void SetBackend(Backend* backend);
 Backend& Current();
 
-inline void ShowMessage(const QString& text) { Current().ShowMessage(text); }
-inline void ShowError(const QString& text) { Current().ShowError(text); }
+inline void ShowMessage(const QString& text)
+{
+    Current().ShowMessage(text);
+}
+inline void ShowError(const QString& text)
+{
+    Current().ShowError(text);
+}
 inline bool OpenFile(const OpenFileRequest& request, QString& chosenPath)
 {
     return Current().OpenFile(request, chosenPath);
 }
-inline bool OpenUrl(const QString& url) { return Current().OpenUrl(url); }
-inline bool Confirm(const QString& text) { return Current().Confirm(text); }
+inline bool OpenUrl(const QString& url)
+{
+    return Current().OpenUrl(url);
+}
+inline bool Confirm(const QString& text)
+{
+    return Current().Confirm(text);
+}
 inline bool SaveFile(const OpenFileRequest& request, QString& chosenPath)
 {
     return Current().SaveFile(request, chosenPath);
 }
 
-inline bool ChoosePrinter(QPrinter& printer) { return Current().ChoosePrinter(printer); }
-inline bool SetUpPage(QPrinter& printer) { return Current().SetUpPage(printer); }
-inline bool AskServerLogin(ServerLoginRequest& request) { return Current().AskServerLogin(request); }
+inline bool ChoosePrinter(QPrinter& printer)
+{
+    return Current().ChoosePrinter(printer);
+}
+inline bool SetUpPage(QPrinter& printer)
+{
+    return Current().SetUpPage(printer);
+}
+inline bool AskServerLogin(ServerLoginRequest& request)
+{
+    return Current().AskServerLogin(request);
+}
 
 // Names the application "Velmora Solutions Database": the title of every
 // message and error box. Only the name is set, not a display name, so that

@@ -79,8 +79,20 @@ private:
 
 DBFrameWork::StringList SearchResult::ToTexts() const
 {
-    return {std::to_string(ProblemID), std::to_string(CustomerID), Name, Address, City, State, Zip,
-            Description, Technician, Assigned, Completed, Resolution, Comment, OperatingSystem};
+    return {std::to_string(ProblemID),
+            std::to_string(CustomerID),
+            Name,
+            Address,
+            City,
+            State,
+            Zip,
+            Description,
+            Technician,
+            Assigned,
+            Completed,
+            Resolution,
+            Comment,
+            OperatingSystem};
 }
 
 TOpenProblemDialog::TOpenProblemDialog(QWidget* owner, DBFrameWork::DBConnection* connection)
@@ -326,8 +338,7 @@ void TOpenProblemDialog::FillGrid()
         const DBFrameWork::StringList& hit = SearchResults[i];
         auto text = [&hit](size_t field) { return QString::fromStdString(hit[field]); };
         const QString address = text(3) + ", " + text(4) + ", " + text(5) + " " + text(6);
-        SetRowTexts(static_cast<int>(i) + 1,
-                    {text(2), address, OneLine(hit[7]), text(8), text(9), text(13)});
+        SetRowTexts(static_cast<int>(i) + 1, {text(2), address, OneLine(hit[7]), text(8), text(9), text(13)});
     }
 }
 

@@ -25,11 +25,9 @@ constexpr size_t Batch = 200;
 
 TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection* connection,
                                        const QStringList& technicians)
-    : QDialog(owner),
-      Connection(std::make_unique<DBFrameWork::DBConnection>(connection->GetPath(), connection->GetUser(),
-                                                             connection->GetPassword())),
-      Cursor(std::make_unique<DBFrameWork::OpenTicketCursor>(*Connection)),
-      Today(QDate::currentDate())
+    : QDialog(owner), Connection(std::make_unique<DBFrameWork::DBConnection>(
+                          connection->GetPath(), connection->GetUser(), connection->GetPassword())),
+      Cursor(std::make_unique<DBFrameWork::OpenTicketCursor>(*Connection)), Today(QDate::currentDate())
 {
     setObjectName("OpenTicketsDialog");
     setWindowTitle("Open Tickets");
@@ -98,7 +96,8 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
 
     connect(TechnicianFilterComboBox, &QComboBox::currentIndexChanged, this, [this] { Reload(); });
     // activated is double click, and Enter on the current row.
-    connect(TicketsTableView, &QTableView::activated, this, [this](const QModelIndex& index) { ChooseRow(index.row()); });
+    connect(TicketsTableView, &QTableView::activated, this,
+            [this](const QModelIndex& index) { ChooseRow(index.row()); });
     connect(OpenButton, &QPushButton::clicked, this, [this] {
         const QModelIndex current = TicketsTableView->currentIndex();
         if (current.isValid())
@@ -123,8 +122,8 @@ DBFrameWork::QueryOutcome TOpenTicketsDialog::ReadAside(const std::function<DBFr
 
 bool TOpenTicketsDialog::Reload()
 {
-    const QString technician =
-        TechnicianFilterComboBox->currentIndex() <= 0 ? QString() : TechnicianFilterComboBox->currentText();
+    const QString technician = TechnicianFilterComboBox->currentIndex() <= 0 ? QString()
+                                                                             : TechnicianFilterComboBox->currentText();
     TicketList.clear();
     Table.rows.clear();
     Model->Reset(0);

@@ -2,8 +2,7 @@
 
 RecordTableModel::RecordTableModel(std::vector<Column> columns, QObject* parent)
     : QAbstractTableModel(parent), Columns(std::move(columns))
-{
-}
+{}
 
 void RecordTableModel::Reset(int rowCount)
 {

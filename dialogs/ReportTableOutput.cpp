@@ -77,8 +77,8 @@ QString TableHtml(const DBFrameWork::ReportTable& table)
         const bool heading = row == 0 || (!table.totals.empty() && row + 1 == text.size());
         html += "<tr>";
         for (size_t column = 0; column < text[row].size(); ++column) {
-            const bool number =
-                column < table.columns.size() && table.columns[column].kind == DBFrameWork::CellKind::Number;
+            const bool number = column < table.columns.size() &&
+                table.columns[column].kind == DBFrameWork::CellKind::Number;
             html += QString("<td%1>%2%3%4</td>")
                         .arg(number ? QStringLiteral(" align=\"right\"") : QString(),
                              heading ? QStringLiteral("<b>") : QString(), text[row][column].toHtmlEscaped(),
@@ -109,10 +109,10 @@ void ExportCsv(QWidget* owner, const DBFrameWork::ReportTable& table, const QStr
     };
     file.write(DBFrameWork::CsvByteOrderMark);
     // The file is the work's until it is written: the window's thread only commits it.
-    const bool written = BackgroundWork(owner, static_cast<int>(table.rows.size()))
-                             .Run([&](const BackgroundWork::Progress& step) {
-                                 return DBFrameWork::WriteCsv(table, writeLine, step);
-                             });
+    const bool written =
+        BackgroundWork(owner, static_cast<int>(table.rows.size())).Run([&](const BackgroundWork::Progress& step) {
+            return DBFrameWork::WriteCsv(table, writeLine, step);
+        });
     if (!written) {
         file.cancelWriting();
         return;

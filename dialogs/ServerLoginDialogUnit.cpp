@@ -10,8 +10,7 @@
 
 #include "dialogs/Interaction.h"
 
-TServerLoginDialog::TServerLoginDialog(QWidget* owner, const Interaction::ServerLoginRequest& request)
-    : QDialog(owner)
+TServerLoginDialog::TServerLoginDialog(QWidget* owner, const Interaction::ServerLoginRequest& request) : QDialog(owner)
 {
     setWindowTitle("Server Login");
     ServerLabel = new QLabel("Log in to the server \"" + request.server + "\" for the data file\n" + request.dataFile,

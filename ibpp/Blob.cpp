@@ -50,8 +50,9 @@ void BlobImpl::RequireMode(Mode mode, const char* operation) const
 {
     if (mode_ == mode)
         return;
-    const char* state = mode_ == Mode::Closed ? "closed" : mode_ == Mode::Writing ? "open for writing"
-                                                                                  : "open for reading";
+    const char* state = mode_ == Mode::Closed ? "closed"
+        : mode_ == Mode::Writing              ? "open for writing"
+                                              : "open for reading";
     throw Exception(std::string("Cannot ") + operation + " the blob: it is " + state);
 }
 
@@ -106,8 +107,7 @@ void BlobImpl::Write(const void* buffer, int size)
         throw Exception("Cannot write a blob segment of " + std::to_string(size) + " bytes (at most " +
                         std::to_string(MaxSegment) + ")");
     ISC_STATUS_ARRAY status = {};
-    Client::Load().put_segment(status, &handle_, static_cast<unsigned short>(size),
-                               static_cast<const char*>(buffer));
+    Client::Load().put_segment(status, &handle_, static_cast<unsigned short>(size), static_cast<const char*>(buffer));
     Client::Check(status);
 }
 
@@ -119,8 +119,7 @@ int BlobImpl::Read(void* buffer, int size)
     const unsigned short wanted = static_cast<unsigned short>(size > MaxSegment ? MaxSegment : size);
     unsigned short count = 0;
     ISC_STATUS_ARRAY status = {};
-    const ISC_STATUS result =
-        Client::Load().get_segment(status, &handle_, &count, wanted, static_cast<char*>(buffer));
+    const ISC_STATUS result = Client::Load().get_segment(status, &handle_, &count, wanted, static_cast<char*>(buffer));
     // isc_segment: the buffer was filled with part of a longer segment.
     if (result == isc_segstr_eof)
         return 0;

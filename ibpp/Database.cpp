@@ -69,8 +69,7 @@ DatabaseImpl::DatabaseImpl(std::string serverName, std::string databaseName, std
     : serverName_(std::move(serverName)), databaseName_(std::move(databaseName)), userName_(std::move(userName)),
       userPassword_(std::move(userPassword)), roleName_(std::move(roleName)), charSet_(std::move(charSet)),
       createParams_(std::move(createParams))
-{
-}
+{}
 
 DatabaseImpl::~DatabaseImpl()
 {
@@ -131,8 +130,7 @@ void DatabaseImpl::Create(int dialect)
             "Creating " + path,
             [&api, path, block](ISC_STATUS* status) {
                 isc_db_handle made = 0;
-                api.create_database(status, 0, path.c_str(), &made, static_cast<short>(block.size()), block.data(),
-                                    0);
+                api.create_database(status, 0, path.c_str(), &made, static_cast<short>(block.size()), block.data(), 0);
                 return made;
             },
             Detach);
@@ -158,8 +156,7 @@ void DatabaseImpl::Connect()
             "Opening " + path,
             [&api, path, block](ISC_STATUS* status) {
                 isc_db_handle attached = 0;
-                api.attach_database(status, 0, path.c_str(), &attached, static_cast<short>(block.size()),
-                                    block.data());
+                api.attach_database(status, 0, path.c_str(), &attached, static_cast<short>(block.size()), block.data());
                 return attached;
             },
             Detach);
@@ -216,8 +213,8 @@ void DatabaseImpl::Remove(AttachmentChild* child) noexcept
     objects_.erase(std::remove(objects_.begin(), objects_.end(), child), objects_.end());
 }
 
-TransactionImpl::TransactionImpl(std::shared_ptr<DatabaseImpl> database, TAM access, TIL isolation,
-                                 TLR lockResolution, TFF flags)
+TransactionImpl::TransactionImpl(std::shared_ptr<DatabaseImpl> database, TAM access, TIL isolation, TLR lockResolution,
+                                 TFF flags)
     : database_(std::move(database))
 {
     std::string& block = parameterBlock_;

@@ -116,10 +116,9 @@ void WhileWaiting()
 
 // Waits for the call; `givenUp` answers, from what the watch has seen, the
 // reason to give up waiting, or nothing to go on.
-FB_API_HANDLE Await(const std::function<FB_API_HANDLE(ISC_STATUS*)>& call,
-                    const std::function<void(FB_API_HANDLE)>& release,
-                    const std::function<std::string(std::chrono::steady_clock::duration, const LockSegments::Watch&)>&
-                        givenUp)
+FB_API_HANDLE
+Await(const std::function<FB_API_HANDLE(ISC_STATUS*)>& call, const std::function<void(FB_API_HANDLE)>& release,
+      const std::function<std::string(std::chrono::steady_clock::duration, const LockSegments::Watch&)>& givenUp)
 {
     auto pending = std::make_shared<PendingCall>();
     pending->call = call;
@@ -163,7 +162,7 @@ FB_API_HANDLE Bounded(const std::string& what, const std::function<FB_API_HANDLE
         if (waited < deadline)
             return std::string();
         return what + ": the database engine did not answer within " + Seconds(deadline) + " seconds. " +
-               watch.Explain(deadline / 2);
+            watch.Explain(deadline / 2);
     });
 }
 
@@ -174,7 +173,7 @@ FB_API_HANDLE BoundedWhileMoving(const std::string& what, const std::function<FB
         if (waited < still || !watch.Stuck(still))
             return std::string();
         return what + ": the database engine did not answer within " + Seconds(waited) + " seconds. " +
-               watch.Explain(still);
+            watch.Explain(still);
     });
 }
 

@@ -27,9 +27,8 @@ protected:
 
 class DatabaseImpl : public IDatabase {
 public:
-    DatabaseImpl(std::string serverName, std::string databaseName, std::string userName,
-                 std::string userPassword, std::string roleName, std::string charSet,
-                 std::string createParams);
+    DatabaseImpl(std::string serverName, std::string databaseName, std::string userName, std::string userPassword,
+                 std::string roleName, std::string charSet, std::string createParams);
     ~DatabaseImpl() override;
     DatabaseImpl(const DatabaseImpl&) = delete;
     DatabaseImpl& operator=(const DatabaseImpl&) = delete;
@@ -60,8 +59,7 @@ private:
 
 class TransactionImpl : public ITransaction, private AttachmentChild {
 public:
-    TransactionImpl(std::shared_ptr<DatabaseImpl> database, TAM access, TIL isolation, TLR lockResolution,
-                    TFF flags);
+    TransactionImpl(std::shared_ptr<DatabaseImpl> database, TAM access, TIL isolation, TLR lockResolution, TFF flags);
     ~TransactionImpl() override;
     TransactionImpl(const TransactionImpl&) = delete;
     TransactionImpl& operator=(const TransactionImpl&) = delete;

@@ -14,8 +14,8 @@ constexpr const char* Variable = "FIREBIRD_LOCK";
 // What the shared folder is, as lstat and access tell it.
 struct SharedState {
     bool exists = false;
-    bool isFolder = false;        // a real folder, not a link to one
-    bool writable = false;        // by this user
+    bool isFolder = false;  // a real folder, not a link to one
+    bool writable = false;  // by this user
     unsigned owner = 0;
     bool othersMayWrite = false;  // by users other than its owner and group
 };

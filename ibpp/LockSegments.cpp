@@ -8,13 +8,13 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <fstream>
 #include <memory>
 
@@ -109,7 +109,7 @@ constexpr size_t UserMappingSearched = 64 * 1024;
 bool LooksLikeATakenMutex(const MutexWords& words)
 {
     return words.kind == ProcessSharedBit && (words.lockWord == 1 || words.lockWord == 2) && words.count == 0 &&
-           words.owner > 0;
+        words.owner > 0;
 }
 
 // Frees the mutex at `offset` of an ended thread, in place. The owner word is
@@ -207,7 +207,7 @@ std::string Describe(const Segment& segment)
     switch (segment.state) {
     case Segment::State::HeldByLiving:
         return name + " is held by process " + std::to_string(segment.ownerProcess) +
-               (segment.ownerCommand.empty() ? "" : " (" + segment.ownerCommand + ")");
+            (segment.ownerCommand.empty() ? "" : " (" + segment.ownerCommand + ")");
     case Segment::State::Unrecoverable:
         return name + " was left locked by a process that ended, and cannot be freed: " + segment.why;
     default:
@@ -241,8 +241,7 @@ std::vector<Segment> RecoverAbandoned(const std::string& folder)
 }
 
 Watch::Watch(std::string folder) : folder_(std::move(folder))
-{
-}
+{}
 
 int Watch::Check()
 {
@@ -290,10 +289,12 @@ std::string Watch::Explain(std::chrono::steady_clock::duration still) const
         return text + "None of its locks is held by a process that ended.";
     text += "Its locks do not let go: " + stuck + ". ";
     if (unrecoverable)
-        return text + "Ask the administrator to end every program that uses the database engine on this computer "
-                      "and to remove that file.";
-    return text + "End that process, or every program that uses the database engine on this computer, "
-                  "and start again.";
+        return text +
+            "Ask the administrator to end every program that uses the database engine on this computer "
+            "and to remove that file.";
+    return text +
+        "End that process, or every program that uses the database engine on this computer, "
+        "and start again.";
 }
 
 }  // namespace IBPP::LockSegments

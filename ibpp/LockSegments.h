@@ -21,17 +21,17 @@ std::string EngineLockFolder();
 
 struct Segment {
     enum class State {
-        Free,          // nobody holds its mutex
+        Free,  // nobody holds its mutex
         HeldByLiving,  // a thread that still runs holds it
-        Recovered,     // it was held by a thread that no longer exists; now free
+        Recovered,  // it was held by a thread that no longer exists; now free
         Unrecoverable  // held by a thread that no longer exists, and this process may not free it
     };
     std::string file;
     State state = State::Free;
     int ownerThread = 0;
-    int ownerProcess = 0;      // the holder's process, when it lives
+    int ownerProcess = 0;  // the holder's process, when it lives
     std::string ownerCommand;  // its command name, when it lives
-    std::string why;           // for Unrecoverable: what stops this process
+    std::string why;  // for Unrecoverable: what stops this process
 };
 
 // Looks at every engine segment of the folder and frees the mutexes left by

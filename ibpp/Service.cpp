@@ -91,8 +91,7 @@ class ServiceImpl : public IService {
 public:
     ServiceImpl(std::string serverName, std::string userName, std::string userPassword)
         : serverName_(std::move(serverName)), userName_(std::move(userName)), userPassword_(std::move(userPassword))
-    {
-    }
+    {}
 
     ~ServiceImpl() override
     {
@@ -200,13 +199,13 @@ public:
             try {
                 // A long quiet stretch (an index over many rows) is no hang;
                 // a lock of the engine that does not move is.
-                Client::BoundedWhileMoving("Waiting for the service manager", [&api, handle, request, buffer](
-                                                                                   ISC_STATUS* status) {
-                    isc_svc_handle queried = handle;
-                    api.service_query(status, &queried, nullptr, 0, nullptr, sizeof request, request,
-                                      static_cast<unsigned short>(buffer->size()), buffer->data());
-                    return FB_API_HANDLE{0};
-                });
+                Client::BoundedWhileMoving(
+                    "Waiting for the service manager", [&api, handle, request, buffer](ISC_STATUS* status) {
+                        isc_svc_handle queried = handle;
+                        api.service_query(status, &queried, nullptr, 0, nullptr, sizeof request, request,
+                                          static_cast<unsigned short>(buffer->size()), buffer->data());
+                        return FB_API_HANDLE{0};
+                    });
             } catch (const EngineNotAnswering&) {
                 running_ = false;
                 throw;
@@ -251,8 +250,7 @@ public:
     void Wait() override
     {
         std::string line;
-        while (WaitMsg(line)) {
-        }
+        while (WaitMsg(line)) {}
     }
 
 private:
@@ -306,8 +304,7 @@ private:
             // The action runs on a thread the engine starts now.
             Client::Bounded(std::string("Starting the ") + action, [&api, handle, block](ISC_STATUS* status) {
                 isc_svc_handle started = handle;
-                api.service_start(status, &started, nullptr, static_cast<unsigned short>(block.size()),
-                                  block.data());
+                api.service_start(status, &started, nullptr, static_cast<unsigned short>(block.size()), block.data());
                 return FB_API_HANDLE{0};
             });
         } catch (const EngineNotAnswering&) {

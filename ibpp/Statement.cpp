@@ -181,7 +181,7 @@ void StatementImpl::Execute()
     ISC_STATUS_ARRAY status = {};
     XSQLDA* input = Parameters() > 0 ? input_.Get() : nullptr;
     const bool cursor = statementType_ == isc_info_sql_stmt_select ||
-                        statementType_ == isc_info_sql_stmt_select_for_upd;
+        statementType_ == isc_info_sql_stmt_select_for_upd;
     if (!cursor && Columns() > 0) {
         api.dsql_execute2(status, transaction, &handle_, SQLDA_VERSION1, input, output_.Get());
         Client::Check(status);
@@ -365,8 +365,7 @@ std::string StatementImpl::ColumnName(int column) const
 
 void StatementImpl::WrongType(int column, const char* wanted) const
 {
-    throw Exception("Column " + std::to_string(column) + " (" + ColumnName(column) + ") cannot be read as " +
-                    wanted);
+    throw Exception("Column " + std::to_string(column) + " (" + ColumnName(column) + ") cannot be read as " + wanted);
 }
 
 bool StatementImpl::IsNull(int column)

@@ -58,8 +58,8 @@ void Timestamp::SetDate(int year, int month, int day)
     if (month < 1 || month > 12)
         throw Exception("Invalid date: month " + std::to_string(month) + " is outside 1 to 12");
     if (day < 1 || day > DaysInMonth(year, month))
-        throw Exception("Invalid date: " + std::to_string(year) + "-" + std::to_string(month) +
-                        " has no day " + std::to_string(day));
+        throw Exception("Invalid date: " + std::to_string(year) + "-" + std::to_string(month) + " has no day " +
+                        std::to_string(day));
     year_ = year;
     month_ = month;
     day_ = day;
@@ -74,8 +74,8 @@ void Timestamp::GetDate(int& year, int& month, int& day) const
 
 void Timestamp::SetTime(int hour, int minute, int second, int tenthousandths)
 {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
-        tenthousandths < 0 || tenthousandths > 9999)
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || tenthousandths < 0 ||
+        tenthousandths > 9999)
         throw Exception("Invalid time: " + std::to_string(hour) + ":" + std::to_string(minute) + ":" +
                         std::to_string(second) + "." + std::to_string(tenthousandths));
     hour_ = hour;
@@ -100,7 +100,7 @@ void Timestamp::GetTime(int& hour, int& minute, int& second, int& tenthousandths
 bool Timestamp::operator==(const Timestamp& other) const
 {
     return year_ == other.year_ && month_ == other.month_ && day_ == other.day_ && hour_ == other.hour_ &&
-           minute_ == other.minute_ && second_ == other.second_ && tenthousandths_ == other.tenthousandths_;
+        minute_ == other.minute_ && second_ == other.second_ && tenthousandths_ == other.tenthousandths_;
 }
 
 ISC_DATE ToEngineDate(const Timestamp& value)
@@ -124,8 +124,8 @@ Timestamp FromEngine(ISC_DATE date, ISC_TIME time)
     Timestamp value;
     value.SetDate(year, month, day);
     const ISC_TIME seconds = time / TicksPerSecond;
-    value.SetTime(static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
-                  static_cast<int>(seconds % 60), static_cast<int>(time % TicksPerSecond));
+    value.SetTime(static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60),
+                  static_cast<int>(time % TicksPerSecond));
     return value;
 }
 

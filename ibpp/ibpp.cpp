@@ -16,9 +16,8 @@ bool CheckVersion(uint32_t version)
     return version == Version;
 }
 
-Database DatabaseFactory(const std::string& serverName, const std::string& databaseName,
-                         const std::string& userName, const std::string& userPassword,
-                         const std::string& roleName, const std::string& charSet,
+Database DatabaseFactory(const std::string& serverName, const std::string& databaseName, const std::string& userName,
+                         const std::string& userPassword, const std::string& roleName, const std::string& charSet,
                          const std::string& createParams)
 {
     Client::Load();

@@ -116,7 +116,7 @@ class IBlob {
 public:
     virtual ~IBlob() = default;
     virtual void Create() = 0;  // a new blob, open for writing
-    virtual void Open() = 0;    // the blob a statement filled in, open for reading
+    virtual void Open() = 0;  // the blob a statement filled in, open for reading
     virtual void Close() = 0;
     // Writes one segment; size must not exceed 65535 bytes.
     virtual void Write(const void* buffer, int size) = 0;
@@ -205,17 +205,15 @@ constexpr const char* ServerLinkConfig = "WireCrypt = Required\nAuthClient = Srp
 // cannot be loaded.
 bool CheckVersion(uint32_t version);
 
-Database DatabaseFactory(const std::string& serverName, const std::string& databaseName,
-                         const std::string& userName, const std::string& userPassword,
-                         const std::string& roleName = "", const std::string& charSet = "",
-                         const std::string& createParams = "");
+Database DatabaseFactory(const std::string& serverName, const std::string& databaseName, const std::string& userName,
+                         const std::string& userPassword, const std::string& roleName = "",
+                         const std::string& charSet = "", const std::string& createParams = "");
 Transaction TransactionFactory(Database database, TAM access = amWrite, TIL isolation = ilConcurrency,
                                TLR lockResolution = lrWait, TFF flags = tfNone);
 Statement StatementFactory(Database database, Transaction transaction, const std::string& sql = "");
 Blob BlobFactory(Database database, Transaction transaction);
 // An empty server name reaches the local (embedded) service manager.
-Service ServiceFactory(const std::string& serverName, const std::string& userName,
-                       const std::string& userPassword);
+Service ServiceFactory(const std::string& serverName, const std::string& userName, const std::string& userPassword);
 
 // Called (on a thread of the client library, never in signal context) when the
 // process receives SIGINT or SIGTERM after the engine took over those signals;

@@ -133,8 +133,7 @@ void ConfigureIni(CSimpleIniA& ini)
     ini.SetSpaces(false);
 }
 
-std::string ReadValue(const CSimpleIniA& ini, const char* section, const std::string& key,
-                      const char* defaultValue)
+std::string ReadValue(const CSimpleIniA& ini, const char* section, const std::string& key, const char* defaultValue)
 {
     const char* value = ini.GetValue(section, key.c_str(), defaultValue);
     return CutValue(value ? value : "");
@@ -189,11 +188,8 @@ bool OpenSettings(const std::string& fileName, CSimpleIniA& ini, FileForm& form)
 
 }  // namespace
 
-Configuration::Configuration()
-    : FileName("Quenbrook.ini")
-    , DataFile(DefaultDataFile)
-{
-}
+Configuration::Configuration() : FileName("Quenbrook.ini"), DataFile(DefaultDataFile)
+{}
 
 bool Configuration::Load(const std::string& fileName)
 {
@@ -340,6 +336,7 @@ bool Configuration::Save()
     }
 }
 
+// clang-format off
 std::string Configuration::GetCompanyName() const { return CompanyName; }
 void Configuration::SetCompanyName(const std::string& name) { CompanyName = name; }
 std::string Configuration::GetAddress() const { return Address; }
@@ -413,5 +410,7 @@ void Configuration::SetOperatingSystem(int32_t position, const std::string& name
     PutItemAt(OperatingSystems, position, name);
 }
 void Configuration::ClearOperatingSystems() { OperatingSystems.clear(); }
+
+// clang-format on
 
 }  // namespace Quenbrook

@@ -70,8 +70,8 @@ void BuildDataSet(const DataSet& set)
         SearchDataSet::MarkCached();
     else
         std::ofstream(Marker(set)) << set.tickets << " tickets\n";
-    std::printf("data set of %d tickets generated and cached in %s in %.1f s\n", set.tickets,
-                set.cacheFolder.c_str(), ms / 1000);
+    std::printf("data set of %d tickets generated and cached in %s in %.1f s\n", set.tickets, set.cacheFolder.c_str(),
+                ms / 1000);
 }
 
 // The peak resident size of this process in MB since the last reset.
@@ -110,8 +110,8 @@ std::vector<std::string> DrawQueries(DBFrameWork::DBConnection& connection, int 
         const int32_t id = static_cast<int32_t>(1 + random() % tickets);
         if (DBFrameWork::ReadTicket(connection, id, ticket) != DBFrameWork::TicketRead::Found)
             continue;
-        const std::string text =
-            ticket.Problem.Description + " " + ticket.Problem.Resolution + " " + ticket.Problem.Comment;
+        const std::string text = ticket.Problem.Description + " " + ticket.Problem.Resolution + " " +
+            ticket.Problem.Comment;
         std::vector<std::string> words;
         std::string word;
         for (const char c : text + " ") {
@@ -182,10 +182,13 @@ void Measure(const DataSet& set)
         const double readMs = TimeMs([&] {
             for (;;) {
                 int count = 0;
-                DBFrameWork::ReadTicketBatch(reader, position, 2500, [&](const DBFrameWork::TicketRecord& ticket) {
-                    bytes += ticket.Problem.Description.size() + ticket.SystemInfo.Report.size();
-                    ++count;
-                }, last);
+                DBFrameWork::ReadTicketBatch(
+                    reader, position, 2500,
+                    [&](const DBFrameWork::TicketRecord& ticket) {
+                        bytes += ticket.Problem.Description.size() + ticket.SystemInfo.Report.size();
+                        ++count;
+                    },
+                    last);
                 if (count == 0)
                     break;
                 position = last;
@@ -210,8 +213,8 @@ void Measure(const DataSet& set)
     const bool large = set.tickets > SearchDataSet::TicketCount;
     std::printf("full index build: %.1f s for %lld tickets%s\n", buildMs / 1000, static_cast<long long>(built.Done),
                 large ? "" : " (limit 60 s)");
-    std::printf("peak memory of the program during the rebuild: %.0f MB (%.0f MB before it; limit 300 MB)\n",
-                PeakMb(), startPeak);
+    std::printf("peak memory of the program during the rebuild: %.0f MB (%.0f MB before it; limit 300 MB)\n", PeakMb(),
+                startPeak);
     const double indexMb = FolderBytes(index->GetFolder()) / 1e6;
     std::printf("index size: %.0f MB, %.0f%% of the data file's %.0f MB\n", indexMb, 100 * indexMb / dataMb, dataMb);
 

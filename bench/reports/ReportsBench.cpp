@@ -82,8 +82,8 @@ void Report(const char* name, size_t rows, const std::vector<double>& program, c
             const std::vector<double>& dataLayer = {})
 {
     const double programMs = Median(program), engineMs = Median(engine);
-    std::printf("%-36s %6zu rows: window %7.2f ms, engine alone %7.2f ms, ratio %.2f", name, rows, programMs,
-                engineMs, programMs / engineMs);
+    std::printf("%-36s %6zu rows: window %7.2f ms, engine alone %7.2f ms, ratio %.2f", name, rows, programMs, engineMs,
+                programMs / engineMs);
     if (!dataLayer.empty())
         std::printf(" (data layer %.2f ms, ratio %.2f)", Median(dataLayer), Median(dataLayer) / engineMs);
     std::printf("\n");
@@ -165,8 +165,7 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("data file %s/Data/Solutions.fdb (a copy): %d tickets, %d customers, %.0f MB\n", Folder.c_str(),
-                SearchDataSet::TicketCount, SearchDataSet::CustomerCount,
-                fs::file_size("Data/Solutions.fdb") / 1e6);
+                SearchDataSet::TicketCount, SearchDataSet::CustomerCount, fs::file_size("Data/Solutions.fdb") / 1e6);
 
     TMainForm form(ProgramPaths::InFolder(QDir::currentPath()));
     form.show();
@@ -203,9 +202,8 @@ int main(int argc, char** argv)
                     dialog.FetchMore();
                 QCoreApplication::processEvents();
             }));
-            engineAll.push_back(TimeMs([&] {
-                all = RunStatement(connection, DBFrameWork::OpenTicketsSql, bind, ReadOpenTicket);
-            }));
+            engineAll.push_back(
+                TimeMs([&] { all = RunStatement(connection, DBFrameWork::OpenTicketsSql, bind, ReadOpenTicket); }));
         }
         if (all.rows != dialog.Tickets().size())
             std::printf("open tickets: the window listed %zu, the engine %zu\n", dialog.Tickets().size(), all.rows);
@@ -330,9 +328,8 @@ int main(int argc, char** argv)
         char name[64];
         std::snprintf(name, sizeof name, "hours report %d by technician", Year);
         Report(name, run.rows, program, engine, dataLayer);
-        std::printf("  (%lld tickets, %lld actual hours, %lld billable)\n",
-                    static_cast<long long>(totals.ticketCount), static_cast<long long>(totals.actualHours),
-                    static_cast<long long>(totals.billableHours));
+        std::printf("  (%lld tickets, %lld actual hours, %lld billable)\n", static_cast<long long>(totals.ticketCount),
+                    static_cast<long long>(totals.actualHours), static_cast<long long>(totals.billableHours));
 
         for (const char* grouping : {"Technician", "Customer"}) {
             dialog.GroupByComboBox->setCurrentText(grouping);

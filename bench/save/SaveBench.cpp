@@ -1,11 +1,11 @@
 // bench_save [N...]     saves N new tickets (default 100 and 1000) through
 //                       SaveProblem() and the same statements through the client layer
 // bench_save --startup [runs]   time from process start to "Connected..."
-#include <QDir>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QLineEdit>
 #include <QTextEdit>
 #include <algorithm>
@@ -100,8 +100,8 @@ void Commit(IBPP::Transaction& transaction)
 
 int32_t Generator(IBPP::Database& database, const std::string& name)
 {
-    IBPP::Transaction transaction =
-        IBPP::TransactionFactory(database, IBPP::amWrite, IBPP::ilReadCommitted, IBPP::lrNoWait);
+    IBPP::Transaction transaction = IBPP::TransactionFactory(database, IBPP::amWrite, IBPP::ilReadCommitted,
+                                                             IBPP::lrNoWait);
     transaction->Start();
     IBPP::Statement statement = IBPP::StatementFactory(database, transaction);
     statement->Prepare("SELECT GEN_ID(" + name + ", 1) FROM RDB$DATABASE;");
@@ -119,7 +119,9 @@ Figures ThroughClientLayer(int count)
 {
     const fs::path folder = FreshFolder("client-" + std::to_string(count));
     fs::current_path(folder);
-    { TMainForm creator(ProgramPaths::InFolder(QDir::currentPath())); }  // lays out the same empty data file
+    {
+        TMainForm creator(ProgramPaths::InFolder(QDir::currentPath()));
+    }  // lays out the same empty data file
     IBPP::Database database = IBPP::DatabaseFactory("", (folder / "Data/Solutions.fdb").string(),
                                                     DBFrameWork::DBConnection::UserName(),
                                                     DBFrameWork::DBConnection::Password());
@@ -130,8 +132,8 @@ Figures ThroughClientLayer(int count)
         const auto start = Clock::now();
         const std::string name = CustomerName(ticket);
         {
-            IBPP::Transaction transaction =
-                IBPP::TransactionFactory(database, IBPP::amWrite, IBPP::ilReadCommitted, IBPP::lrNoWait);
+            IBPP::Transaction transaction = IBPP::TransactionFactory(database, IBPP::amWrite, IBPP::ilReadCommitted,
+                                                                     IBPP::lrNoWait);
             transaction->Start();
             IBPP::Statement search = IBPP::StatementFactory(database, transaction);
             // The customer search exactly as the program sends it.
@@ -150,8 +152,8 @@ Figures ThroughClientLayer(int count)
         }
         const int32_t customer = Generator(database, "CustomerIDValue");
         auto insert = [&](const std::string& sql, auto bind) {
-            IBPP::Transaction transaction =
-                IBPP::TransactionFactory(database, IBPP::amWrite, IBPP::ilReadCommitted, IBPP::lrNoWait);
+            IBPP::Transaction transaction = IBPP::TransactionFactory(database, IBPP::amWrite, IBPP::ilReadCommitted,
+                                                                     IBPP::lrNoWait);
             transaction->Start();
             IBPP::Statement statement = IBPP::StatementFactory(database, transaction);
             statement->Prepare(sql);
@@ -258,7 +260,6 @@ int Startup(int runs)
     fs::remove_all(folder);
     return 0;
 }
-
 
 }  // namespace
 

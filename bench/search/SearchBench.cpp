@@ -1,8 +1,8 @@
 // Times the two searches of the open dialog and the open of one ticket on a
 // data file of 100,000 tickets, and the same two statements through the client
 // layer alone, so that the program's share shows as a ratio. Prints medians.
-#include <QDir>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,8 +34,8 @@ using BenchSupport::TimeMs;
 // that the dialog reads, the blob and the timestamp included.
 int RunStatement(DBFrameWork::DBConnection& connection, const char* sql, const std::string& term, bool byCustomer)
 {
-    IBPP::Transaction transaction = IBPP::TransactionFactory(connection.GetDatabase(), IBPP::amRead,
-                                                             IBPP::ilReadDirty, IBPP::lrNoWait);
+    IBPP::Transaction transaction = IBPP::TransactionFactory(connection.GetDatabase(), IBPP::amRead, IBPP::ilReadDirty,
+                                                             IBPP::lrNoWait);
     transaction->Start();
     IBPP::Statement statement = IBPP::StatementFactory(connection.GetDatabase(), transaction);
     statement->Prepare(sql);
@@ -55,8 +55,7 @@ int RunStatement(DBFrameWork::DBConnection& connection, const char* sql, const s
         IBPP::Blob blob = IBPP::BlobFactory(connection.GetDatabase(), transaction);
         if (!statement->Get(8, blob)) {
             blob->Open();
-            while (blob->Read(buffer, 65535) > 0) {
-            }
+            while (blob->Read(buffer, 65535) > 0) {}
             blob->Close();
         }
         statement->Get(byCustomer ? 10 : 9, timestamp);
@@ -116,9 +115,11 @@ int main(int argc, char** argv)
             const char* term;
             bool byCustomer;
         };
-        for (const Search& search : {Search{"customer search", "Oli", true}, Search{"description search", "Pri", false}}) {
+        for (const Search& search :
+             {Search{"customer search", "Oli", true}, Search{"description search", "Pri", false}}) {
             QLineEdit* edit = search.byCustomer ? dialog.CustomerNameEdit : dialog.Edit1;
-            QPushButton* button = search.byCustomer ? dialog.CustomerSearchButton : dialog.ProblemDescriptionSearchButton;
+            QPushButton* button = search.byCustomer ? dialog.CustomerSearchButton
+                                                    : dialog.ProblemDescriptionSearchButton;
             edit->setText(search.term);
             const char* sql = search.byCustomer ? TOpenProblemDialog::CustomerSearchSql
                                                 : TOpenProblemDialog::DescriptionSearchSql;

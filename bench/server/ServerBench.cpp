@@ -45,8 +45,8 @@ void OneDesk(const char* label, const std::string& dataFile, int saves)
         times.push_back(ms);
         total += ms;
     }
-    std::printf("%-32s %8.1f saves/s, median save %.2f ms (%d saves)\n", label, saves / (total / 1000),
-                Median(times), saves);
+    std::printf("%-32s %8.1f saves/s, median save %.2f ms (%d saves)\n", label, saves / (total / 1000), Median(times),
+                saves);
 }
 
 // Four desk processes at once on the server's file.
@@ -80,8 +80,8 @@ void FourDesks(const TestServer& server, int saves)
     }
     const double seconds = wall.nsecsElapsed() / 1e9;
     std::printf("%-32s %8.1f saves/s in all, median save %.2f ms (%d of %d stored, %.1f s)\n",
-                "server, 4 desks at once", stored / seconds, medians.empty() ? 0.0 : Median(medians), stored,
-                4 * saves, seconds);
+                "server, 4 desks at once", stored / seconds, medians.empty() ? 0.0 : Median(medians), stored, 4 * saves,
+                seconds);
 }
 
 // The open dialog's two searches on the data file, medians of 9 runs.
@@ -99,8 +99,9 @@ void Searches(const char* label, const std::string& dataFile)
         std::vector<double> times;
         for (int run = 0; run < 9; ++run)
             times.push_back(TimeMs([&] { button->click(); }));
-        std::printf("%-32s %s search \"%s\": %zu hits, median %.1f ms\n", label, byCustomer ? "customer" : "description",
-                    byCustomer ? "Oli" : "Pri", dialog.GetSearchResults().size(), Median(times));
+        std::printf("%-32s %s search \"%s\": %zu hits, median %.1f ms\n", label,
+                    byCustomer ? "customer" : "description", byCustomer ? "Oli" : "Pri",
+                    dialog.GetSearchResults().size(), Median(times));
     }
 }
 

@@ -12,30 +12,66 @@ namespace {
 const char* const Marker = "/complete-v1";
 
 const std::vector<std::string> FirstNames = {
-    "James", "Mary", "John", "Patricia", "Robert", "Jennifer", "Michael", "Linda", "William", "Elizabeth",
-    "David", "Barbara", "Richard", "Susan", "Joseph", "Jessica", "Thomas", "Sarah", "Charles", "Karen",
-    "Christopher", "Nancy", "Daniel", "Lisa", "Matthew", "Betty", "Anthony", "Margaret", "Mark", "Sandra",
-    "Donald", "Ashley", "Steven", "Kimberly", "Paul", "Emily", "Andrew", "Donna", "Joshua", "Michelle",
-    "Kenneth", "Dorothy", "Kevin", "Carol", "Brian", "Amanda", "George", "Melissa", "Edward", "Deborah",
-    "Oliver", "Olivia", "Ronald", "Stephanie", "Timothy", "Rebecca", "Jason", "Sharon", "Jeffrey", "Laura"};
+    "James",     "Mary",    "John",        "Patricia", "Robert",  "Jennifer", "Michael",  "Linda",  "William",
+    "Elizabeth", "David",   "Barbara",     "Richard",  "Susan",   "Joseph",   "Jessica",  "Thomas", "Sarah",
+    "Charles",   "Karen",   "Christopher", "Nancy",    "Daniel",  "Lisa",     "Matthew",  "Betty",  "Anthony",
+    "Margaret",  "Mark",    "Sandra",      "Donald",   "Ashley",  "Steven",   "Kimberly", "Paul",   "Emily",
+    "Andrew",    "Donna",   "Joshua",      "Michelle", "Kenneth", "Dorothy",  "Kevin",    "Carol",  "Brian",
+    "Amanda",    "George",  "Melissa",     "Edward",   "Deborah", "Oliver",   "Olivia",   "Ronald", "Stephanie",
+    "Timothy",   "Rebecca", "Jason",       "Sharon",   "Jeffrey", "Laura"};
 const std::vector<std::string> LastNames = {
-    "Smith", "Johnson", "Williams", "Brown", "Jones", "Garcia", "Miller", "Davis", "Rodriguez", "Martinez",
-    "Hernandez", "Lopez", "Gonzalez", "Wilson", "Anderson", "Thomas", "Taylor", "Moore", "Jackson", "Martin",
-    "Lee", "Perez", "Thompson", "White", "Harris", "Sanchez", "Clark", "Ramirez", "Lewis", "Robinson",
-    "Walker", "Young", "Allen", "King", "Wright", "Scott", "Torres", "Nguyen", "Hill", "Flores",
-    "Green", "Adams", "Nelson", "Baker", "Hall", "Rivera", "Campbell", "Mitchell", "Carter", "Roberts"};
-const std::vector<std::string> Streets = {"Elm Street", "Oak Avenue", "Maple Drive", "Cedar Lane", "Pine Road",
-                                          "Main Street", "Lakeview Terrace", "Hillcrest Boulevard", "Park Place",
-                                          "River Road"};
+    "Smith",    "Johnson",   "Williams", "Brown",    "Jones",    "Garcia",   "Miller", "Davis",   "Rodriguez",
+    "Martinez", "Hernandez", "Lopez",    "Gonzalez", "Wilson",   "Anderson", "Thomas", "Taylor",  "Moore",
+    "Jackson",  "Martin",    "Lee",      "Perez",    "Thompson", "White",    "Harris", "Sanchez", "Clark",
+    "Ramirez",  "Lewis",     "Robinson", "Walker",   "Young",    "Allen",    "King",   "Wright",  "Scott",
+    "Torres",   "Nguyen",    "Hill",     "Flores",   "Green",    "Adams",    "Nelson", "Baker",   "Hall",
+    "Rivera",   "Campbell",  "Mitchell", "Carter",   "Roberts"};
+const std::vector<std::string> Streets = {"Elm Street", "Oak Avenue",  "Maple Drive",      "Cedar Lane",
+                                          "Pine Road",  "Main Street", "Lakeview Terrace", "Hillcrest Boulevard",
+                                          "Park Place", "River Road"};
 const std::vector<std::string> Cities = {"Springfield", "Riverside", "Franklin", "Greenville", "Bristol",
-                                         "Clinton", "Fairview", "Salem", "Madison", "Georgetown"};
+                                         "Clinton",     "Fairview",  "Salem",    "Madison",    "Georgetown"};
 const std::vector<std::string> States = {"IL", "CA", "TX", "NY", "OH", "PA", "MI", "GA", "NC", "WA"};
-const std::vector<std::string> Openings = {
-    "Printer", "Screen", "Keyboard", "Mouse", "Laptop", "Modem", "Network", "E-mail", "Internet", "Hard disk",
-    "Monitor", "Scanner", "Sound card", "CD-ROM drive", "Floppy drive", "Windows", "Office", "Virus scanner",
-    "Backup", "Power supply", "Fan", "Memory", "Video card", "Web browser", "Outlook", "Router", "Battery",
-    "Speakers", "Webcam", "Telephone line", "Fax", "Spreadsheet", "Database", "Accounting software", "Game",
-    "Tablet", "Camera", "Music player", "Point of sale terminal", "Label printer"};
+const std::vector<std::string> Openings = {"Printer",
+                                           "Screen",
+                                           "Keyboard",
+                                           "Mouse",
+                                           "Laptop",
+                                           "Modem",
+                                           "Network",
+                                           "E-mail",
+                                           "Internet",
+                                           "Hard disk",
+                                           "Monitor",
+                                           "Scanner",
+                                           "Sound card",
+                                           "CD-ROM drive",
+                                           "Floppy drive",
+                                           "Windows",
+                                           "Office",
+                                           "Virus scanner",
+                                           "Backup",
+                                           "Power supply",
+                                           "Fan",
+                                           "Memory",
+                                           "Video card",
+                                           "Web browser",
+                                           "Outlook",
+                                           "Router",
+                                           "Battery",
+                                           "Speakers",
+                                           "Webcam",
+                                           "Telephone line",
+                                           "Fax",
+                                           "Spreadsheet",
+                                           "Database",
+                                           "Accounting software",
+                                           "Game",
+                                           "Tablet",
+                                           "Camera",
+                                           "Music player",
+                                           "Point of sale terminal",
+                                           "Label printer"};
 const std::vector<std::string> Sentences = {
     " stops working after a few minutes and has to be restarted.",
     " shows an error message about a missing file when it starts.",
@@ -68,11 +104,11 @@ std::string Description(std::mt19937& random)
 std::string Report(std::mt19937& random, int ticket)
 {
     std::string text = "<html><head><title>System information of ticket " + std::to_string(ticket) +
-                       "</title></head><body><table>\n";
+        "</title></head><body><table>\n";
     const size_t target = std::uniform_int_distribution<size_t>(20000, 60000)(random);
     for (int row = 0; text.size() < target; ++row)
         text += "<tr><td>Device " + std::to_string(row) + "</td><td>PCI\\VEN_8086&amp;DEV_" +
-                std::to_string(1000 + random() % 9000) + " Intel chipset function</td></tr>\n";
+            std::to_string(1000 + random() % 9000) + " Intel chipset function</td></tr>\n";
     return text + "</table></body></html>\n";
 }
 
@@ -119,8 +155,9 @@ void Fill(IBPP::Database database, int ticketCount, int customerCount)
     for (int id = 1; id <= customerCount; ++id) {
         customer->Set(1, static_cast<int32_t>(id));
         customer->Set(2, Pick(random, FirstNames) + " " + Pick(random, LastNames));
-        customer->Set(3, std::to_string(1 + random() % 9999) + " " + Pick(random, Streets) + "\r\nSuite " +
-                             std::to_string(1 + random() % 400));
+        customer->Set(3,
+                      std::to_string(1 + random() % 9999) + " " + Pick(random, Streets) + "\r\nSuite " +
+                          std::to_string(1 + random() % 400));
         customer->Set(4, Pick(random, Cities));
         customer->Set(5, Pick(random, States));
         customer->Set(6, std::to_string(10000 + random() % 89999));

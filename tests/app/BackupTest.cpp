@@ -56,7 +56,8 @@ TEST_F(BackupCommands, BackupIsVerifiedThenRestoreBringsItBackAfterConfirmation)
     ASSERT_EQ(fake->saveRequests.size(), 1u);
     // The dialog proposes the dated name in the backup folder beside the data file.
     const QString proposed = fake->saveRequests[0].initialFolder;
-    EXPECT_TRUE(proposed.startsWith(QString::fromStdString(work.File("Data/Backups/Solutions-")))) << proposed.toStdString();
+    EXPECT_TRUE(proposed.startsWith(QString::fromStdString(work.File("Data/Backups/Solutions-"))))
+        << proposed.toStdString();
     EXPECT_TRUE(proposed.endsWith(".fbk"));
     EXPECT_EQ(QFileInfo(proposed).fileName().size(), QString("Solutions-2026-12-09-1805.fbk").size());
     EXPECT_EQ(fake->saveRequests[0].defaultExtension, "fbk");

@@ -91,13 +91,15 @@ protected:
     {
         dataFile = work.File("Data/Solutions.fdb");
         std::string output;
-        ASSERT_EQ(TestSupport::RunCommand("cd '" + work.Path() + "' && VELMORA_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen '" +
-                                              Program() + "' 2>&1",
+        ASSERT_EQ(TestSupport::RunCommand("cd '" + work.Path() +
+                                              "' && VELMORA_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen '" + Program() +
+                                              "' 2>&1",
                                           &output),
                   0)
             << output;
-        TestSupport::Isql(dataFile, "INSERT INTO Customer (CustomerID, Name) VALUES (1, 'Interrupted');"
-                                    "INSERT INTO Problem (ProblemID, CustomerID) VALUES (1, 1); COMMIT;");
+        TestSupport::Isql(dataFile,
+                          "INSERT INTO Customer (CustomerID, Name) VALUES (1, 'Interrupted');"
+                          "INSERT INTO Problem (ProblemID, CustomerID) VALUES (1, 1); COMMIT;");
         ASSERT_EQ(Stored(), "Interrupted 1");
     }
 
@@ -135,8 +137,9 @@ TEST_F(Interrupt, SignalsEndProgramWhileAnotherProgramUsesTheEngine)
     // isql attached to a data file of its own for the whole test.
     TestSupport::TempDir other;
     const std::string otherFile = other.File("Data/Solutions.fdb");
-    ASSERT_EQ(TestSupport::RunCommand("cd '" + other.Path() + "' && VELMORA_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen '" +
-                                          Program() + "' >/dev/null 2>&1"),
+    ASSERT_EQ(TestSupport::RunCommand("cd '" + other.Path() +
+                                      "' && VELMORA_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen '" + Program() +
+                                      "' >/dev/null 2>&1"),
               0);
     const std::string fifo = other.File("input");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);

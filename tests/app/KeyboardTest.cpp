@@ -133,11 +133,25 @@ TEST_F(Keyboard, everyControlHasItsOwnSpokenName)
 // ticket's figures, the system, Save and Close, then the two texts.
 TEST_F(Keyboard, tabVisitsEveryControlInReadingOrderCloseIncluded)
 {
-    const QStringList expected = {"NameEdit", "AddressMemo", "CityComboBox", "StateComboBox", "ZipComboBox",
-                                  "TechnicianComboBox", "SetupTechniciansButton", "AssignmentDatePicker",
-                                  "CompleteCheckBox", "CompletedDatePicker", "ActualHoursEdit", "BillableHoursEdit",
-                                  "OperatingSystemComboBox", "SetupOperatingSystemsButton", "ImportSysInfoButton",
-                                  "ViewSysInfoButton", "SaveButton", "CloseButton", "ProblemRichEdit"};
+    const QStringList expected = {"NameEdit",
+                                  "AddressMemo",
+                                  "CityComboBox",
+                                  "StateComboBox",
+                                  "ZipComboBox",
+                                  "TechnicianComboBox",
+                                  "SetupTechniciansButton",
+                                  "AssignmentDatePicker",
+                                  "CompleteCheckBox",
+                                  "CompletedDatePicker",
+                                  "ActualHoursEdit",
+                                  "BillableHoursEdit",
+                                  "OperatingSystemComboBox",
+                                  "SetupOperatingSystemsButton",
+                                  "ImportSysInfoButton",
+                                  "ViewSysInfoButton",
+                                  "SaveButton",
+                                  "CloseButton",
+                                  "ProblemRichEdit"};
     Find<QLineEdit>("NameEdit")->setFocus();
     QCoreApplication::processEvents();
     QStringList visited;

@@ -1,11 +1,11 @@
 // Saving tickets, checked in the data file with isql.
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QAction>
 #include <QSpinBox>
 #include <QTextEdit>
 
@@ -138,8 +138,7 @@ TEST_F(Save, DayFirstLocale_StoresThePickedDate)
     Find<QCheckBox>("CompleteCheckBox")->setChecked(true);
     Find<QDateEdit>("CompletedDatePicker")->setDate(QDate(2004, 12, 25));
     ASSERT_TRUE(window->SaveProblem());
-    const std::string problem =
-        Query("SELECT CAST(Assigned AS DATE) AS A, CAST(Completed AS DATE) AS C FROM Problem;");
+    const std::string problem = Query("SELECT CAST(Assigned AS DATE) AS A, CAST(Completed AS DATE) AS C FROM Problem;");
     EXPECT_EQ(ListValue(problem, "A"), "2004-03-07");
     EXPECT_EQ(ListValue(problem, "C"), "2004-12-25");
 }
@@ -230,8 +229,7 @@ TEST_F(Save, StoredTicketWithoutSystemInfoRow_GetsOne)
     Find<QPushButton>("SaveButton")->click();
     EXPECT_EQ(fake->messages.last(), "Save Successfull!");
     EXPECT_EQ(Count("SystemInfo"), 1);
-    EXPECT_EQ(Value("SELECT OperatingSystem FROM SystemInfo WHERE ProblemID = 1;", "OPERATINGSYSTEM"),
-              "Windows XP");
+    EXPECT_EQ(Value("SELECT OperatingSystem FROM SystemInfo WHERE ProblemID = 1;", "OPERATINGSYSTEM"), "Windows XP");
 }
 
 TEST_F(Save, UnreadableGenerator_FailsWithoutStoringKeyZero)

@@ -6,8 +6,8 @@
 #include <QWidget>
 #include <chrono>
 #include <csignal>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
@@ -32,8 +32,8 @@ namespace {
 std::string ChildStart(const std::string& folder, const std::string& setup = "")
 {
     std::string output;
-    TestSupport::RunCommand("bash -c '" + setup + " VELMORA_SECOND_COPY=\"" + folder + "\" QT_QPA_PLATFORM=offscreen exec \"" +
-                                fs::read_symlink("/proc/self/exe").string() +
+    TestSupport::RunCommand("bash -c '" + setup + " VELMORA_SECOND_COPY=\"" + folder +
+                                "\" QT_QPA_PLATFORM=offscreen exec \"" + fs::read_symlink("/proc/self/exe").string() +
                                 "\" --gtest_filter=SecondCopy.Child' 2>&1",
                             &output);
     const size_t start = output.find("RESULT[");
@@ -96,7 +96,8 @@ void MakeHalfMadeFile(const std::string& path, HalfMade state)
 // with their types, keys and foreign keys, generators.
 std::string SchemaOf(const std::string& path)
 {
-    return TestSupport::Isql(path,
+    return TestSupport::Isql(
+        path,
         "SELECT TRIM(RF.RDB$RELATION_NAME), TRIM(RF.RDB$FIELD_NAME), RF.RDB$FIELD_POSITION, F.RDB$FIELD_TYPE, "
         "F.RDB$FIELD_SUB_TYPE, F.RDB$CHARACTER_LENGTH, RF.RDB$NULL_FLAG FROM RDB$RELATION_FIELDS RF "
         "JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE COALESCE(RF.RDB$SYSTEM_FLAG, 0) = 0 "
@@ -105,7 +106,6 @@ std::string SchemaOf(const std::string& path)
         "WHERE RDB$CONSTRAINT_TYPE <> 'NOT NULL' ORDER BY 1;"
         "SELECT TRIM(RDB$GENERATOR_NAME) FROM RDB$GENERATORS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 1;");
 }
-
 
 }  // namespace
 
@@ -127,7 +127,8 @@ TEST_F(StartUp, DefaultSettingsInEmptyFolder_CreateDataFileThenConnect)
     window.reset();
 
     // The schema, read by isql from the file itself.
-    const std::string tables = TestSupport::Isql(dataFile,
+    const std::string tables = TestSupport::Isql(
+        dataFile,
         "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 ORDER BY 1;"
         "SELECT TRIM(RDB$GENERATOR_NAME) FROM RDB$GENERATORS WHERE RDB$SYSTEM_FLAG = 0 ORDER BY 1;"
         "SELECT TRIM(RDB$CONSTRAINT_NAME) FROM RDB$RELATION_CONSTRAINTS WHERE RDB$CONSTRAINT_NAME STARTING WITH 'FK$';"
@@ -226,8 +227,9 @@ TEST_F(StartUp, TableCreationFailure_NamesTableAndConfiguredPath)
     ASSERT_EQ(emptySize % 1024, 0u);
     fs::create_directory(work.File("Data"));
     WriteSettings("[General]\nData File=" + work.File("Data/limited.fdb") + "\n");
-    EXPECT_EQ(ChildStart(paths.Folder.toStdString(), "trap \"\" XFSZ; ulimit -f " + std::to_string(emptySize / 1024) + ";"),
-              "Error creating Customer in Data File (" + work.File("Data/limited.fdb") + ")!");
+    EXPECT_EQ(
+        ChildStart(paths.Folder.toStdString(), "trap \"\" XFSZ; ulimit -f " + std::to_string(emptySize / 1024) + ";"),
+        "Error creating Customer in Data File (" + work.File("Data/limited.fdb") + ")!");
     // The half-made file is not left for the next start.
     EXPECT_FALSE(fs::exists(work.File("Data/limited.fdb")));
     EXPECT_FALSE(fs::exists(work.File("Data/limited.fdb.new")));
@@ -408,7 +410,6 @@ TEST_F(StartUp, SecondCopyOnSameDataFile_GetsConnectionError)
     EXPECT_TRUE(window->SaveProblem());
     EXPECT_EQ(Count("Problem"), 1);
 }
-
 
 TEST_F(StartUp, FoldersAndFilesTheProgramMakesAreTheUsersAlone)
 {

@@ -26,6 +26,7 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
 {
     Start();
     ASSERT_TRUE(window);
+    // clang-format off
     for (const char* name :
          {"TopPanel", "ClientPanel", "NameEdit", "AddressMemo", "CityComboBox", "StateComboBox", "ZipComboBox",
           "HRSplitter1", "ProblemStatsPanel", "TechnicianComboBox", "SetupTechniciansButton", "AssignedLabel",
@@ -35,6 +36,7 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
           "CloseButton", "VRSplitter1", "ProblemPanel", "ProblemLabel", "ProblemRichEdit", "VRSplitter2",
           "ProblemSolutionsPanel", "ResolutionPageControl", "Resolution", "ResolutionRichEdit", "Comments",
           "CommentsRichEdit", "BottomStatusBar"})
+        // clang-format on
         EXPECT_NE(window->findChild<QWidget*>(name), nullptr) << name;
 
     struct Item {
@@ -95,13 +97,27 @@ TEST_F(Ticket, PlaceholderRules)
     auto restoreOne = [this](int field) {
         FillTicket();
         switch (field) {
-        case 0: Find<QLineEdit>("NameEdit")->setText("Name"); break;
-        case 1: window->SetAddressText("Address1\r\nAddress2"); break;
-        case 2: Find<QComboBox>("CityComboBox")->setEditText("City"); break;
-        case 3: Find<QComboBox>("StateComboBox")->setEditText("State"); break;
-        case 4: Find<QComboBox>("ZipComboBox")->setEditText("Zip"); break;
-        case 5: Find<QComboBox>("TechnicianComboBox")->setEditText("Technician"); break;
-        case 6: Find<QComboBox>("OperatingSystemComboBox")->setEditText("Operating System"); break;
+        case 0:
+            Find<QLineEdit>("NameEdit")->setText("Name");
+            break;
+        case 1:
+            window->SetAddressText("Address1\r\nAddress2");
+            break;
+        case 2:
+            Find<QComboBox>("CityComboBox")->setEditText("City");
+            break;
+        case 3:
+            Find<QComboBox>("StateComboBox")->setEditText("State");
+            break;
+        case 4:
+            Find<QComboBox>("ZipComboBox")->setEditText("Zip");
+            break;
+        case 5:
+            Find<QComboBox>("TechnicianComboBox")->setEditText("Technician");
+            break;
+        case 6:
+            Find<QComboBox>("OperatingSystemComboBox")->setEditText("Operating System");
+            break;
         }
     };
     for (int field = 0; field < 7; ++field) {

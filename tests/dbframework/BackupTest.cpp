@@ -185,19 +185,20 @@ TEST_F(BackupTest, OneBackupADayAndOnlyTheNewestCopiesKept)
     Backup backup(db.Connection());
     const fs::path folder = backup.BackupFolder();
     fs::create_directories(folder);
-    for (const char* name : {"Solutions-2026-12-01-0900.fbk", "Solutions-2026-12-03-1700.fbk",
-                             "Solutions-2026-12-02-0800.fbk", "Solutions-2026-12-04-1200-FAILED.fbk",
-                             "Other-2026-11-01-0900.fbk", "Solutions-2026-12-04-1815.fbk"})
+    for (const char* name :
+         {"Solutions-2026-12-01-0900.fbk", "Solutions-2026-12-03-1700.fbk", "Solutions-2026-12-02-0800.fbk",
+          "Solutions-2026-12-04-1200-FAILED.fbk", "Other-2026-11-01-0900.fbk", "Solutions-2026-12-04-1815.fbk"})
         TestSupport::WriteFile(folder / name, "x");
     EXPECT_TRUE(backup.HasBackupOfDay(At(4, 23, 59)));
     EXPECT_FALSE(backup.HasBackupOfDay(At(5, 0, 1)));
 
     const std::vector<std::string> removed = backup.RemoveOldest(2);
-    EXPECT_EQ(removed, (std::vector<std::string>{folder / "Solutions-2026-12-01-0900.fbk",
-                                                 folder / "Solutions-2026-12-02-0800.fbk"}));
-    EXPECT_EQ(Files(folder), (std::vector<std::string>{"Other-2026-11-01-0900.fbk", "Solutions-2026-12-03-1700.fbk",
-                                                       "Solutions-2026-12-04-1200-FAILED.fbk",
-                                                       "Solutions-2026-12-04-1815.fbk"}));
+    EXPECT_EQ(
+        removed,
+        (std::vector<std::string>{folder / "Solutions-2026-12-01-0900.fbk", folder / "Solutions-2026-12-02-0800.fbk"}));
+    EXPECT_EQ(Files(folder),
+              (std::vector<std::string>{"Other-2026-11-01-0900.fbk", "Solutions-2026-12-03-1700.fbk",
+                                        "Solutions-2026-12-04-1200-FAILED.fbk", "Solutions-2026-12-04-1815.fbk"}));
 }
 
 }  // namespace

@@ -110,7 +110,8 @@ TEST(SchemaVersion, AFileOfAnyAgeOrCutOffMidwayComesOutAsANewFileAndStaysSo)
           "DROP TABLE FindIdentity", "DROP INDEX IX$Problem_Completed", "DROP TABLE SchemaVersion"},
          false},
         {"version table and identity without their rows",
-         {"DELETE FROM SchemaVersion", "DELETE FROM FindIdentity", "DROP INDEX IX$Problem_Completed"}, false},
+         {"DELETE FROM SchemaVersion", "DELETE FROM FindIdentity", "DROP INDEX IX$Problem_Completed"},
+         false},
     };
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.what);
@@ -154,8 +155,9 @@ TEST(SchemaVersion, ANewerProgramsFileIsLeftAsItIsEvenWithATableMissing)
     TestDatabase db(false);
     Customer customer(&db.Connection());
     ASSERT_TRUE(customer.Create());
-    Change(db, {"CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)",
-                "INSERT INTO SchemaVersion VALUES (" + std::to_string(Latest + 1) + ")"});
+    Change(db,
+           {"CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)",
+            "INSERT INTO SchemaVersion VALUES (" + std::to_string(Latest + 1) + ")"});
     const Lines before = Catalogue(db);
     EXPECT_EQ(LayOut(db), SchemaOutcome::Newer);
     EXPECT_EQ(Catalogue(db), before);
@@ -177,11 +179,13 @@ TEST(SchemaVersion, AFailedMigrationIsToldAndTheFileOpensAtTheVersionBefore)
 
     // Within a migration, what went in before the failing step goes too, and nothing after it runs.
     std::vector<Migration> migrations = SchemaMigrations();
-    migrations.push_back({Latest + 1, "probe", "The probe could not be laid out",
+    migrations.push_back({Latest + 1,
+                          "probe",
+                          "The probe could not be laid out",
                           {{StepKind::Add, "PROBE", "CREATE TABLE Probe (Mark INTEGER)"},
                            {StepKind::Add, "PROBE_BROKEN", "CREATE TABLE Probe_Broken (Mark NO_SUCH_DOMAIN)"}}});
-    migrations.push_back({Latest + 2, "after the probe", "unexpected",
-                          {{StepKind::Add, "LATER", "CREATE TABLE Later (Mark INTEGER)"}}});
+    migrations.push_back(
+        {Latest + 2, "after the probe", "unexpected", {{StepKind::Add, "LATER", "CREATE TABLE Later (Mark INTEGER)"}}});
     TestDatabase whole;
     ASSERT_EQ(LayOut(whole), SchemaOutcome::Whole);
     const Lines before = Catalogue(whole);
@@ -196,18 +200,21 @@ TEST(SchemaVersion, AFailedMigrationIsToldAndTheFileOpensAtTheVersionBefore)
 TEST(SchemaVersion, ALaterColumnOfCustomerComesWithItsTriggerReplaced)
 {
     std::vector<Migration> migrations = SchemaMigrations();
-    migrations.push_back({Latest + 1, "customer email", "The email could not be added",
+    migrations.push_back({Latest + 1,
+                          "customer email",
+                          "The email could not be added",
                           {{StepKind::Add, "CUSTOMER.EMAIL", "ALTER TABLE Customer ADD Email VARCHAR(120)"}}});
-    migrations.push_back(
-        {Latest + 2, "log the email", "The email could not be logged",
-         {{StepKind::Replace, "FINDCHANGE_CUSTOMER",
-           "CREATE OR ALTER TRIGGER FindChange_Customer FOR Customer AFTER UPDATE OR DELETE AS "
-           "DECLARE VARIABLE Key INTEGER; "
-           "BEGIN "
-           "  IF (DELETING OR NEW.Email IS DISTINCT FROM OLD.Email) THEN "
-           "    FOR SELECT ProblemID FROM Problem WHERE CustomerID = OLD.CustomerID INTO :Key DO "
-           "      INSERT INTO FindChange VALUES (GEN_ID(FindChangeValue, 1), :Key); "
-           "END"}}});
+    migrations.push_back({Latest + 2,
+                          "log the email",
+                          "The email could not be logged",
+                          {{StepKind::Replace, "FINDCHANGE_CUSTOMER",
+                            "CREATE OR ALTER TRIGGER FindChange_Customer FOR Customer AFTER UPDATE OR DELETE AS "
+                            "DECLARE VARIABLE Key INTEGER; "
+                            "BEGIN "
+                            "  IF (DELETING OR NEW.Email IS DISTINCT FROM OLD.Email) THEN "
+                            "    FOR SELECT ProblemID FROM Problem WHERE CustomerID = OLD.CustomerID INTO :Key DO "
+                            "      INSERT INTO FindChange VALUES (GEN_ID(FindChangeValue, 1), :Key); "
+                            "END"}}});
     TestDatabase db;
     ASSERT_EQ(LayOut(db), SchemaOutcome::Whole);
     ASSERT_TRUE(RunMigrations(db.Connection(), Latest, migrations));
@@ -221,8 +228,9 @@ TEST(SchemaVersion, ALaterColumnOfCustomerComesWithItsTriggerReplaced)
     EXPECT_EQ(Catalogue(db), migrated);
     EXPECT_EQ(Version(db), Lines({std::to_string(Latest + 2)}));
 
-    Change(db, {"INSERT INTO Customer (CustomerID, Name) VALUES (1, 'Ann')",
-                "INSERT INTO Problem (ProblemID, CustomerID) VALUES (1, 1)"});
+    Change(db,
+           {"INSERT INTO Customer (CustomerID, Name) VALUES (1, 'Ann')",
+            "INSERT INTO Problem (ProblemID, CustomerID) VALUES (1, 1)"});
     const int64_t sequence = LastChangeSequence(db.Connection());
     Change(db, {"UPDATE Customer SET Email = 'ann@example.com' WHERE CustomerID = 1"});
     EXPECT_EQ(LastChangeSequence(db.Connection()), sequence + 1);

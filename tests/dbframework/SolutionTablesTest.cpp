@@ -42,16 +42,13 @@ TEST(SolutionTables, CreateLaysOutTheSchema)
                        "COALESCE(rf.RDB$NULL_FLAG, 0) "
                        "FROM RDB$RELATION_FIELDS rf JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
                        "WHERE rf.RDB$SYSTEM_FLAG = 0 ORDER BY rf.RDB$RELATION_NAME, rf.RDB$FIELD_POSITION;"),
-              Lines({"CUSTOMER.CUSTOMERID 8 0 4 0 1",     "CUSTOMER.NAME 37 0 120 0 0",
-                     "CUSTOMER.ADDRESS 37 0 240 0 0",     "CUSTOMER.CITY 37 0 120 0 0",
-                     "CUSTOMER.STATE 37 0 120 0 0",       "CUSTOMER.ZIP 37 0 9 0 0",
-                     "PROBLEM.PROBLEMID 8 0 4 0 1",       "PROBLEM.TECHNICIAN 37 0 120 0 0",
-                     "PROBLEM.ASSIGNED 35 0 8 0 0",       "PROBLEM.COMPLETED 35 0 8 0 0",
-                     "PROBLEM.BILLABLEHOURS 8 0 4 0 0",   "PROBLEM.ACTUALHOURS 8 0 4 0 0",
-                     "PROBLEM.DESCRIPTION 261 1 8 0 0",   "PROBLEM.RESOLUTION 261 1 8 0 0",
-                     "PROBLEM.COMMENT 261 1 8 0 0",       "PROBLEM.CUSTOMERID 8 0 4 0 0",
-                     "SYSTEMINFO.PROBLEMID 8 0 4 0 1",    "SYSTEMINFO.OPERATINGSYSTEM 37 0 120 0 0",
-                     "SYSTEMINFO.DESCRIPTION 261 1 8 0 0"}));
+              Lines({"CUSTOMER.CUSTOMERID 8 0 4 0 1", "CUSTOMER.NAME 37 0 120 0 0", "CUSTOMER.ADDRESS 37 0 240 0 0",
+                     "CUSTOMER.CITY 37 0 120 0 0", "CUSTOMER.STATE 37 0 120 0 0", "CUSTOMER.ZIP 37 0 9 0 0",
+                     "PROBLEM.PROBLEMID 8 0 4 0 1", "PROBLEM.TECHNICIAN 37 0 120 0 0", "PROBLEM.ASSIGNED 35 0 8 0 0",
+                     "PROBLEM.COMPLETED 35 0 8 0 0", "PROBLEM.BILLABLEHOURS 8 0 4 0 0", "PROBLEM.ACTUALHOURS 8 0 4 0 0",
+                     "PROBLEM.DESCRIPTION 261 1 8 0 0", "PROBLEM.RESOLUTION 261 1 8 0 0", "PROBLEM.COMMENT 261 1 8 0 0",
+                     "PROBLEM.CUSTOMERID 8 0 4 0 0", "SYSTEMINFO.PROBLEMID 8 0 4 0 1",
+                     "SYSTEMINFO.OPERATINGSYSTEM 37 0 120 0 0", "SYSTEMINFO.DESCRIPTION 261 1 8 0 0"}));
     EXPECT_EQ(db.Query("SELECT TRIM(c.RDB$CONSTRAINT_NAME) || ' ' || TRIM(c.RDB$CONSTRAINT_TYPE) || ' ' || "
                        "TRIM(c.RDB$RELATION_NAME) || '(' || TRIM(s.RDB$FIELD_NAME) || ')' || "
                        "COALESCE(' -> ' || TRIM(r.RDB$CONST_NAME_UQ), '') "
@@ -96,8 +93,7 @@ TEST(SolutionTables, ProblemBeforeCustomerKeepsTheTableButNotTheGenerator)
     EXPECT_EQ(db.Query("SELECT TRIM(RDB$CONSTRAINT_NAME) FROM RDB$RELATION_CONSTRAINTS "
                        "WHERE RDB$CONSTRAINT_TYPE IN ('PRIMARY KEY', 'FOREIGN KEY');"),
               Lines({"PK$PROBLEM"}));
-    EXPECT_EQ(db.Query("SELECT COUNT(*) FROM RDB$GENERATORS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0;"),
-              Lines({"0"}));
+    EXPECT_EQ(db.Query("SELECT COUNT(*) FROM RDB$GENERATORS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0;"), Lines({"0"}));
 }
 
 class CustomerSearch : public ::testing::Test {

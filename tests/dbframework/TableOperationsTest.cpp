@@ -120,9 +120,10 @@ TEST_F(TableOperations, UpdateChangesTheRowWithTheKeyAndCountsIt)
     problem.SetValues({"5", "Cy", "", "4/2/2005", "", "8", "", "Fixed", "", "9"});
     ASSERT_TRUE(problem.Update());
     EXPECT_EQ(problem.GetRowsChanged(), 1);
-    EXPECT_EQ(db.Query("SELECT ProblemID || ' ' || Technician || ' ' || COALESCE(Assigned, '-') || ' ' || "
-                       "COALESCE(BillableHours, '-') || ' ' || COALESCE(ActualHours, '-') FROM Problem ORDER BY ProblemID;"),
-              std::vector<std::string>({"5 Cy - - 8", "6 Bob - - -"}));
+    EXPECT_EQ(
+        db.Query("SELECT ProblemID || ' ' || Technician || ' ' || COALESCE(Assigned, '-') || ' ' || "
+                 "COALESCE(BillableHours, '-') || ' ' || COALESCE(ActualHours, '-') FROM Problem ORDER BY ProblemID;"),
+        std::vector<std::string>({"5 Cy - - 8", "6 Bob - - -"}));
 }
 
 TEST_F(TableOperations, UpdateOfAMissingKeySucceedsAndChangesNoRow)

@@ -89,8 +89,9 @@ TEST(TicketStore, ATicketComesBackAsItWasSavedAndAnOpenOneStaysOpen)
     const TicketRecord reread = Loaded(db.Connection(), problemId);
     ExpectSameTicket(reread, ticket);
     EXPECT_FALSE(reread.Problem.Completed.IsSet());
-    EXPECT_EQ(db.Query("SELECT COUNT(*) || ' ' || SUM(IIF(Completed IS NULL, 1, 0)) || ' ' || MIN(Assigned) FROM Problem;"),
-              Lines({"1 1 2024-02-29 00:00:00.0000"}));
+    EXPECT_EQ(
+        db.Query("SELECT COUNT(*) || ' ' || SUM(IIF(Completed IS NULL, 1, 0)) || ' ' || MIN(Assigned) FROM Problem;"),
+        Lines({"1 1 2024-02-29 00:00:00.0000"}));
 }
 
 TEST(TicketStore, TicketsOfOneCustomerShareItsRowAndAnotherCustomerGetsItsOwn)
@@ -125,8 +126,9 @@ TEST(TicketStore, AFailedSaveStoresNothingAndItsKeyIsUsedByTheNextAttempt)
     EXPECT_FALSE(debug.Lines().empty());
     const int32_t drawn = ticket.Problem.ProblemID;
     EXPECT_GT(drawn, 0);
-    EXPECT_EQ(db.Query("SELECT (SELECT COUNT(*) FROM Customer) || ' ' || (SELECT COUNT(*) FROM Problem) FROM RDB$DATABASE;"),
-              Lines({"0 0"}));
+    EXPECT_EQ(
+        db.Query("SELECT (SELECT COUNT(*) FROM Customer) || ' ' || (SELECT COUNT(*) FROM Problem) FROM RDB$DATABASE;"),
+        Lines({"0 0"}));
 
     ticket.Problem.Technician = "Ann";
     ASSERT_TRUE(store.Save(db.Connection(), ticket, true));
@@ -166,6 +168,7 @@ TEST(TicketStore, AConnectionThatRefusesWritesStoresNothing)
     TestSupport::DebugCapture debug;
     EXPECT_FALSE(store.Save(db.Connection(), ticket, true));
     EXPECT_FALSE(db.Connection().IsTransactionActive());
-    EXPECT_EQ(db.Query("SELECT (SELECT COUNT(*) FROM Customer) || ' ' || (SELECT COUNT(*) FROM Problem) FROM RDB$DATABASE;"),
-              Lines({"0 0"}));
+    EXPECT_EQ(
+        db.Query("SELECT (SELECT COUNT(*) FROM Customer) || ' ' || (SELECT COUNT(*) FROM Problem) FROM RDB$DATABASE;"),
+        Lines({"0 0"}));
 }

@@ -150,11 +150,26 @@ TEST_F(StoredValues, TheEmptyTextIsNullInEveryTypeBothWays)
 
 TEST_F(StoredValues, EveryTypeIsStoredAndReadInItsTextForm)
 {
-    const StringList written = {"7",           "O'Brien; DROP TABLE Problem", "12/25/2004", "7/4/2004:9:05",
-                                "12abc",       "-3",                          "line one\nline two",
-                                "Resolved",    "x",                           "abc"};
-    const StringList read = {"7",        "O'Brien; DROP TABLE Problem", "12/25/2004", "7/4/2004 9;5;0", "12", "-3",
-                             "line one\nline two", "Resolved", "x", "0"};
+    const StringList written = {"7",
+                                "O'Brien; DROP TABLE Problem",
+                                "12/25/2004",
+                                "7/4/2004:9:05",
+                                "12abc",
+                                "-3",
+                                "line one\nline two",
+                                "Resolved",
+                                "x",
+                                "abc"};
+    const StringList read = {"7",
+                             "O'Brien; DROP TABLE Problem",
+                             "12/25/2004",
+                             "7/4/2004 9;5;0",
+                             "12",
+                             "-3",
+                             "line one\nline two",
+                             "Resolved",
+                             "x",
+                             "0"};
     EXPECT_EQ(StoreAndReadProblem(written), read);
     EXPECT_EQ(db.Query("SELECT Technician || '|' || Assigned || '|' || Completed || '|' || BillableHours || '|' || "
                        "ActualHours || '|' || CustomerID FROM Problem WHERE ProblemID = 7;"),

@@ -100,16 +100,16 @@ TEST_F(FindDialog, TypingListsRankedHitsAndEnterOpensThatTicket)
     Find<QPushButton>("SaveButton")->click();
     EXPECT_TRUE(WhileShown<TFindSolutionsDialog>([&] { Find<QAction>("FindSolutionsFileMenu")->trigger(); },
                                                  [&](TFindSolutionsDialog& dialog) {
-        QTest::keyClicks(dialog.SearchEdit, "plotter");
-        dialog.SearchNow();
-        EXPECT_EQ(Names(dialog), QStringList({"Clark"}));
-        dialog.SearchEdit->setText(QString(3000, '%'));
-        dialog.SearchNow();
-        EXPECT_EQ(dialog.ResultList->topLevelItemCount(), 0);
-        // Enter with nothing listed keeps the dialog open.
-        QTest::keyClick(dialog.SearchEdit, Qt::Key_Return);
-        EXPECT_TRUE(dialog.isVisible());
-    }));
+                                                     QTest::keyClicks(dialog.SearchEdit, "plotter");
+                                                     dialog.SearchNow();
+                                                     EXPECT_EQ(Names(dialog), QStringList({"Clark"}));
+                                                     dialog.SearchEdit->setText(QString(3000, '%'));
+                                                     dialog.SearchNow();
+                                                     EXPECT_EQ(dialog.ResultList->topLevelItemCount(), 0);
+                                                     // Enter with nothing listed keeps the dialog open.
+                                                     QTest::keyClick(dialog.SearchEdit, Qt::Key_Return);
+                                                     EXPECT_TRUE(dialog.isVisible());
+                                                 }));
     EXPECT_EQ(window->GetProblemID(), 3);
 }
 
@@ -129,17 +129,18 @@ TEST_F(FindDialog, AMissingIndexIsRebuiltWithItsProgressShown)
     }));
     namespace fs = std::filesystem;
     ASSERT_FALSE(fs::exists(dataFile + ".find"));
-    EXPECT_TRUE(WhileShown<TFindSolutionsDialog>([&] { Find<QAction>("FindSolutionsFileMenu")->trigger(); },
-                                                 [&](TFindSolutionsDialog& dialog) {
-        EXPECT_TRUE(dialog.IndexProgressBar->isVisible());
-        EXPECT_TRUE(dialog.IndexProgressLabel->text().startsWith("Indexing tickets: "))
-            << dialog.IndexProgressLabel->text().toStdString();
-        dialog.SearchEdit->setText("last gadget");
-        dialog.SearchNow();
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog.IndexProgressBar->isVisible(), 60000);
-        // The hits are searched again once everything is in.
-        QTRY_COMPARE(dialog.ResultList->topLevelItemCount(), 1);
-        EXPECT_EQ(dialog.ResultList->topLevelItem(0)->data(0, TFindSolutionsDialog::ProblemIDRole).toInt(), 4000);
-    }));
+    EXPECT_TRUE(WhileShown<TFindSolutionsDialog>(
+        [&] { Find<QAction>("FindSolutionsFileMenu")->trigger(); },
+        [&](TFindSolutionsDialog& dialog) {
+            EXPECT_TRUE(dialog.IndexProgressBar->isVisible());
+            EXPECT_TRUE(dialog.IndexProgressLabel->text().startsWith("Indexing tickets: "))
+                << dialog.IndexProgressLabel->text().toStdString();
+            dialog.SearchEdit->setText("last gadget");
+            dialog.SearchNow();
+            QTRY_VERIFY_WITH_TIMEOUT(!dialog.IndexProgressBar->isVisible(), 60000);
+            // The hits are searched again once everything is in.
+            QTRY_COMPARE(dialog.ResultList->topLevelItemCount(), 1);
+            EXPECT_EQ(dialog.ResultList->topLevelItem(0)->data(0, TFindSolutionsDialog::ProblemIDRole).toInt(), 4000);
+        }));
     EXPECT_TRUE(fs::is_directory(dataFile + ".find"));
 }

@@ -10,10 +10,10 @@
 
 #include "dbframework/DBFrameWork_ChangeLog.h"
 #include "dbframework/DBFrameWork_Customer.h"
+#include "dbframework/DBFrameWork_FindIndex.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dbframework/DBFrameWork_Schema.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
-#include "dbframework/DBFrameWork_FindIndex.h"
 #include "dbframework/DBFrameWork_Ticket.h"
 #include "tests/find/FindFixture.h"
 
@@ -45,10 +45,13 @@ std::string Snapshot(DBFrameWork::DBConnection& connection)
 {
     std::string all;
     int32_t last = 0;
-    EXPECT_TRUE(DBFrameWork::ReadTicketBatch(connection, 0, 100000, [&](const DBFrameWork::TicketRecord& ticket) {
-        all += std::to_string(ticket.Problem.ProblemID) + ticket.Problem.Description + ticket.Problem.Resolution +
-               ticket.Customer.Name + "|";
-    }, last));
+    EXPECT_TRUE(DBFrameWork::ReadTicketBatch(
+        connection, 0, 100000,
+        [&](const DBFrameWork::TicketRecord& ticket) {
+            all += std::to_string(ticket.Problem.ProblemID) + ticket.Problem.Description + ticket.Problem.Resolution +
+                ticket.Customer.Name + "|";
+        },
+        last));
     return all + std::to_string(DBFrameWork::LastChangeSequence(connection));
 }
 
@@ -88,9 +91,9 @@ TEST(FindIndex, QueriesMatchWordsFormsAccentsPhrasesAndExclusions)
     EXPECT_EQ(Keys(index->Search("printer AND NOT ")), Hits({}));
 
     // Bad input: nothing, never an error.
-    for (const std::string& bad : {std::string(), std::string("   "), std::string("!!! ??? ***"),
-                                   std::string("\"paper jam"), std::string(5000, 'j'), std::string("-"),
-                                   std::string("\"\""), std::string("*"), std::string("paper*")})
+    for (const std::string& bad :
+         {std::string(), std::string("   "), std::string("!!! ??? ***"), std::string("\"paper jam"),
+          std::string(5000, 'j'), std::string("-"), std::string("\"\""), std::string("*"), std::string("paper*")})
         EXPECT_NO_THROW(index->Search(bad)) << bad;
     EXPECT_TRUE(index->Search("!!! ???").empty());
     EXPECT_EQ(Keys(index->Search("\"paper jam")), Hits({2}));
@@ -321,8 +324,8 @@ TEST(FindChangeLog, AnOlderDataFileGetsTheLogAtStartUpAndKeepsItsTables)
     ASSERT_TRUE(connection.Disconnect());
 
     // The schema of the three tables, as isql sees it, is unchanged beside the log.
-    const std::string tables = TestSupport::Isql(path,
-        "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 ORDER BY 1;");
+    const std::string tables = TestSupport::Isql(
+        path, "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 ORDER BY 1;");
     for (const char* name : {"CUSTOMER", "PROBLEM", "SYSTEMINFO", "FINDCHANGE", "FINDIDENTITY"})
         EXPECT_NE(tables.find(name), std::string::npos) << name << "\n" << tables;
 }

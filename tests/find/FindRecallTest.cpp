@@ -15,12 +15,12 @@ namespace {
 
 // No word here is another's stem, prefix or inflected form.
 const std::vector<std::string> Words = {
-    "router", "battery", "keyboard", "monitor", "scanner", "webcam", "modem", "firewall", "spreadsheet",
-    "driver", "cable", "screen", "virus", "password", "update", "network", "laptop", "mouse", "speaker",
-    "toner", "outlook", "registry", "partition", "backup", "adapter", "antenna", "bluetooth", "chipset",
-    "desktop", "ethernet", "fan", "gateway", "hub", "icon", "joystick", "kernel", "license", "macro",
-    "notebook", "optical", "plotter", "quota", "raid", "socket", "tablet", "usb", "voltage", "wallpaper",
-    "zip", "yellow"};
+    "router",  "battery", "keyboard",  "monitor",  "scanner",   "webcam", "modem",   "firewall", "spreadsheet",
+    "driver",  "cable",   "screen",    "virus",    "password",  "update", "network", "laptop",   "mouse",
+    "speaker", "toner",   "outlook",   "registry", "partition", "backup", "adapter", "antenna",  "bluetooth",
+    "chipset", "desktop", "ethernet",  "fan",      "gateway",   "hub",    "icon",    "joystick", "kernel",
+    "license", "macro",   "notebook",  "optical",  "plotter",   "quota",  "raid",    "socket",   "tablet",
+    "usb",     "voltage", "wallpaper", "zip",      "yellow"};
 
 std::string Text(std::mt19937& random, int words)
 {
@@ -30,10 +30,18 @@ std::string Text(std::mt19937& random, int words)
         // Capitals and punctuation around words, and words glued into longer
         // ones that CONTAINING finds but a word search must not.
         switch (random() % 6) {
-        case 0: text += word; text[text.size() - word.size()] = static_cast<char>(std::toupper(word[0])); break;
-        case 1: text += "(" + word + "),"; break;
-        case 2: text += "x" + word + "q"; break;
-        default: text += word;
+        case 0:
+            text += word;
+            text[text.size() - word.size()] = static_cast<char>(std::toupper(word[0]));
+            break;
+        case 1:
+            text += "(" + word + "),";
+            break;
+        case 2:
+            text += "x" + word + "q";
+            break;
+        default:
+            text += word;
         }
         text += " ";
     }

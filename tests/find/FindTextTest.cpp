@@ -52,7 +52,9 @@ TEST(FindText, CleanQueryAnswersBadInputPlainly)
 
 TEST(FindText, FoldAccentsLeavesBaseLetters)
 {
-    EXPECT_EQ(FoldAccents("R\xC3\xA9sum\xC3\xA9 \xC3\x86gir Stra\xC3\x9F" "e \xC5\x81\xC3\xB3" "d\xC5\xBA"),
+    EXPECT_EQ(FoldAccents("R\xC3\xA9sum\xC3\xA9 \xC3\x86gir Stra\xC3\x9F"
+                          "e \xC5\x81\xC3\xB3"
+                          "d\xC5\xBA"),
               "Resume AEgir Strasse Lodz");
     // Other scripts, symbols and broken bytes pass unchanged.
     EXPECT_EQ(FoldAccents("\xD0\x96 \xC3\x97 \xFF\xC3"), "\xD0\x96 \xC3\x97 \xFF\xC3");

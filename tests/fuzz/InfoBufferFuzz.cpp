@@ -20,8 +20,7 @@ uint64_t ReadAll(const char* buffer, size_t size, int depth)
             sum += static_cast<unsigned char>(item.value[byte]);
         try {
             sum += IBPP::Info::Number(item.value, item.length);
-        } catch (const IBPP::Exception&) {
-        }
+        } catch (const IBPP::Exception&) {}
         // The request counters nest clusters inside a cluster's value.
         if (depth < 2)
             sum += ReadAll(item.value, static_cast<size_t>(item.length), depth + 1);
@@ -38,7 +37,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         volatile uint64_t sum = ReadAll(buffer.data(), buffer.size(), 0);
         (void)sum;
-    } catch (const IBPP::Exception&) {
-    }
+    } catch (const IBPP::Exception&) {}
     return 0;
 }

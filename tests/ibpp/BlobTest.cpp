@@ -104,7 +104,7 @@ TEST_F(BlobTest, SegmentsOverTheLimitAndWrongStatesAreRefused)
     std::string big(65536, 'x');
     char buffer[16];
     EXPECT_THROW(blob->Write(big.data(), 10), IBPP::Exception);  // not created
-    EXPECT_THROW(blob->Open(), IBPP::Exception);                 // no id yet
+    EXPECT_THROW(blob->Open(), IBPP::Exception);  // no id yet
     blob->Create();
     EXPECT_THROW(blob->Write(big.data(), 65536), IBPP::Exception);
     EXPECT_THROW(blob->Read(buffer, sizeof buffer), IBPP::Exception);

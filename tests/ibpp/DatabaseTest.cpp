@@ -31,8 +31,7 @@ TEST(DatabaseTest, CreateLeavesADetachedDialectThreeFile)
     EXPECT_TRUE(database->Connected());
     auto transaction = IBPP::TransactionFactory(database, IBPP::amRead);
     transaction->Start();
-    auto dialect = IBPP::StatementFactory(database, transaction,
-                                          "SELECT MON$SQL_DIALECT FROM MON$DATABASE");
+    auto dialect = IBPP::StatementFactory(database, transaction, "SELECT MON$SQL_DIALECT FROM MON$DATABASE");
     dialect->Execute();
     ASSERT_TRUE(dialect->Fetch());
     int32_t value = 0;

@@ -37,9 +37,9 @@ TEST(InfoBuffer, ClustersAreReadToTheEndMarkAndNumbersUpToFourBytes)
 
 TEST(InfoBuffer, ALengthPastTheBufferIsAnErrorNotARead)
 {
-    for (const std::string& buffer : {Bytes({isc_info_blob_total_length, 0xff, 0xff, 1, 2}),
-                                      Bytes({isc_info_sql_records, 4, 0, 1, 2, 3}),
-                                      Bytes({isc_info_sql_stmt_type, 4})}) {
+    for (const std::string& buffer :
+         {Bytes({isc_info_blob_total_length, 0xff, 0xff, 1, 2}), Bytes({isc_info_sql_records, 4, 0, 1, 2, 3}),
+          Bytes({isc_info_sql_stmt_type, 4})}) {
         IBPP::Info::Reader reader(buffer.data(), buffer.size());
         IBPP::Info::Item item;
         EXPECT_THROW(reader.Next(item), IBPP::Exception) << buffer.size();

@@ -144,8 +144,7 @@ TEST_P(SignalTest, InterruptedProgramKeepsItsAttachmentAndEndsInOrder)
     ASSERT_TRUE(probe.WaitFor("ready")) << probe.Output();
     probe.Signal(GetParam());
     EXPECT_EQ(0, probe.Finish()) << probe.Output();
-    EXPECT_NE(std::string::npos, probe.Output().find("interrupted " + std::to_string(GetParam())))
-        << probe.Output();
+    EXPECT_NE(std::string::npos, probe.Output().find("interrupted " + std::to_string(GetParam()))) << probe.Output();
     EXPECT_NE(std::string::npos, probe.Output().find("done")) << probe.Output();
 
     // The row committed after the signal is in the file, and the file is sound.
@@ -188,9 +187,9 @@ TEST(LockFolderTest, AnotherUsersSharedFolderGetsAFolderOfOurOwn)
     EXPECT_EQ("/tmp/firebird-1000", Choose(false, folder(Engine, false, false), Me, Engine));
     EXPECT_EQ("", Choose(false, folder(Engine, true, false), Me, Engine));  // the engine's, open to us
     EXPECT_EQ("", Choose(false, folder(0, true, false), Me, Engine));
-    EXPECT_EQ("", Choose(false, folder(Me, true, false), Me, Engine));     // ours
-    EXPECT_EQ("", Choose(false, SharedState{}, Me, Engine));               // the engine makes it for us
-    EXPECT_EQ("", Choose(true, folder(Engine, false, false), Me, Engine)); // the user chose a folder
+    EXPECT_EQ("", Choose(false, folder(Me, true, false), Me, Engine));  // ours
+    EXPECT_EQ("", Choose(false, SharedState{}, Me, Engine));  // the engine makes it for us
+    EXPECT_EQ("", Choose(true, folder(Engine, false, false), Me, Engine));  // the user chose a folder
     // Made by another user, or open to everybody: whoever made it could spoil our locks.
     EXPECT_EQ("/tmp/firebird-1000", Choose(false, folder(Stranger, true, false), Me, Engine));
     EXPECT_EQ("/tmp/firebird-1000", Choose(false, folder(Engine, true, true), Me, Engine));
@@ -228,8 +227,7 @@ TEST(LockFolderTest, AnotherUserOpensADataFile)
     EXPECT_EQ(0, own.Finish()) << own.Output();
     if (!ownFolderWasThere)
         std::filesystem::remove_all(ownFolder);
-    Probe shared_({"attach", path}, {std::string("FIREBIRD_LOCK=") + IBPP::LockFolder::SharedFolder}, asNobody,
-                  probe);
+    Probe shared_({"attach", path}, {std::string("FIREBIRD_LOCK=") + IBPP::LockFolder::SharedFolder}, asNobody, probe);
     EXPECT_EQ(2, shared_.Finish()) << shared_.Output();
 }
 

@@ -180,8 +180,7 @@ TEST_F(StatementTest, FetchWithoutRowReadsZeroForNotNullIntegersAndNullElse)
 {
     Run("INSERT INTO T (ID, NAME, WHEN_AT, NUMBER) VALUES (5, 'five', '2001-02-03', 55)");
     auto transaction = StartWrite();
-    auto select = IBPP::StatementFactory(database, transaction,
-                                         "SELECT ID, NAME, WHEN_AT, NUMBER FROM T WHERE ID = ?");
+    auto select = IBPP::StatementFactory(database, transaction, "SELECT ID, NAME, WHEN_AT, NUMBER FROM T WHERE ID = ?");
     select->Set(1, 5);
     select->Execute();
     ASSERT_TRUE(select->Fetch());

@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <map>
 #include <memory>
+#include <unistd.h>
 
 #include "app/DesktopIdentity.h"
 #include "app/MainUnit.h"

@@ -3,8 +3,8 @@
 // the program would pick, and one General Setup save.
 #include <QAction>
 #include <QDir>
-#include <QPushButton>
 #include <QLineEdit>
+#include <QPushButton>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>

@@ -29,8 +29,8 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     std::string previous;
     for (long round = 1;; ++round) {
-        const std::string file =
-            std::string(argv[2]) + "/kill-" + std::to_string(getpid()) + "-" + std::to_string(round) + ".fbk";
+        const std::string file = std::string(argv[2]) + "/kill-" + std::to_string(getpid()) + "-" +
+            std::to_string(round) + ".fbk";
         const DBFrameWork::BackupResult made = backup.Run(file, nullptr);
         if (!made.Verified) {
             std::printf("round %ld: %s\n", round, made.Failure.c_str());

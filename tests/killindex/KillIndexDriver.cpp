@@ -39,13 +39,13 @@ int Change(DBFrameWork::DBConnection& connection, FindIndex& index)
         const std::string marker = "marker" + std::to_string(getpid()) + "x" + std::to_string(round);
         const std::string id = std::to_string(1 + round % ChangedTickets);
         if (!DBFrameWork::RunInTransaction(connection, "Uncaught Exception in Change", [&](IBPP::Statement& statement) {
-                statement->ExecuteImmediate("UPDATE Problem SET Description = '" + marker + "' WHERE ProblemID = " + id);
+                statement->ExecuteImmediate("UPDATE Problem SET Description = '" + marker +
+                                            "' WHERE ProblemID = " + id);
             }))
             return 1;
         // Taken in once the backlog is, unless a rebuild is running.
         const bool building = index.Progress().Building;
-        while (!building && !index.CatchUp()) {
-        }
+        while (!building && !index.CatchUp()) {}
         if (Found(index, marker) != std::set<int32_t>{std::stoi(id)} && !building) {
             std::printf("round %ld: %s not found\n", round, marker.c_str());
             return 1;

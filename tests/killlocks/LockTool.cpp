@@ -35,8 +35,7 @@ int Hold(const std::string& file)
     std::printf("holding\n");
     std::fflush(stdout);
     std::string line;
-    while (std::getline(std::cin, line)) {
-    }
+    while (std::getline(std::cin, line)) {}
     database->Disconnect();
     return IBPP::Shutdown() ? 0 : 1;
 }
@@ -83,7 +82,7 @@ int Show(const std::string& folder)
         const bool alive = owner > 0 && stat(("/proc/" + std::to_string(owner)).c_str(), &info) == 0;
         std::printf("%s: %s\n", entry.path().filename().c_str(),
                     lockWord == 0 ? "free"
-                    : alive       ? ("held by living thread " + std::to_string(owner)).c_str()
+                        : alive   ? ("held by living thread " + std::to_string(owner)).c_str()
                                   : ("LEFT LOCKED by ended thread " + std::to_string(owner)).c_str());
     }
     return 0;

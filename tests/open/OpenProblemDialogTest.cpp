@@ -56,10 +56,10 @@ TEST_F(OpenProblemDialogTest, startsWithTwoEmptyRowsAndTheControlsOfItsForm)
 {
     EXPECT_EQ(dialog.objectName(), "OpenProblemDialog");
     EXPECT_EQ(dialog.windowTitle(), "Open Problem...");
-    for (const char* name : {"TopPanel", "CustomerNameLabel", "CustomerNameEdit", "CustomerSearchButton",
-                             "ProblemDescriptionLabel", "Edit1", "ProblemDescriptionSearchButton",
-                             "SearchResultsGroupBox", "SearchResultsStringGrid", "BottmPanel", "OKButton",
-                             "CancelButton"})
+    for (const char* name :
+         {"TopPanel", "CustomerNameLabel", "CustomerNameEdit", "CustomerSearchButton", "ProblemDescriptionLabel",
+          "Edit1", "ProblemDescriptionSearchButton", "SearchResultsGroupBox", "SearchResultsStringGrid", "BottmPanel",
+          "OKButton", "CancelButton"})
         EXPECT_NE(dialog.findChild<QWidget*>(name), nullptr) << name;
     QTableWidget* grid = dialog.SearchResultsStringGrid;
     EXPECT_EQ(grid->rowCount(), 2);
@@ -93,14 +93,24 @@ TEST_F(OpenProblemDialogTest, customerSearchMatchesTheBeginningOfTheNameIgnoring
 
     const int smithRow = dialog.GetSearchResults()[0][2] == "Smith" ? 1 : 2;
     const DBFrameWork::StringList& hit = dialog.GetSearchResults()[smithRow - 1];
-    const DBFrameWork::StringList expected = {std::to_string(smithID), std::to_string(smithCustomer),
-                                              "Smith", "1 Main St\r\nFloor 2", "Springfield", "IL", "62701",
-                                              "Screen flickers\nafter boot\n\nand more", "Lee", "7/4/2004",
-                                              "", "", "", "Windows 2000"};
+    const DBFrameWork::StringList expected = {std::to_string(smithID),
+                                              std::to_string(smithCustomer),
+                                              "Smith",
+                                              "1 Main St\r\nFloor 2",
+                                              "Springfield",
+                                              "IL",
+                                              "62701",
+                                              "Screen flickers\nafter boot\n\nand more",
+                                              "Lee",
+                                              "7/4/2004",
+                                              "",
+                                              "",
+                                              "",
+                                              "Windows 2000"};
     EXPECT_EQ(hit, expected);
     EXPECT_EQ(Row(dialog, smithRow),
-              QStringList({"Smith", "1 Main St\r\nFloor 2, Springfield, IL 62701", "Screen flickers after boot and more",
-                           "Lee", "7/4/2004", "Windows 2000"}));
+              QStringList({"Smith", "1 Main St\r\nFloor 2, Springfield, IL 62701",
+                           "Screen flickers after boot and more", "Lee", "7/4/2004", "Windows 2000"}));
 }
 
 TEST_F(OpenProblemDialogTest, customerSearchListsOnlyTicketsWithSystemInformation)
@@ -281,8 +291,8 @@ TEST_F(OpenProblemDialogTest, customerSearchCutsALongTermOnACharacterBoundaryToF
         return result;
     };
     const std::string a120(120, 'a'), a119b = std::string(119, 'a') + "b", a118b = std::string(118, 'a') + "b";
-    const std::string e60 = repeat("\xC3\xA9", 60);                    // 60 times e-acute
-    const std::string e59a = repeat("\xC3\xA9", 59) + "\xC4\x81";     // then a-macron
+    const std::string e60 = repeat("\xC3\xA9", 60);  // 60 times e-acute
+    const std::string e59a = repeat("\xC3\xA9", 59) + "\xC4\x81";  // then a-macron
     const std::string e59ab = repeat("\xC3\xA9", 59) + "ab";
     for (const std::string& name : {a120, a119b, a118b, e60, e59a, e59ab})
         window.SaveTicket(Ticket(name, "Long name"));

@@ -42,8 +42,8 @@ TEST(BackgroundWorkTest, WhatTheWorkThrowsComesOutOfRunAndTheNextRunWorks)
     // A read's stray exception is a failed read, told in the debug output.
     std::vector<std::string> debug;
     DBFrameWork::SetDebugSink([&debug](const std::string& text) { debug.push_back(text); });
-    const QueryOutcome outcome =
-        work.Read([](const BackgroundWork::Progress&) -> QueryOutcome { throw std::logic_error("a bad row"); });
+    const QueryOutcome outcome = work.Read(
+        [](const BackgroundWork::Progress&) -> QueryOutcome { throw std::logic_error("a bad row"); });
     DBFrameWork::SetDebugSink({});
     EXPECT_EQ(outcome, QueryOutcome::Failed);
     EXPECT_EQ(debug, std::vector<std::string>{"Uncaught Exception in a report's read: a bad row"});

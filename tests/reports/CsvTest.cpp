@@ -31,11 +31,23 @@ TEST(Csv, FormulasAreWrittenAsTextButNumbersStayNumbers)
     EXPECT_EQ(CsvField("a=b"), "a=b");
     EXPECT_EQ(CsvField("\t=1+2"), "'\t=1+2");
     EXPECT_EQ(CsvField("\r=1+2"), "\"'\r=1+2\"");
-    EXPECT_EQ(CsvField("\xEF\xBC\x9D" "1+2"), "'\xEF\xBC\x9D" "1+2");  // full-width =
-    EXPECT_EQ(CsvField("\xEF\xBC\x8B" "1"), "'\xEF\xBC\x8B" "1");      // full-width +
-    EXPECT_EQ(CsvField("\xEF\xBC\x8D" "1"), "'\xEF\xBC\x8D" "1");      // full-width -
-    EXPECT_EQ(CsvField("\xEF\xBC\xA0" "cmd"), "'\xEF\xBC\xA0" "cmd");  // full-width @
-    EXPECT_EQ(CsvField("\xEF\xBC\xA1"), "\xEF\xBC\xA1");               // full-width A
+    EXPECT_EQ(CsvField("\xEF\xBC\x9D"
+                       "1+2"),
+              "'\xEF\xBC\x9D"
+              "1+2");  // full-width =
+    EXPECT_EQ(CsvField("\xEF\xBC\x8B"
+                       "1"),
+              "'\xEF\xBC\x8B"
+              "1");  // full-width +
+    EXPECT_EQ(CsvField("\xEF\xBC\x8D"
+                       "1"),
+              "'\xEF\xBC\x8D"
+              "1");  // full-width -
+    EXPECT_EQ(CsvField("\xEF\xBC\xA0"
+                       "cmd"),
+              "'\xEF\xBC\xA0"
+              "cmd");  // full-width @
+    EXPECT_EQ(CsvField("\xEF\xBC\xA1"), "\xEF\xBC\xA1");  // full-width A
     EXPECT_EQ(CsvField(std::string("a\0b", 3)), std::string("a\0b", 3));
     EXPECT_EQ(CsvField(int64_t{-7}), "-7");
     EXPECT_EQ(CsvField(CsvCell::Decimal(-12.345, 1)), "-12.3");

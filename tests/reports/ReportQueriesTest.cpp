@@ -1,8 +1,8 @@
 // The report queries on a real data file, checked against what isql-fb says
 // the engine holds.
-#include <gtest/gtest.h>
 #include <chrono>
 #include <future>
+#include <gtest/gtest.h>
 #include <sstream>
 
 #include "dbframework/DBFrameWork_Reports.h"
@@ -142,7 +142,7 @@ TEST_F(ReportQueries, ProgressCanCancelAndAnEmptyRangeReadsNothing)
     std::string values;
     for (int id = 100; id < 700; ++id)
         values += "INSERT INTO Problem (ProblemID, Assigned, CustomerID) VALUES (" + std::to_string(id) +
-                  ", '2005-06-01', 1);\n";
+            ", '2005-06-01', 1);\n";
     database.Query(values + "COMMIT;\n");
     std::vector<OpenTicket> tickets;
     std::vector<size_t> calls;

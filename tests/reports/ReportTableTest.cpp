@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "dbframework/DBFrameWork_Reports.h"
 #include "dbframework/DBFrameWork_ReportTable.h"
+#include "dbframework/DBFrameWork_Reports.h"
 
 using namespace DBFrameWork;
 
@@ -15,7 +15,8 @@ namespace {
 std::string Csv(const ReportTable& table, const std::function<bool(size_t)>& progress = nullptr, bool* whole = nullptr)
 {
     std::string text;
-    const bool done = WriteCsv(table, [&text](const std::string& line) { text += line; }, progress);
+    const bool done = WriteCsv(
+        table, [&text](const std::string& line) { text += line; }, progress);
     if (whole)
         *whole = done;
     return text;
@@ -61,7 +62,6 @@ TEST(ReportTable, EachKindOfCellKeepsItsMeaningAndAStoppedWritingLeavesTheRestOu
     EXPECT_EQ(lines, 257u);
     EXPECT_EQ(stopped.find("Total"), std::string::npos);
 }
-
 
 TEST(ReportTable, OpenTicketsCountTheirAgeInCalendarDaysAndADaylessOneHasNone)
 {

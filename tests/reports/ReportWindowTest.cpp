@@ -3,16 +3,16 @@
 // with its CSV and PDF, checked with pdftotext, Python's csv and isql-fb.
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDockWidget>
 #include <QElapsedTimer>
-#include <QProgressDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -28,11 +28,11 @@
 #include <sys/stat.h>
 #include <thread>
 
+#include "dialogs/BackgroundWork.h"
 #include "dialogs/CustomerHistoryDock.h"
 #include "dialogs/HoursReportDialogUnit.h"
 #include "dialogs/OpenTicketsDialogUnit.h"
 #include "dialogs/ReportDates.h"
-#include "dialogs/BackgroundWork.h"
 #include "tests/support/windows/WindowTest.h"
 
 namespace {
@@ -206,7 +206,7 @@ TEST_F(ReportWindow, OpenTicketsOfManyComeAsTheListIsScrolled)
     std::string sql = "INSERT INTO Customer (CustomerID, Name) VALUES (1, 'Many');\n";
     for (int id = 1; id <= 450; ++id)
         sql += "INSERT INTO Problem (ProblemID, Assigned, CustomerID, Technician) VALUES (" + std::to_string(id) +
-               ", DATEADD(" + std::to_string(id) + " DAY TO DATE '2001-01-01'), 1, 'Dana');\n";
+            ", DATEADD(" + std::to_string(id) + " DAY TO DATE '2001-01-01'), 1, 'Dana');\n";
     Query(sql + "COMMIT;\n");
 
     EXPECT_TRUE(Drive<TOpenTicketsDialog>(Find<QAction>("OpenTicketsViewMenu"), [&](TOpenTicketsDialog& dialog) {
@@ -297,12 +297,11 @@ TEST_F(ReportWindow, WorkOrderPrintsOnePageWithTheBusinessAndTheTicket)
     Find<QAction>("PrintFileMenu")->trigger();
     EXPECT_EQ(fake->printDialogs, 1);
     const std::string printed = Text(work.File("printed.pdf"));
-    for (const std::string& part : {std::string("Acme Repair"), std::string("1 Main St, Springfield"),
-                                    std::string("555-0100"), std::string("www.acme.example"),
-                                    "Work Order " + std::to_string(id), std::string("Dana"),
-                                    std::string("Smith, Jr."), std::string("Springfield"),
-                                    std::string("Printer <jams> & smokes"), std::string("Cleaned the rollers"),
-                                    std::string("Customer signature")})
+    for (const std::string& part :
+         {std::string("Acme Repair"), std::string("1 Main St, Springfield"), std::string("555-0100"),
+          std::string("www.acme.example"), "Work Order " + std::to_string(id), std::string("Dana"),
+          std::string("Smith, Jr."), std::string("Springfield"), std::string("Printer <jams> & smokes"),
+          std::string("Cleaned the rollers"), std::string("Customer signature")})
         EXPECT_NE(printed.find(part), std::string::npos) << part << "\n" << printed;
     EXPECT_EQ(Pages(work.File("printed.pdf")), 1);
 
@@ -396,8 +395,8 @@ TEST_F(ReportWindow, HoursReportMatchesTheEngineAndGoesOutAsCsvAndPdf)
         dialog.GroupByComboBox->setCurrentText("Technician");
         table = dialog.TableText();
         ASSERT_EQ(table.size(), 4u);  // header, Dana, Eve, totals
-        EXPECT_EQ(table[0], (std::vector<QString>{"Technician", "Tickets", "Actual Hours", "Billable Hours",
-                                                  "Billable %"}));
+        EXPECT_EQ(table[0],
+                  (std::vector<QString>{"Technician", "Tickets", "Actual Hours", "Billable Hours", "Billable %"}));
         EXPECT_EQ(table[1], (std::vector<QString>{"Dana", "2", "8", "7", "87.5"}));
         EXPECT_EQ(table[2], (std::vector<QString>{"Eve", "1", "4", "1", "25.0"}));
         EXPECT_EQ(table[3], (std::vector<QString>{"Total", "3", "12", "8", "66.7"}));
@@ -467,9 +466,8 @@ TEST_F(ReportWindow, HoursReportMatchesTheEngineAndGoesOutAsCsvAndPdf)
     EXPECT_EQ(ListValue(engine, "N"), table[3][1].toStdString());
     EXPECT_EQ(ListValue(engine, "A"), table[3][2].toStdString());
     EXPECT_EQ(ListValue(engine, "B"), table[3][3].toStdString());
-    const std::string dana = Query(
-        "SELECT SUM(ActualHours) AS A FROM Problem WHERE Technician = 'Dana' AND "
-        "Assigned >= '2004-01-01' AND Assigned < '2004-03-01';");
+    const std::string dana = Query("SELECT SUM(ActualHours) AS A FROM Problem WHERE Technician = 'Dana' AND "
+                                   "Assigned >= '2004-01-01' AND Assigned < '2004-03-01';");
     EXPECT_EQ(ListValue(dana, "A"), table[1][2].toStdString());
     EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
 }

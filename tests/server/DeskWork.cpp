@@ -13,9 +13,9 @@ namespace DeskWork {
 
 void WriteSettings(const std::string& folder, const std::string& dataFile)
 {
-    TestSupport::WriteFile(folder + "/Quenbrook.ini", "[General]\nData File=" + dataFile +
-                                                          "\nData File User=" + TestServer::User +
-                                                          "\nData File Password=" + TestServer::Password + "\n");
+    TestSupport::WriteFile(folder + "/Quenbrook.ini",
+                           "[General]\nData File=" + dataFile + "\nData File User=" + TestServer::User +
+                               "\nData File Password=" + TestServer::Password + "\n");
 }
 
 void FillTicket(TMainForm& window, int desk, int round)

@@ -33,8 +33,8 @@ protected:
     // file on the server unless the test says otherwise.
     void UseServerFile(const std::string& name, const std::string& password = TestServer::Password)
     {
-        UseDataFile(server->DataFile(name), std::string("Data File User=") + TestServer::User +
-                                                 "\nData File Password=" + password + "\n");
+        UseDataFile(server->DataFile(name),
+                    std::string("Data File User=") + TestServer::User + "\nData File Password=" + password + "\n");
         fake->confirmAnswer = true;
     }
 
@@ -77,11 +77,11 @@ TEST_F(Server, firstStartMakesTheFileOnTheServerAndTicketsRoundTrip)
     Start();
     ASSERT_TRUE(window);
     EXPECT_EQ(Find<QLabel>("StatusPanel0")->text(), "Connected...");
-    EXPECT_EQ(fake->questions, QStringList({QString::fromStdString("The data file " + server->DataFile("Solutions.fdb") +
-                                                                   " does not exist on the server. Create it?")}));
+    EXPECT_EQ(fake->questions,
+              QStringList({QString::fromStdString("The data file " + server->DataFile("Solutions.fdb") +
+                                                  " does not exist on the server. Create it?")}));
     // Nothing was made locally: no folder, no file by the name's local reading.
-    EXPECT_TRUE(std::filesystem::is_empty(work.Path() + "/program") ||
-                !std::filesystem::exists(work.File("Data")));
+    EXPECT_TRUE(std::filesystem::is_empty(work.Path() + "/program") || !std::filesystem::exists(work.File("Data")));
     EXPECT_TRUE(std::filesystem::is_regular_file(server->LocalFile("Solutions.fdb")));
 
     FillTicket("Server Customer");
@@ -116,8 +116,8 @@ TEST_F(Server, wrongPasswordIsAskedForAgainAndAMissingFileIsMadeOnlyWhenTheUserA
     EXPECT_FALSE(std::filesystem::exists(server->LocalFile("Refused.fdb")));
 
     // The server is down or the name is wrong: nothing is made anywhere.
-    UseDataFile("127.0.0.1/1:" + server->LocalFile("Unreachable.fdb"), std::string("Data File User=") + TestServer::User +
-                                                                          "\nData File Password=x\n");
+    UseDataFile("127.0.0.1/1:" + server->LocalFile("Unreachable.fdb"),
+                std::string("Data File User=") + TestServer::User + "\nData File Password=x\n");
     fake->confirmAnswer = true;
     EXPECT_THROW(TMainForm unreachable(paths), ApplicationError);
     EXPECT_TRUE(fake->questions.isEmpty());
@@ -171,8 +171,7 @@ TEST_F(Server, sameTicketSavedAtTwoDesks_laterDeskFailsWithNothingWrittenThenSuc
     IBPP::Database deskA = IBPP::DatabaseFactory("", server->DataFile("Conflict.fdb"), TestServer::User,
                                                  TestServer::Password);
     deskA->Connect();
-    IBPP::Transaction saving =
-        IBPP::TransactionFactory(deskA, IBPP::amWrite, IBPP::ilReadCommitted, IBPP::lrNoWait);
+    IBPP::Transaction saving = IBPP::TransactionFactory(deskA, IBPP::amWrite, IBPP::ilReadCommitted, IBPP::lrNoWait);
     saving->Start();
     IBPP::Statement update = IBPP::StatementFactory(deskA, saving);
     update->ExecuteImmediate("UPDATE Problem SET Technician = 'desk A' WHERE ProblemID = " + std::to_string(problem));
@@ -213,9 +212,9 @@ TEST_F(Server, fourDesksSavingAtOnceLoseNothing)
         const std::string folder = work.File("desk" + std::to_string(desk));
         std::filesystem::create_directory(folder);
         const std::string mode = desk == Desks ? "search" : "save";
-        const std::string command = "timeout -k 2 " + std::to_string(DeskLimitSeconds) + " '" + SERVER_DESK + "' " + mode + " '" + folder + "' '" +
-                                    server->DataFile(name) + "' " + std::to_string(desk == Desks ? 100 : Saves) +
-                                    " " + std::to_string(desk + 1) + " 2>&1";
+        const std::string command = "timeout -k 2 " + std::to_string(DeskLimitSeconds) + " '" + SERVER_DESK + "' " +
+            mode + " '" + folder + "' '" + server->DataFile(name) + "' " + std::to_string(desk == Desks ? 100 : Saves) +
+            " " + std::to_string(desk + 1) + " 2>&1";
         desks.push_back(popen(command.c_str(), "r"));
         ASSERT_TRUE(desks.back());
     }

@@ -55,8 +55,9 @@ TestServer::TestServer(const std::string& wireCrypt)
         throw std::runtime_error(std::string("no server program at ") + ServerProgram +
                                  " (Debian package firebird3.0-server)");
     const std::string root = root_.Path();
-    fs::permissions(root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(root,
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                        fs::perms::others_exec);
     fs::create_directories(root + "/lock");
     fs::create_directories(root + "/data");
     for (const char* part : {"plugins", "intl", "UDF"})
@@ -67,7 +68,8 @@ TestServer::TestServer(const std::string& wireCrypt)
     TestSupport::WriteFile(root + "/firebird.conf",
                            "RemoteServicePort = " + std::to_string(port_) +
                                "\nRemoteBindAddress = 127.0.0.1\nSecurityDatabase = " + security +
-                               "\nAuthServer = Srp\nUserManager = Srp\nWireCrypt = " + wireCrypt + "\nServerMode = Super\n");
+                               "\nAuthServer = Srp\nUserManager = Srp\nWireCrypt = " + wireCrypt +
+                               "\nServerMode = Super\n");
     TestSupport::WriteFile(root + "/databases.conf", "security.db = " + security + "\n");
 
     // The security database is made with the engine alone, in the server's configuration.
@@ -129,8 +131,8 @@ std::string TestServer::DataFile(const std::string& name) const
 std::string TestServer::Validate(const std::string& name, int* status) const
 {
     std::string output;
-    const int result = TestSupport::RunCommand("gfix -v -full -user " + std::string(User) + " -password " +
-                                                   Password + " '" + DataFile(name) + "' 2>&1",
+    const int result = TestSupport::RunCommand("gfix -v -full -user " + std::string(User) + " -password " + Password +
+                                                   " '" + DataFile(name) + "' 2>&1",
                                                &output);
     if (status)
         *status = result;

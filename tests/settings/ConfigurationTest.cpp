@@ -170,8 +170,9 @@ TEST(ConfigurationLoad, valuesAreCutTo2047Characters)
     const std::string exact(2047, 'e');
     // 2046 ASCII letters then a two-byte character: the cut must not split it.
     const std::string accented = std::string(2046, 'a') + "\xC3\xA9" + "tail";
-    WriteFile(path, "[General]\nCompany Name=" + longName + "\nAddress=" + exact + "\nWebSite=" + accented +
-                        "\n[Technicians]\n1=" + longName + "\n");
+    WriteFile(path,
+              "[General]\nCompany Name=" + longName + "\nAddress=" + exact + "\nWebSite=" + accented +
+                  "\n[Technicians]\n1=" + longName + "\n");
     const Configuration config = LoadedFrom(path);
     EXPECT_EQ(config.GetCompanyName(), std::string(2047, 'n'));
     EXPECT_EQ(config.GetAddress(), exact);
@@ -187,7 +188,10 @@ TEST(ConfigurationLoad, badInputLoadsWhatItCan)
         const Configuration config = LoadedFrom(CopyOfData(dir, "junk.bin.ini"));
         EXPECT_EQ(config.GetCompanyName(), "After The Junk");
         // A file that is not UTF-8 reads in the Windows code page: byte FF is "ÿ".
-        EXPECT_EQ(Technicians(config), (Names{"Ann", "Bo\xC3\xBF" "b"}));
+        EXPECT_EQ(Technicians(config),
+                  (Names{"Ann",
+                         "Bo\xC3\xBF"
+                         "b"}));
     }
     {
         // Duplicate keys and sections, any case: the first value counts.
@@ -207,9 +211,9 @@ TEST(ConfigurationLoad, badInputLoadsWhatItCan)
     {
         // Lines of several megabytes, a value and a comment, around the real values.
         const std::string path = dir.File("huge.ini");
-        WriteFile(path, "[Other]\nNoise=" + std::string(4 * 1024 * 1024, 'x') +
-                            "\n[General]\nCompany Name=Still Here\n" + std::string(1024 * 1024, '#') +
-                            "\nPhone1=42\n");
+        WriteFile(path,
+                  "[Other]\nNoise=" + std::string(4 * 1024 * 1024, 'x') + "\n[General]\nCompany Name=Still Here\n" +
+                      std::string(1024 * 1024, '#') + "\nPhone1=42\n");
         const Configuration config = LoadedFrom(path);
         EXPECT_EQ(config.GetCompanyName(), "Still Here");
         EXPECT_EQ(config.GetNumber("Phone1"), "42");
@@ -482,8 +486,8 @@ TEST(ConfigurationBackup, olderFilesGetTheDefaultsAndOddValuesAreTamed)
     EXPECT_TRUE(old.GetBackupOnExit());
     EXPECT_EQ(old.GetBackupCopies(), 10);
 
-    const std::vector<std::pair<std::string, int>> copies = {
-        {"3", 3}, {"0", 1}, {"-5", 1}, {"many", 10}, {"", 10}, {"12x", 10}, {"99999999999", 999}};
+    const std::vector<std::pair<std::string, int>> copies = {{"3", 3}, {"0", 1},    {"-5", 1},           {"many", 10},
+                                                             {"", 10}, {"12x", 10}, {"99999999999", 999}};
     for (const auto& [text, expected] : copies) {
         WriteFile(path, "[General]\nBackup On Exit=0\nBackup Copies=" + text + "\n");
         const Configuration loaded = LoadedFrom(path);

@@ -23,8 +23,10 @@ using TestSupport::WriteFile;
 namespace {
 
 // "Café Renée Réparations" as the older Windows program writes it.
-const std::string Windows1252Name = "Caf\xE9 Ren\xE9" "e R\xE9parations";
-const std::string Utf8Name = "Caf\xC3\xA9 Ren\xC3\xA9" "e R\xC3\xA9parations";
+const std::string Windows1252Name = "Caf\xE9 Ren\xE9"
+                                    "e R\xE9parations";
+const std::string Utf8Name = "Caf\xC3\xA9 Ren\xC3\xA9"
+                             "e R\xC3\xA9parations";
 
 std::vector<std::string> FilesIn(const std::string& folder)
 {
@@ -49,7 +51,9 @@ TEST(SettingsEncoding, windowsCodePageFileIsReadAndWrittenBackInItsCodePage)
 {
     TempDir dir;
     const std::string path = dir.File("Quenbrook.ini");
-    WriteFile(path, "[General]\r\nCompany Name=" + Windows1252Name + "\r\nOther=\x80 kept\r\n[Technicians]\r\n1=J\xFCrgen\r\n");
+    WriteFile(path,
+              "[General]\r\nCompany Name=" + Windows1252Name +
+                  "\r\nOther=\x80 kept\r\n[Technicians]\r\n1=J\xFCrgen\r\n");
     Configuration config;
     ASSERT_TRUE(config.Load(path));
     EXPECT_EQ(config.GetCompanyName(), Utf8Name);

@@ -43,10 +43,10 @@ TEST(GeneralEditor, formDescriptionTextsWithTheOwnerAlone)
     EXPECT_FALSE(dialog.ApplyButton->isEnabled());
     EXPECT_EQ(dialog.DataFileBrowseButton->toolTip(), "Browse...");
     EXPECT_TRUE(dialog.GetCompanyName().isEmpty());
-    for (const char* name : {"BusinessGroupBox", "NameLabel", "CompanyNameEdit", "AddressMemo", "PhonesLabel",
-                             "PhonesMemo", "FaxesLabel", "FaxesMemo", "WebSiteLabel", "WebSiteEdit", "DataFileLabel",
-                             "DataFileEdit", "DataFileBrowseButton", "BottmPanel", "OKButton", "CancelButton",
-                             "ApplyButton"})
+    for (const char* name :
+         {"BusinessGroupBox", "NameLabel", "CompanyNameEdit", "AddressMemo", "PhonesLabel", "PhonesMemo", "FaxesLabel",
+          "FaxesMemo", "WebSiteLabel", "WebSiteEdit", "DataFileLabel", "DataFileEdit", "DataFileBrowseButton",
+          "BottmPanel", "OKButton", "CancelButton", "ApplyButton"})
         EXPECT_NE(dialog.findChild<QWidget*>(name), nullptr) << name;
 }
 
@@ -73,7 +73,8 @@ TEST(GeneralEditor, addressRoundTrips)
         QString storedAgain;
     };
     const Case cases[] = {
-        {"123 Example St, Your Town, ST 67654", {"123 Example St", "Your Town, ST 67654"},
+        {"123 Example St, Your Town, ST 67654",
+         {"123 Example St", "Your Town, ST 67654"},
          "123 Example St, Your Town, ST 67654"},
         {"123 Example St, City, St ZIP", {"123 Example St", "City, St ZIP"}, "123 Example St, City, St ZIP"},
         {"PO Box 7 Quenbrook", {"PO Box 7 Quenbrook"}, "PO Box 7 Quenbrook"},
@@ -164,19 +165,21 @@ TEST(GeneralEditor, okStoresAndCancelDoesNot)
 {
     TGeneralEditor okDialog(nullptr, "Old", "1 Road", {}, {}, "", "/given.fdb");
     bool result = false;
-    ASSERT_TRUE(WhileShown<TGeneralEditor>([&] { result = okDialog.Execute(); }, [](TGeneralEditor& dialog) {
-        dialog.CompanyNameEdit->setText(" New ");
-        dialog.OKButton->click();
-    }));
+    ASSERT_TRUE(WhileShown<TGeneralEditor>([&] { result = okDialog.Execute(); },
+                                           [](TGeneralEditor& dialog) {
+                                               dialog.CompanyNameEdit->setText(" New ");
+                                               dialog.OKButton->click();
+                                           }));
     EXPECT_TRUE(result);
     EXPECT_EQ(okDialog.GetCompanyName(), "New");
     EXPECT_EQ(okDialog.GetAddress(), "1 Road");
 
     TGeneralEditor cancelDialog(nullptr, "Old", "1 Road, Town", {}, {}, "", "/given.fdb");
-    ASSERT_TRUE(WhileShown<TGeneralEditor>([&] { result = cancelDialog.Execute(); }, [](TGeneralEditor& dialog) {
-        dialog.CompanyNameEdit->setText("New");
-        dialog.CancelButton->click();
-    }));
+    ASSERT_TRUE(WhileShown<TGeneralEditor>([&] { result = cancelDialog.Execute(); },
+                                           [](TGeneralEditor& dialog) {
+                                               dialog.CompanyNameEdit->setText("New");
+                                               dialog.CancelButton->click();
+                                           }));
     EXPECT_FALSE(result);
     EXPECT_EQ(cancelDialog.GetCompanyName(), "Old");
     EXPECT_EQ(cancelDialog.GetAddress(), "1 Road\r\nTown");
@@ -186,14 +189,15 @@ TEST(GeneralEditor, applyStoresWithoutClosingAndDisablesItself)
 {
     TGeneralEditor dialog(nullptr, "Old", "", {}, {}, "", "");
     bool stillOpen = false;
-    ASSERT_TRUE(WhileShown<TGeneralEditor>([&] { dialog.Execute(); }, [&](TGeneralEditor& shown) {
-        shown.CompanyNameEdit->setText("Applied");
-        shown.ApplyButton->setEnabled(true);
-        shown.ApplyButton->click();
-        stillOpen = shown.isVisible();
-        EXPECT_FALSE(shown.ApplyButton->isEnabled());
-        EXPECT_EQ(shown.GetCompanyName(), "Applied");
-    }));
+    ASSERT_TRUE(WhileShown<TGeneralEditor>([&] { dialog.Execute(); },
+                                           [&](TGeneralEditor& shown) {
+                                               shown.CompanyNameEdit->setText("Applied");
+                                               shown.ApplyButton->setEnabled(true);
+                                               shown.ApplyButton->click();
+                                               stillOpen = shown.isVisible();
+                                               EXPECT_FALSE(shown.ApplyButton->isEnabled());
+                                               EXPECT_EQ(shown.GetCompanyName(), "Applied");
+                                           }));
     EXPECT_TRUE(stillOpen);
 }
 
@@ -215,13 +219,13 @@ TEST(GeneralEditor, serverLoginShowsMaskedAndIsHandedBack)
 // user confirms it.
 TEST(GeneralEditor, theMachineAPathNamesIsShownAndAnotherServerIsTakenOnlyWhenConfirmed)
 {
-    for (const auto& [path, machine] : std::vector<std::pair<QString, QString>>{
-             {"/srv/Solutions.fdb", "On this computer"},
-             {"C:\\Data\\Solutions.fdb", "On this computer"},
-             {"Data\\x:y.fdb", "On this computer"},
-             {"Data:2024.fdb", "On the server \"Data\""},
-             {"shop/3051:/srv/Solutions.fdb", "On the server \"shop/3051\""},
-             {"[::1]:/x.fdb", "On the server \"[::1]\""}}) {
+    for (const auto& [path, machine] :
+         std::vector<std::pair<QString, QString>>{{"/srv/Solutions.fdb", "On this computer"},
+                                                  {"C:\\Data\\Solutions.fdb", "On this computer"},
+                                                  {"Data\\x:y.fdb", "On this computer"},
+                                                  {"Data:2024.fdb", "On the server \"Data\""},
+                                                  {"shop/3051:/srv/Solutions.fdb", "On the server \"shop/3051\""},
+                                                  {"[::1]:/x.fdb", "On the server \"[::1]\""}}) {
         TGeneralEditor dialog(nullptr, "Co", "", {}, {}, "", "/old.fdb");
         dialog.DataFileEdit->setText(path);
         EXPECT_EQ(dialog.DataFileMachineLabel->text(), machine) << path.toStdString();
@@ -230,18 +234,20 @@ TEST(GeneralEditor, theMachineAPathNamesIsShownAndAnotherServerIsTakenOnlyWhenCo
     FakeInteraction fake;
     TGeneralEditor dialog(nullptr, "Co", "", {}, {}, "", "/old.fdb");
     bool result = true;
-    ASSERT_TRUE(WhileShown<TGeneralEditor>([&] { result = dialog.Execute(); }, [&](TGeneralEditor& shown) {
-        shown.DataFileEdit->setText("Data:2024.fdb");
-        shown.OKButton->click();
-        EXPECT_TRUE(shown.isVisible());
-        shown.ApplyButton->setEnabled(true);
-        shown.ApplyButton->click();
-        EXPECT_EQ(shown.GetDataFile(), "/old.fdb");
-        fake.confirmAnswer = true;
-        shown.OKButton->click();
-    }));
+    ASSERT_TRUE(WhileShown<TGeneralEditor>([&] { result = dialog.Execute(); },
+                                           [&](TGeneralEditor& shown) {
+                                               shown.DataFileEdit->setText("Data:2024.fdb");
+                                               shown.OKButton->click();
+                                               EXPECT_TRUE(shown.isVisible());
+                                               shown.ApplyButton->setEnabled(true);
+                                               shown.ApplyButton->click();
+                                               EXPECT_EQ(shown.GetDataFile(), "/old.fdb");
+                                               fake.confirmAnswer = true;
+                                               shown.OKButton->click();
+                                           }));
     EXPECT_TRUE(result);
     EXPECT_EQ(dialog.GetDataFile(), "Data:2024.fdb");
     ASSERT_EQ(fake.questions.size(), 3);
-    EXPECT_EQ(fake.questions[0], "The data file Data:2024.fdb is on the server \"Data\", not on this computer. Use it?");
+    EXPECT_EQ(fake.questions[0],
+              "The data file Data:2024.fdb is on the server \"Data\", not on this computer. Use it?");
 }

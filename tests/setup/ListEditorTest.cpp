@@ -40,9 +40,9 @@ TEST(ListEditor, showsTheListGivenAndHandsBackNothingBeforeOkOrApply)
     EXPECT_FALSE(dialog.ApplyButton->isEnabled());
     EXPECT_EQ(dialog.windowTitle(), "ListEditor");
     EXPECT_EQ(dialog.objectName(), "ListEditor");
-    for (const char* name : {"ListPanel", "ItemsListBox", "HRSplitter1", "OperationsPanel", "RemoveButton",
-                             "MoveUpButton", "MoveDownButton", "BottmPanel", "AddItemEdit", "OKButton",
-                             "CancelButton", "ApplyButton"})
+    for (const char* name :
+         {"ListPanel", "ItemsListBox", "HRSplitter1", "OperationsPanel", "RemoveButton", "MoveUpButton",
+          "MoveDownButton", "BottmPanel", "AddItemEdit", "OKButton", "CancelButton", "ApplyButton"})
         EXPECT_NE(dialog.findChild<QWidget*>(name), nullptr) << name;
     // No button answers Enter or Escape on behalf of the dialog.
     for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
@@ -85,20 +85,22 @@ TEST(ListEditor, enterAndEscapeNeverCloseTheShownDialog)
     TListEditor dialog(nullptr, {"Ann"});
     bool stillOpen = false;
     bool accepted = false;
-    const bool shown = WhileShown<TListEditor>([&] { accepted = dialog.Execute(); }, [&](TListEditor& shownDialog) {
-        EXPECT_EQ(&shownDialog, &dialog);
-        shownDialog.AddItemEdit->setFocus();
-        QTest::keyClick(shownDialog.AddItemEdit, Qt::Key_Return);  // empty field
-        TypeAndEnter(shownDialog, "Bob");
-        TypeAndEnter(shownDialog, "ann");
-        QTest::keyClick(shownDialog.AddItemEdit, Qt::Key_Escape);
-        shownDialog.OKButton->setFocus();
-        QTest::keyClick(shownDialog.OKButton, Qt::Key_Return);
-        QTest::keyClick(&shownDialog, Qt::Key_Enter);
-        QTest::keyClick(&shownDialog, Qt::Key_Escape);
-        stillOpen = shownDialog.isVisible();
-        shownDialog.OKButton->click();
-    });
+    const bool shown = WhileShown<TListEditor>([&] { accepted = dialog.Execute(); },
+                                               [&](TListEditor& shownDialog) {
+                                                   EXPECT_EQ(&shownDialog, &dialog);
+                                                   shownDialog.AddItemEdit->setFocus();
+                                                   QTest::keyClick(shownDialog.AddItemEdit,
+                                                                   Qt::Key_Return);  // empty field
+                                                   TypeAndEnter(shownDialog, "Bob");
+                                                   TypeAndEnter(shownDialog, "ann");
+                                                   QTest::keyClick(shownDialog.AddItemEdit, Qt::Key_Escape);
+                                                   shownDialog.OKButton->setFocus();
+                                                   QTest::keyClick(shownDialog.OKButton, Qt::Key_Return);
+                                                   QTest::keyClick(&shownDialog, Qt::Key_Enter);
+                                                   QTest::keyClick(&shownDialog, Qt::Key_Escape);
+                                                   stillOpen = shownDialog.isVisible();
+                                                   shownDialog.OKButton->click();
+                                               });
     ASSERT_TRUE(shown);
     EXPECT_TRUE(stillOpen);
     EXPECT_TRUE(accepted);
@@ -152,17 +154,18 @@ TEST(ListEditor, cancelAndTheCloseBoxEndWithCancel)
 {
     TListEditor applied(nullptr, {"A"});
     bool result = true;
-    ASSERT_TRUE(WhileShown<TListEditor>([&] { result = applied.Execute(); }, [](TListEditor& dialog) {
-        TypeAndEnter(dialog, "B");
-        dialog.ApplyButton->click();
-        dialog.CancelButton->click();
-    }));
+    ASSERT_TRUE(WhileShown<TListEditor>([&] { result = applied.Execute(); },
+                                        [](TListEditor& dialog) {
+                                            TypeAndEnter(dialog, "B");
+                                            dialog.ApplyButton->click();
+                                            dialog.CancelButton->click();
+                                        }));
     EXPECT_FALSE(result);
 
     TListEditor closed(nullptr, {"A"});
     result = true;
-    ASSERT_TRUE(WhileShown<TListEditor>([&] { result = closed.Execute(); },
-                                        [](TListEditor& dialog) { dialog.close(); }));
+    ASSERT_TRUE(
+        WhileShown<TListEditor>([&] { result = closed.Execute(); }, [](TListEditor& dialog) { dialog.close(); }));
     EXPECT_FALSE(result);
 }
 
@@ -170,16 +173,17 @@ TEST(ListEditor, removingEveryLineAndOkGivesAnEmptyList)
 {
     TListEditor dialog(nullptr, {"A", "B"});
     bool result = false;
-    ASSERT_TRUE(WhileShown<TListEditor>([&] { result = dialog.Execute(); }, [](TListEditor& shown) {
-        shown.ApplyButton->setEnabled(true);
-        shown.ApplyButton->click();  // a snapshot that OK must replace
-        ASSERT_EQ(shown.GetItems().size(), 2);
-        while (shown.ItemsListBox->count() > 0) {
-            Select(shown, 0);
-            shown.RemoveButton->click();
-        }
-        shown.OKButton->click();
-    }));
+    ASSERT_TRUE(WhileShown<TListEditor>([&] { result = dialog.Execute(); },
+                                        [](TListEditor& shown) {
+                                            shown.ApplyButton->setEnabled(true);
+                                            shown.ApplyButton->click();  // a snapshot that OK must replace
+                                            ASSERT_EQ(shown.GetItems().size(), 2);
+                                            while (shown.ItemsListBox->count() > 0) {
+                                                Select(shown, 0);
+                                                shown.RemoveButton->click();
+                                            }
+                                            shown.OKButton->click();
+                                        }));
     EXPECT_TRUE(result);
     EXPECT_TRUE(dialog.GetItems().isEmpty());
 }

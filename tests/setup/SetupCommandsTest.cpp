@@ -2,14 +2,14 @@
 // followed by a fresh read of the settings file it left behind.
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
-#include <QSpinBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -112,8 +112,8 @@ protected:
     // Settings beside the executable; the data file stays in the working folder.
     void WriteSettings(const std::string& general, const std::string& sections = "")
     {
-        TestSupport::WriteFile(SettingsFile(), "[General]\nData File=" + work.File("Data/Solutions.fdb") + "\n" +
-                                                   general + sections);
+        TestSupport::WriteFile(SettingsFile(),
+                               "[General]\nData File=" + work.File("Data/Solutions.fdb") + "\n" + general + sections);
     }
 
     void Start()
@@ -232,8 +232,7 @@ TEST_F(SetupCommands, phonesAndFaxesComeBackUnderTheirKeys)
     WriteSettings("Phone1=555-0101\nPhone2=555-0102\nPhone3=555-0103\nFax1=555-0190\n");
     Start();
     Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
-        EXPECT_EQ(TGeneralEditor::MemoLines(dialog.PhonesMemo),
-                  (QStringList{"555-0101", "555-0102", "555-0103"}));
+        EXPECT_EQ(TGeneralEditor::MemoLines(dialog.PhonesMemo), (QStringList{"555-0101", "555-0102", "555-0103"}));
         EXPECT_EQ(TGeneralEditor::MemoLines(dialog.FaxesMemo), QStringList{"555-0190"});
         dialog.OKButton->click();
     });
@@ -273,8 +272,7 @@ TEST_F(SetupCommands, emptyPhoneAndFaxLinesNoLongerHideTheNumbersAfterThem)
 
     // The next run of the dialog shows them in the same order.
     Run<TGeneralEditor>(Find<QAction>("GeneralSetupMenu"), [](TGeneralEditor& dialog) {
-        EXPECT_EQ(TGeneralEditor::MemoLines(dialog.PhonesMemo),
-                  (QStringList{"555-0101", "555-0103", "555-0105"}));
+        EXPECT_EQ(TGeneralEditor::MemoLines(dialog.PhonesMemo), (QStringList{"555-0101", "555-0103", "555-0105"}));
         dialog.CancelButton->click();
     });
 }
@@ -475,6 +473,7 @@ TEST_F(SetupCommands, aServerPasswordIsNeverWrittenToTheSettingsFile)
     const std::string settings = TestSupport::ReadFile(SettingsFile());
     EXPECT_EQ(settings.find("secret"), std::string::npos) << settings;
     EXPECT_EQ(SettingsOnDisk()->GetDataFileUser(), "clerk");
-    EXPECT_EQ(fake.messages, QStringList({"The desktop's keyring did not take the password; it will be asked for when "
-                                          "the data file is opened."}));
+    EXPECT_EQ(fake.messages,
+              QStringList({"The desktop's keyring did not take the password; it will be asked for when "
+                           "the data file is opened."}));
 }

@@ -63,9 +63,14 @@ TEST(DesktopViewTest, viewStartsTheDesktopsDefaultHandlerForHtml)
               "#!/bin/sh\n"
               "target=\"$1\"\n"
               "case \"$target\" in file://*) target=\"${target#file://}\" ;; esac\n"
-              "cp \"$target\" '" + copied + "'\n"
-              "printf '%s\\n' \"$@\" > '" + recorded + ".part'\n"
-              "mv '" + recorded + ".part' '" + recorded + "'\n");
+              "cp \"$target\" '" +
+                  copied +
+                  "'\n"
+                  "printf '%s\\n' \"$@\" > '" +
+                  recorded +
+                  ".part'\n"
+                  "mv '" +
+                  recorded + ".part' '" + recorded + "'\n");
     chmod(script.c_str(), 0755);
     WriteFile(dataHome + "/applications/velmora-record-url.desktop",
               "[Desktop Entry]\nType=Application\nName=Record URL\nExec=" + script +
@@ -123,7 +128,7 @@ TEST(LargeReportTest, tenMegabyteReportImportsSavesReopensAndViews)
     std::string expected = "<html><body><table>\n";
     for (int row = 0; report.size() < 10 * 1024 * 1024; ++row) {
         const std::string line = "<tr><td>Device " + std::to_string(row) +
-                                 "</td><td>PCI\\VEN_8086&amp;DEV_7190 Intel 82443BX Pentium(R) II to PCI Bridge</td></tr>";
+            "</td><td>PCI\\VEN_8086&amp;DEV_7190 Intel 82443BX Pentium(R) II to PCI Bridge</td></tr>";
         report += line + "\r\n";
         expected += line + "\n";
     }

@@ -36,11 +36,16 @@ std::string Repeat(const std::string& text, int times)
 }
 
 // Latin, euro sign, dash, CJK and a character outside the 16-bit plane.
-const std::string Body = "<body>Gr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC \xE2\x80\x94 \xE6\x97\xA5\xE6\x9C\xAC "
+const std::string Body = "<body>Gr\xC3\xB6\xC3\x9F"
+                         "e \xE2\x82\xAC \xE2\x80\x94 \xE6\x97\xA5\xE6\x9C\xAC "
                          "\xF0\x9F\x98\x80 charset=utf-16 in the body stays</body></html>";
 // Several 64 KB pieces once stored.
-const std::string Rows = Repeat("<tr><td>Gr\xC3\xB6\xC3\x9F" "e</td><td>\xF0\x9F\x98\x80</td></tr>\r\n", 5000);
-const std::string RowsStored = Repeat("<tr><td>Gr\xC3\xB6\xC3\x9F" "e</td><td>\xF0\x9F\x98\x80</td></tr>\n", 5000);
+const std::string Rows = Repeat("<tr><td>Gr\xC3\xB6\xC3\x9F"
+                                "e</td><td>\xF0\x9F\x98\x80</td></tr>\r\n",
+                                5000);
+const std::string RowsStored = Repeat("<tr><td>Gr\xC3\xB6\xC3\x9F"
+                                      "e</td><td>\xF0\x9F\x98\x80</td></tr>\n",
+                                      5000);
 
 struct Case {
     const char* name;
@@ -51,10 +56,12 @@ struct Case {
 const Case Cases[] = {
     {"UTF-16LE with BOM",
      Utf16("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-16\">"
-           "<title>PC</title></head>\r\n" + Body + "\r\n" + Rows,
+           "<title>PC</title></head>\r\n" +
+               Body + "\r\n" + Rows,
            LittleEndian, true),
      "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
-     "<title>PC</title></head>\n" + Body + "\n" + RowsStored},
+     "<title>PC</title></head>\n" +
+         Body + "\n" + RowsStored},
     {"UTF-16BE with BOM", Utf16("<html><head><meta charset=\"unicode\"></head>\r\n" + Body, BigEndian, true),
      "<html><head><meta charset=\"utf-8\"></head>\n" + Body + "\n"},
     {"UTF-16LE without BOM", Utf16("<HTML><HEAD><META CHARSET=utf-16></HEAD>" + Body, LittleEndian, false),
@@ -63,8 +70,11 @@ const Case Cases[] = {
     // UTF-8 and 8-bit files keep every byte, their BOM and charset included.
     {"UTF-8 with BOM", "\xEF\xBB\xBF<html><head><meta charset=\"utf-16\"></head>\r\n" + Body + "\r\n",
      "\xEF\xBB\xBF<html><head><meta charset=\"utf-16\"></head>\n" + Body + "\n"},
-    {"Windows-1252", "<html><head><meta charset=\"windows-1252\"></head><p>Gr\xF6\xDF" "e \x80 \x97</p>\r\n",
-     "<html><head><meta charset=\"windows-1252\"></head><p>Gr\xF6\xDF" "e \x80 \x97</p>\n"},
+    {"Windows-1252",
+     "<html><head><meta charset=\"windows-1252\"></head><p>Gr\xF6\xDF"
+     "e \x80 \x97</p>\r\n",
+     "<html><head><meta charset=\"windows-1252\"></head><p>Gr\xF6\xDF"
+     "e \x80 \x97</p>\n"},
     {"binary", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10", 20), ""},
     {"UTF-16 holding a zero character", Utf16(std::string("<p>\0</p>", 8), LittleEndian, true), ""},
 };
@@ -155,7 +165,7 @@ TEST_F(ReportEncodingTest, onlyRegularFilesUpToTheLimitAreImportedAndNothingWait
         std::string path;
         QString message;
     } cases[] = {
-        {pipe, "Import file is empty, import aborted."},       // opened without waiting for a writer
+        {pipe, "Import file is empty, import aborted."},  // opened without waiting for a writer
         {"/dev/zero", "Import file is empty, import aborted."},  // would never end
         {window.Work().Path(), "Import file is empty, import aborted."},
         {huge, "This file is larger than 256 MB and was not imported."},

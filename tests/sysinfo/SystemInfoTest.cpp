@@ -64,9 +64,9 @@ TEST_F(SystemInfoTest, emptyOrUnreadableFileKeepsTheReport)
     window.Form().ImportSysInfoButtonClick();
     window.fake.QueueFile(QString::fromStdString(window.Work().Path()));  // a folder
     window.Form().ImportSysInfoButtonClick();
-    EXPECT_EQ(window.fake.messages, QStringList({"Import file is empty, import aborted.",
-                                                 "Import file is empty, import aborted.",
-                                                 "Import file is empty, import aborted."}));
+    EXPECT_EQ(window.fake.messages,
+              QStringList({"Import file is empty, import aborted.", "Import file is empty, import aborted.",
+                           "Import file is empty, import aborted."}));
     EXPECT_EQ(window.Form().GetSystemInfoText(), "<html>kept</html>\n");
 
     window.fake.messages.clear();
@@ -198,8 +198,9 @@ TEST_F(SystemInfoTest, theViewedCopyRunsNothingAndIsNeverWrittenThroughALink)
     ASSERT_EQ(lstat(path.c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_EQ(TemporaryReport(), "<html><head></head><body><p class=\"a\" title=\"keep > this\">Model</p>"
-                                 "<a>link</a><a href=\"https://example.com/\">kept</a><img src=x>");
+    EXPECT_EQ(TemporaryReport(),
+              "<html><head></head><body><p class=\"a\" title=\"keep > this\">Model</p>"
+              "<a>link</a><a href=\"https://example.com/\">kept</a><img src=x>");
     // The stored report keeps every byte.
     EXPECT_EQ(window.Form().GetSystemInfoText(), report + "\n");
 }

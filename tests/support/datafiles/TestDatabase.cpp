@@ -7,8 +7,7 @@
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
 
-TestDatabase::TestDatabase(bool withTables)
-    : path_(dir_.File("Solutions.fdb"))
+TestDatabase::TestDatabase(bool withTables) : path_(dir_.File("Solutions.fdb"))
 {
     config_.SetDataFile(path_);
     connection_ = std::make_unique<DBFrameWork::DBConnection>(&config_);

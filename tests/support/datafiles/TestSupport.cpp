@@ -9,12 +9,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <thread>
@@ -36,8 +36,7 @@ TempDir::TempDir()
 TempDir::~TempDir()
 {
     std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
 }
 
@@ -131,9 +130,10 @@ int RunCommand(const std::string& command, std::string* output, int seconds)
         return -1;
     }
     // The output is closed; what is left of the command may still be ending.
-    const int status = WaitForExit(child, command, static_cast<int>(std::max<long long>(
-                                                       1, std::chrono::duration_cast<std::chrono::seconds>(
-                                                              deadline - Clock::now()).count())));
+    const int status = WaitForExit(
+        child, command,
+        static_cast<int>(
+            std::max<long long>(1, std::chrono::duration_cast<std::chrono::seconds>(deadline - Clock::now()).count())));
     if (status < 0)
         return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -195,11 +195,9 @@ void FillDisk(const std::string& path)
     if (fd < 0)
         throw std::runtime_error("cannot create " + path);
     const std::string block(4096, 'f');
-    while (write(fd, block.data(), block.size()) > 0) {
-    }
+    while (write(fd, block.data(), block.size()) > 0) {}
     // The last partial block, byte by byte.
-    while (write(fd, block.data(), 1) > 0) {
-    }
+    while (write(fd, block.data(), 1) > 0) {}
     close(fd);
 }
 

@@ -11,7 +11,7 @@
 
 class FakeInteraction : public Interaction::Backend {
 public:
-    FakeInteraction();   // installs itself
+    FakeInteraction();  // installs itself
     ~FakeInteraction() override;  // restores the desktop backend
 
     void ShowMessage(const QString& text) override { messages.append(text); }

@@ -85,8 +85,7 @@ std::string ListValue(const std::string& output, const std::string& column)
     std::istringstream lines(output);
     std::string line;
     while (std::getline(lines, line)) {
-        if (line.compare(0, column.size(), column) != 0 || line.size() == column.size() ||
-            line[column.size()] != ' ')
+        if (line.compare(0, column.size(), column) != 0 || line.size() == column.size() || line[column.size()] != ' ')
             continue;
         const size_t start = line.find_first_not_of(' ', column.size());
         if (start == std::string::npos)

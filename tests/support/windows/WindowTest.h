@@ -21,8 +21,7 @@ protected:
     // Writes Quenbrook.ini beside the executable.
     void WriteSettings(const std::string& content);
     // Settings that name a data file in the working folder, plus extra lines.
-    void UseDataFile(const std::string& path, const std::string& moreGeneral = "",
-                     const std::string& sections = "");
+    void UseDataFile(const std::string& path, const std::string& moreGeneral = "", const std::string& sections = "");
     // Constructs the window; a failure fails the test.
     void Start();
     // The window's control of that object name; a missing one fails the test.
