@@ -1,5 +1,6 @@
 #include "dbframework/DBFrameWork_Reports.h"
 
+#include "dbframework/DBFrameWork_Columns.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_ReadTransaction.h"
@@ -10,11 +11,15 @@ namespace DBFrameWork {
 // row never makes the client read the whole text.
 #define PROBLEM_HEAD "CAST(SUBSTRING(p.Description FROM 1 FOR 240) AS VARCHAR(240))"
 
-const char* const OpenTicketsSql = "SELECT p.ProblemID, p.Assigned, c.Name, p.Technician, " PROBLEM_HEAD
+// The technician parameter is cast to its column's type, so that the empty
+// text ("every technician") and a name compare alike.
+const std::string OpenTicketsSql = "SELECT p.ProblemID, p.Assigned, c.Name, p.Technician, " PROBLEM_HEAD
                                    ", p.ActualHours "
                                    "FROM Problem p LEFT JOIN Customer c ON c.CustomerID = p.CustomerID "
-                                   "WHERE p.Completed IS NULL AND (CAST(? AS VARCHAR(120)) = '' OR p.Technician = ?) "
-                                   "ORDER BY p.Assigned, p.ProblemID";
+                                   "WHERE p.Completed IS NULL AND (CAST(? AS " +
+    ProblemTable().Columns[ProblemColumn::Technician].DeclaredType() +
+    ") = '' OR p.Technician = ?) "
+    "ORDER BY p.Assigned, p.ProblemID";
 
 const char* const CustomerHistorySql = "SELECT p.ProblemID, p.Assigned, p.Completed, " PROBLEM_HEAD " "
                                        "FROM Problem p WHERE p.CustomerID = ? AND p.ProblemID <> ? "

@@ -101,7 +101,7 @@ QueryOutcome ReadHoursReport(DBConnection& connection, const CalendarDate& from,
                              const FetchProgress& progress = nullptr);
 
 // The SQL of each query, for the benchmark's engine-alone timing.
-extern const char* const OpenTicketsSql;
+extern const std::string OpenTicketsSql;
 extern const char* const CustomerHistorySql;
 const char* HoursReportSql(HoursGrouping grouping);
 

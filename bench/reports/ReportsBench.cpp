@@ -193,7 +193,7 @@ int main(int argc, char** argv)
                 cursor.Next(dialog.Tickets().size(), tickets);
             }));
             engine.push_back(TimeMs([&] {
-                first = RunStatement(connection, DBFrameWork::OpenTicketsSql, bind, ReadOpenTicket,
+                first = RunStatement(connection, DBFrameWork::OpenTicketsSql.c_str(), bind, ReadOpenTicket,
                                      dialog.Tickets().size());
             }));
             programAll.push_back(TimeMs([&] {
@@ -202,8 +202,8 @@ int main(int argc, char** argv)
                     dialog.FetchMore();
                 QCoreApplication::processEvents();
             }));
-            engineAll.push_back(
-                TimeMs([&] { all = RunStatement(connection, DBFrameWork::OpenTicketsSql, bind, ReadOpenTicket); }));
+            engineAll.push_back(TimeMs(
+                [&] { all = RunStatement(connection, DBFrameWork::OpenTicketsSql.c_str(), bind, ReadOpenTicket); }));
         }
         if (all.rows != dialog.Tickets().size())
             std::printf("open tickets: the window listed %zu, the engine %zu\n", dialog.Tickets().size(), all.rows);
@@ -226,7 +226,7 @@ int main(int argc, char** argv)
                 QCoreApplication::processEvents();
             }));
             engine.push_back(TimeMs([&] {
-                first = RunStatement(connection, DBFrameWork::OpenTicketsSql, bind, ReadOpenTicket,
+                first = RunStatement(connection, DBFrameWork::OpenTicketsSql.c_str(), bind, ReadOpenTicket,
                                      dialog.Tickets().size());
             }));
         }
