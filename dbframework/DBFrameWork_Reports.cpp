@@ -175,12 +175,19 @@ ReportTable OpenTicketsTable(const std::vector<OpenTicket>& tickets, const Calen
     table.columns = {{"Assigned", CellKind::Date},   {"Age (days)", CellKind::Number}, {"Customer", CellKind::Text},
                      {"Technician", CellKind::Text}, {"Problem", CellKind::Text},      {"Hours", CellKind::Number}};
     for (const OpenTicket& ticket : tickets)
-        table.rows.push_back({ReportCell::Day(ticket.assigned),
-                              ticket.assigned.IsSet() ? ReportCell::Whole(DaysBetween(ticket.assigned, today))
-                                                      : ReportCell::Empty(CellKind::Number),
-                              ReportCell::Text(ticket.customerName), ReportCell::Text(ticket.technician),
-                              ReportCell::Text(ticket.problemFirstLine), ReportCell::Whole(ticket.actualHours)});
+        table.rows.push_back(OpenTicketRow(ticket, today));
     return table;
+}
+
+std::vector<ReportCell> OpenTicketRow(const OpenTicket& ticket, const CalendarDate& today)
+{
+    return {ReportCell::Day(ticket.assigned),
+            ticket.assigned.IsSet() ? ReportCell::Whole(DaysBetween(ticket.assigned, today))
+                                    : ReportCell::Empty(CellKind::Number),
+            ReportCell::Text(ticket.customerName),
+            ReportCell::Text(ticket.technician),
+            ReportCell::Text(ticket.problemFirstLine),
+            ReportCell::Whole(ticket.actualHours)};
 }
 
 std::string FirstLine(const std::string& text)

@@ -85,6 +85,8 @@ private:
 // The list as its table: assigned, age in days on `today`, customer,
 // technician, the problem's first line and hours.
 ReportTable OpenTicketsTable(const std::vector<OpenTicket>& tickets, const CalendarDate& today);
+// One ticket's row of that table.
+std::vector<ReportCell> OpenTicketRow(const OpenTicket& ticket, const CalendarDate& today);
 
 // Open tickets, oldest assignment first; an empty technician means all.
 QueryOutcome ReadOpenTickets(DBConnection& connection, const std::string& technician, std::vector<OpenTicket>& tickets,

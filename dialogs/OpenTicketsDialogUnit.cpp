@@ -7,10 +7,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <iterator>
 
 #include "dbframework/DBFrameWork_DBConnection.h"
-#include "dialogs/BackgroundWork.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/RecordTableModel.h"
 #include "dialogs/ReportDates.h"
@@ -25,9 +23,8 @@ constexpr size_t Batch = 200;
 
 TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection* connection,
                                        const QStringList& technicians)
-    : QDialog(owner), Connection(std::make_unique<DBFrameWork::DBConnection>(
-                          connection->GetPath(), connection->GetUser(), connection->GetPassword())),
-      Cursor(std::make_unique<DBFrameWork::OpenTicketCursor>(*Connection)), Today(QDate::currentDate())
+    : QDialog(owner), Connection(connection), Cursor(std::make_unique<DBFrameWork::OpenTicketCursor>(*connection)),
+      Today(QDate::currentDate())
 {
     setObjectName("OpenTicketsDialog");
     setWindowTitle("Open Tickets");
@@ -47,8 +44,13 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
     TicketCountLabel = new QLabel(this);
     TicketCountLabel->setObjectName("TicketCountLabel");
 
-    Table = DBFrameWork::OpenTicketsTable({}, ToCalendarDate(Today));
-    Model = new RecordTableModel(ReportTableOutput::ModelColumns(Table), this);
+    Model = new RecordTableModel(
+        ReportTableOutput::ModelColumns(DBFrameWork::OpenTicketsTable({}, ToCalendarDate(Today)).columns,
+                                        [this](int row) {
+                                            return DBFrameWork::OpenTicketRow(TicketList[static_cast<size_t>(row)],
+                                                                              ToCalendarDate(Today));
+                                        }),
+        this);
     Model->HasMore = [this] { return HasMore(); };
     Model->FetchMore = [this] { return FetchMore(); };
     TicketsTableView = new QTableView(this);
@@ -108,40 +110,14 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
 
 TOpenTicketsDialog::~TOpenTicketsDialog() = default;
 
-DBFrameWork::QueryOutcome TOpenTicketsDialog::ReadAside(const std::function<DBFrameWork::QueryOutcome()>& read)
-{
-    Reading = true;
-    const DBFrameWork::QueryOutcome outcome = BackgroundWork(this).Read([&](const DBFrameWork::FetchProgress& step) {
-        // The cursor's steps cannot stop halfway: Cancel counts once the step is done.
-        const DBFrameWork::QueryOutcome answer = read();
-        return answer == DBFrameWork::QueryOutcome::Done && !step(0) ? DBFrameWork::QueryOutcome::Cancelled : answer;
-    });
-    Reading = false;
-    return outcome;
-}
-
 bool TOpenTicketsDialog::Reload()
 {
     const QString technician = TechnicianFilterComboBox->currentIndex() <= 0 ? QString()
                                                                              : TechnicianFilterComboBox->currentText();
     TicketList.clear();
-    Table.rows.clear();
     Model->Reset(0);
     ShowCount();
-    // Attached on the window's thread: an engine that does not answer is told of in a message box.
-    if (!Connection->Connected && !Connection->Connect()) {
-        ShowReadError();
-        return false;
-    }
-    // The engine sorts every open ticket before it answers the first.
-    switch (ReadAside([&] { return Cursor->Open(technician.toStdString()); })) {
-    case DBFrameWork::QueryOutcome::Done:
-        break;
-    case DBFrameWork::QueryOutcome::Cancelled:
-        Cursor->Close();
-        ShowCount();
-        return false;
-    case DBFrameWork::QueryOutcome::Failed:
+    if (Cursor->Open(technician.toStdString()) != DBFrameWork::QueryOutcome::Done) {
         ShowReadError();
         return false;
     }
@@ -154,17 +130,9 @@ bool TOpenTicketsDialog::Reload()
 
 bool TOpenTicketsDialog::FetchMore()
 {
-    if (Cursor->AtEnd() || Reading)
+    if (Cursor->AtEnd())
         return true;
-    // Read into a list of its own: the table shows the one it has meanwhile.
-    std::vector<DBFrameWork::OpenTicket> more;
-    DBFrameWork::QueryOutcome outcome = ReadAside([&] { return Cursor->Next(Batch, more); });
-    // What was read is shown; Cancel only ends the wait for it.
-    if (outcome == DBFrameWork::QueryOutcome::Cancelled)
-        outcome = DBFrameWork::QueryOutcome::Done;
-    for (auto& row : DBFrameWork::OpenTicketsTable(more, ToCalendarDate(Today)).rows)
-        Table.rows.push_back(std::move(row));
-    TicketList.insert(TicketList.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+    const DBFrameWork::QueryOutcome outcome = Cursor->Next(Batch, TicketList);
     Model->Append(static_cast<int>(TicketList.size()));
     ShowCount();
     if (outcome != DBFrameWork::QueryOutcome::Done) {
@@ -176,7 +144,7 @@ bool TOpenTicketsDialog::FetchMore()
 
 bool TOpenTicketsDialog::HasMore() const
 {
-    return !Cursor->AtEnd() && !Reading;
+    return !Cursor->AtEnd();
 }
 
 void TOpenTicketsDialog::ShowCount()

@@ -52,19 +52,12 @@ private:
     void ChooseRow(int row);
     void ShowCount();
     void ShowReadError();
-    // Runs a step of the cursor off the window's thread; the list asks for no
-    // more rows meanwhile.
-    DBFrameWork::QueryOutcome ReadAside(const std::function<DBFrameWork::QueryOutcome()>& read);
-
-    // The reads run off the window's thread on an attachment of the
-    // dialog's own, so that the window's connection never leaves its thread;
-    // the cursor on it goes first.
-    std::unique_ptr<DBFrameWork::DBConnection> Connection;
+    // The list reads on the window's thread, a screen at a time, on the
+    // window's connection: with the report index each read is short, and a
+    // hop to another thread for each would cost more than the read.
+    DBFrameWork::DBConnection* Connection;
     std::unique_ptr<DBFrameWork::OpenTicketCursor> Cursor;
-    bool Reading = false;
     std::vector<DBFrameWork::OpenTicket> TicketList;
-    // What the list shows of them, row for row.
-    DBFrameWork::ReportTable Table;
     RecordTableModel* Model = nullptr;
     QDate Today;
     int32_t Chosen = 0;

@@ -49,6 +49,20 @@ std::vector<RecordTableModel::Column> ModelColumns(const DBFrameWork::ReportTabl
     return columns;
 }
 
+std::vector<RecordTableModel::Column> ModelColumns(const std::vector<DBFrameWork::ReportColumn>& columns,
+                                                   const RowCells& rowCells)
+{
+    std::vector<RecordTableModel::Column> viewColumns;
+    for (size_t column = 0; column < columns.size(); ++column)
+        viewColumns.push_back({QString::fromStdString(columns[column].header),
+                               [rowCells, column](int row) {
+                                   const std::vector<DBFrameWork::ReportCell> cells = rowCells(row);
+                                   return column < cells.size() ? CellValue(cells[column]) : QVariant();
+                               },
+                               columns[column].kind == DBFrameWork::CellKind::Number});
+    return viewColumns;
+}
+
 std::vector<std::vector<QString>> TableText(const DBFrameWork::ReportTable& table)
 {
     std::vector<std::vector<QString>> text;

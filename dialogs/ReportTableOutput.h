@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 #include "dbframework/DBFrameWork_ReportTable.h"
@@ -20,6 +21,11 @@ QVariant CellValue(const DBFrameWork::ReportCell& cell);
 // The view's columns over `table`, which the caller keeps: its rows, then
 // its totals row, if any.
 std::vector<RecordTableModel::Column> ModelColumns(const DBFrameWork::ReportTable& table);
+// The view's columns over rows that the caller keeps in a form of its own and
+// turns into cells when one is shown: a long list is then not held twice.
+using RowCells = std::function<std::vector<DBFrameWork::ReportCell>(int row)>;
+std::vector<RecordTableModel::Column> ModelColumns(const std::vector<DBFrameWork::ReportColumn>& columns,
+                                                   const RowCells& rowCells);
 // The header, the rows and the totals row, as shown.
 std::vector<std::vector<QString>> TableText(const DBFrameWork::ReportTable& table);
 // The table for a document: header and totals in bold, numbers to the right.
