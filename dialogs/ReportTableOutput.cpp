@@ -9,6 +9,12 @@
 #include "dialogs/ReportDates.h"
 
 namespace ReportTableOutput {
+namespace {
+
+// Rows of CSV that take less than the hand-over to another thread would.
+constexpr size_t RowsWrittenAtOnce = 1000;
+
+}  // namespace
 
 QString CellText(const DBFrameWork::ReportCell& cell)
 {
@@ -122,11 +128,14 @@ void ExportCsv(QWidget* owner, const DBFrameWork::ReportTable& table, const QStr
         file.write(line.data(), static_cast<qint64>(line.size()));
     };
     file.write(DBFrameWork::CsvByteOrderMark);
-    // The file is the work's until it is written: the window's thread only commits it.
-    const bool written =
-        BackgroundWork(owner, static_cast<int>(table.rows.size())).Run([&](const BackgroundWork::Progress& step) {
-            return DBFrameWork::WriteCsv(table, writeLine, step);
-        });
+    // A small table is written before the window could show that it is busy;
+    // a larger one is the work's until it is written, and the window's thread
+    // only commits it.
+    const bool written = table.rows.size() <= RowsWrittenAtOnce
+        ? DBFrameWork::WriteCsv(table, writeLine, [](size_t) { return true; })
+        : BackgroundWork(owner, static_cast<int>(table.rows.size())).Run([&](const BackgroundWork::Progress& step) {
+              return DBFrameWork::WriteCsv(table, writeLine, step);
+          });
     if (!written) {
         file.cancelWriting();
         return;
