@@ -31,6 +31,8 @@ const Xapian::valueno SortSlot = 0;
 // Tickets read and committed together while rebuilding: small enough that
 // an interrupted rebuild loses little and memory stays low.
 const int RebuildBatch = 2500;
+// Reads of one batch before the rebuild gives up.
+const int BatchReadAttempts = 3;
 // Report text kept in a document for its snippet.
 const size_t ReportExcerpt = 4000;
 // A sequence number drawn but not yet seen may belong to a save still in
@@ -332,7 +334,14 @@ void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, s
                 return;  // what is committed stays; the next start resumes at "next"
             int count = 0;
             int32_t last = position;
-            if (!ReadTicketBatch(
+            // A ticket that another desk changes while its batch is read can
+            // lose the text of the version being read (the engine frees its
+            // blob): the batch is read again, and the change log brings the
+            // new version in any case.
+            bool read = false;
+            for (int attempt = 0; attempt < BatchReadAttempts && !read; ++attempt) {
+                count = 0;
+                read = ReadTicketBatch(
                     own, position, RebuildBatch,
                     [&](const TicketRecord& ticket) {
                         if (Stop)
@@ -341,7 +350,9 @@ void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, s
                                                    MakeDocument(ticket, generator, &Stop));
                         ++count;
                     },
-                    last))
+                    last);
+            }
+            if (!read)
                 throw std::runtime_error("the tickets could not be read");
             if (count == 0)
                 break;
