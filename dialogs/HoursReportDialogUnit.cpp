@@ -1,51 +1,43 @@
 #include "dialogs/HoursReportDialogUnit.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QImage>
 #include <QLabel>
-#include <QPainter>
-#include <QPrinter>
-#include <QPushButton>
-#include <QSplitter>
-#include <QTableView>
-#include <QTextDocument>
-#include <QUrl>
-#include <QVBoxLayout>
-#include <QValueAxis>
-#include <algorithm>
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dialogs/BackgroundWork.h"
 #include "dialogs/DatePicker.h"
-#include "dialogs/DocumentOutput.h"
 #include "dialogs/Interaction.h"
-#include "dialogs/RecordTableModel.h"
 #include "dialogs/ReportDates.h"
 #include "dialogs/ReportTableOutput.h"
 
 namespace {
 
-// The group, then the figures of HoursTable.
-constexpr int GroupColumn = 0;
+// The hours table's columns: the group, tickets, actual and billable hours, and the percentage.
+constexpr size_t GroupColumn = 0;
+constexpr size_t ActualColumn = 2;
+constexpr size_t BillableColumn = 3;
+
+TReportTableDialog::Names HoursNames()
+{
+    return {"Hours Report", "Hours report", "HoursChartView", "Hours chart"};
+}
+
+TReportTableDialog::Chart HoursChart()
+{
+    return {GroupColumn, {ActualColumn, BillableColumn}, THoursReportDialog::ChartGroups};
+}
 
 }  // namespace
 
 THoursReportDialog::THoursReportDialog(QWidget* owner, DBFrameWork::DBConnection* connection, QPrinter* printer)
-    : QDialog(owner), Connection(std::make_unique<DBFrameWork::DBConnection>(
-                          connection->GetPath(), connection->GetUser(), connection->GetPassword())),
-      Printer(printer)
+    : TReportTableDialog(ChoicesFirst(), owner, HoursNames(), DBFrameWork::HoursTable({}, "Technician"), HoursChart(),
+                         printer),
+      Connection(std::make_unique<DBFrameWork::DBConnection>(connection->GetPath(), connection->GetUser(),
+                                                             connection->GetPassword()))
 {
     setObjectName("HoursReportDialog");
-    setWindowTitle("Hours Report");
     resize(760, 620);
 
     PeriodComboBox = new QComboBox(this);
@@ -80,55 +72,8 @@ THoursReportDialog::THoursReportDialog(QWidget* owner, DBFrameWork::DBConnection
     filters->addWidget(GroupByComboBox, 0, 7);
     filters->setColumnStretch(8, 1);
 
-    // Until the first reading, an empty report.
-    Table = DBFrameWork::HoursTable(RowList, GroupTitle().toStdString());
-    Model = new RecordTableModel(ReportTableOutput::ModelColumns(Table), this);
-    ReportTableView = new QTableView(this);
-    ReportTableView->setObjectName("ReportTableView");
-    ReportTableView->setAccessibleName("Hours report");
-    ReportTableView->setModel(Model);
-    ReportTableView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ReportTableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ReportTableView->verticalHeader()->hide();
-    ReportTableView->verticalHeader()->setDefaultSectionSize(ReportTableView->fontMetrics().height() + 6);
-    ReportTableView->setColumnWidth(GroupColumn, 220);
-    // The group's name takes what the window has to spare.
-    ReportTableView->horizontalHeader()->setSectionResizeMode(GroupColumn, QHeaderView::Stretch);
-
-    HoursChartView = new QChartView(this);
-    HoursChartView->setObjectName("HoursChartView");
-    HoursChartView->setAccessibleName("Hours chart");
-    HoursChartView->setRenderHint(QPainter::Antialiasing);
-    HoursChartView->setMinimumHeight(200);
-
-    auto* splitter = new QSplitter(Qt::Vertical, this);
-    splitter->setObjectName("ReportSplitter");
-    splitter->addWidget(ReportTableView);
-    splitter->addWidget(HoursChartView);
-    splitter->setChildrenCollapsible(false);
-    splitter->setSizes({220, 320});
-
-    const auto button = [this](const char* name, const QString& caption) {
-        auto* pushButton = new QPushButton(caption, this);
-        pushButton->setObjectName(name);
-        pushButton->setAutoDefault(false);
-        return pushButton;
-    };
-    ExportCsvButton = button("ExportCsvButton", "Export &CSV...");
-    PrintButton = button("PrintButton", "&Print...");
-    ExportPdfButton = button("ExportPdfButton", "Export P&DF...");
-    CloseButton = button("CloseButton", "C&lose");
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(ExportCsvButton);
-    buttons->addWidget(PrintButton);
-    buttons->addWidget(ExportPdfButton);
-    buttons->addStretch(1);
-    buttons->addWidget(CloseButton);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(filters);
-    layout->addWidget(splitter, 1);
-    layout->addLayout(buttons);
+    LayOut(filters);
+    HoursChartView = ChartView;
 
     const auto reload = [this] {
         if (!Applying)
@@ -141,10 +86,6 @@ THoursReportDialog::THoursReportDialog(QWidget* owner, DBFrameWork::DBConnection
     connect(FromDatePicker, &QDateEdit::dateChanged, this, reload);
     connect(ToDatePicker, &QDateEdit::dateChanged, this, reload);
     connect(GroupByComboBox, &QComboBox::currentIndexChanged, this, reload);
-    connect(ExportCsvButton, &QPushButton::clicked, this, &THoursReportDialog::ExportCsvButtonClick);
-    connect(PrintButton, &QPushButton::clicked, this, &THoursReportDialog::PrintButtonClick);
-    connect(ExportPdfButton, &QPushButton::clicked, this, &THoursReportDialog::ExportPdfButtonClick);
-    connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
 
     ApplyPeriod();
 }
@@ -213,120 +154,13 @@ bool THoursReportDialog::Reload()
     if (outcome != DBFrameWork::QueryOutcome::Done)
         rows.clear();
     RowList = std::move(rows);
-    Table = DBFrameWork::HoursTable(RowList, GroupTitle().toStdString());
-    // The rows and the totals row below them.
-    Model->Reset(static_cast<int>(RowList.size()) + 1);
-    for (size_t column = 0; column < Table.columns.size(); ++column)
-        Model->SetHeader(static_cast<int>(column), QString::fromStdString(Table.columns[column].header));
-    UpdateChart();
+    SetSubtitle(ShortDateText(FromDatePicker->date()).toHtmlEscaped() + " &ndash; " +
+                ShortDateText(ToDatePicker->date()).toHtmlEscaped());
+    ShowTable(DBFrameWork::HoursTable(RowList, GroupTitle().toStdString()));
     return outcome == DBFrameWork::QueryOutcome::Done;
 }
 
 std::vector<std::vector<QString>> THoursReportDialog::TableText() const
 {
-    return ReportTableOutput::TableText(Table);
-}
-
-void THoursReportDialog::UpdateChart()
-{
-    // A chart of its own for each reading: series and axes removed from a
-    // chart linger in its scene until the event loop deletes them, and would
-    // be drawn over the new ones by a print that follows at once.
-    QChart* previous = HoursChartView->chart();
-    Chart = new QChart;
-    Chart->legend()->setAlignment(Qt::AlignBottom);
-    HoursChartView->setChart(Chart);
-    delete previous;
-    // The groups with the most actual hours, kept in the table's order.
-    std::vector<size_t> shown(RowList.size());
-    for (size_t i = 0; i < shown.size(); ++i)
-        shown[i] = i;
-    if (shown.size() > static_cast<size_t>(ChartGroups)) {
-        std::stable_sort(shown.begin(), shown.end(),
-                         [this](size_t a, size_t b) { return RowList[a].actualHours > RowList[b].actualHours; });
-        shown.resize(ChartGroups);
-        std::sort(shown.begin(), shown.end());
-    }
-    auto* actual = new QBarSet("Actual Hours");
-    auto* billable = new QBarSet("Billable Hours");
-    QStringList categories;
-    int64_t largest = 0;
-    for (const size_t index : shown) {
-        const DBFrameWork::HoursReportRow& row = RowList[index];
-        *actual << static_cast<qreal>(row.actualHours);
-        *billable << static_cast<qreal>(row.billableHours);
-        categories << (row.group.empty() ? QStringLiteral(" ") : QString::fromStdString(row.group));
-        largest = std::max({largest, row.actualHours, row.billableHours});
-    }
-    auto* series = new QBarSeries;
-    series->append(actual);
-    series->append(billable);
-    Chart->addSeries(series);
-    auto* groups = new QBarCategoryAxis;
-    groups->append(categories);
-    Chart->addAxis(groups, Qt::AlignBottom);
-    series->attachAxis(groups);
-    auto* hours = new QValueAxis;
-    // Whole hours at round steps (1, 2, 5, 10, 20, ...), at most five of them,
-    // so that no two labels read alike, even for an empty range.
-    const int64_t top = std::max<int64_t>(largest, 1);
-    int64_t step = 1;
-    for (int64_t scale = 1; top > 5 * step; scale *= 10)
-        for (int64_t factor : {1, 2, 5})
-            if (top > 5 * step)
-                step = factor * scale;
-    const int64_t ceiling = (top + step - 1) / step * step;
-    hours->setRange(0, static_cast<qreal>(ceiling));
-    hours->setTickCount(static_cast<int>(ceiling / step + 1));
-    hours->setLabelFormat("%d");
-    Chart->addAxis(hours, Qt::AlignLeft);
-    series->attachAxis(hours);
-}
-
-void THoursReportDialog::ExportCsvButtonClick()
-{
-    ReportTableOutput::ExportCsv(this, Table, "Hours Report.csv");
-}
-
-void THoursReportDialog::BuildDocument(QTextDocument& document)
-{
-    QString html = "<html><body><h2>Hours Report</h2><p>" + ShortDateText(FromDatePicker->date()).toHtmlEscaped() +
-        " &ndash; " + ShortDateText(ToDatePicker->date()).toHtmlEscaped() + "</p>";
-    html += ReportTableOutput::TableHtml(Table) + "<p></p>";
-    // The chart laid out at the size it is printed, drawn at twice the
-    // resolution so that its bars and labels stay sharp on paper.
-    QImage chart(1600, 800, QImage::Format_ARGB32);
-    chart.fill(Qt::white);
-    {
-        QPainter painter(&chart);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        const QSize screen = HoursChartView->size();
-        HoursChartView->resize(800, 400);
-        HoursChartView->render(&painter, QRectF(0, 0, 1600, 800));
-        HoursChartView->resize(screen);
-    }
-    document.addResource(QTextDocument::ImageResource, QUrl("chart.png"), chart);
-    html += "<p><img src=\"chart.png\" width=\"640\" height=\"320\"></p></body></html>";
-    // Without ligatures the PDF's text is the table's text, for search and copy.
-    QFont font = document.defaultFont();
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    document.setDefaultFont(font);
-    document.setHtml(html);
-}
-
-void THoursReportDialog::PrintButtonClick()
-{
-    QTextDocument document;
-    BuildDocument(document);
-    DocumentOutput::Print(document, *Printer);
-}
-
-void THoursReportDialog::ExportPdfButtonClick()
-{
-    QTextDocument document;
-    BuildDocument(document);
-    QString failedPath;
-    if (!DocumentOutput::ExportPdf(document, *Printer, "Hours Report.pdf", failedPath) && !failedPath.isEmpty())
-        Interaction::ShowError("Error writing " + failedPath + "!");
+    return ReportTableOutput::TableText(ShownTable());
 }
