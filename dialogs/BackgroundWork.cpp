@@ -8,8 +8,11 @@
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 
 #include "dbframework/DBFrameWork_Platform.h"
 
@@ -17,6 +20,8 @@ namespace {
 
 // What the work may take before the window shows that it is busy.
 constexpr qint64 ShowAfterMs = 100;
+// What work may take before the window's events are taken in meanwhile.
+constexpr int WaitWithoutLoopMs = 10;
 // How often the bar of a known total catches up with the work.
 constexpr int BarEveryMs = 50;
 
@@ -72,6 +77,9 @@ void BackgroundWork::RunOff(const std::function<void(const Progress&)>& work, QD
         finished = true;
         loop.quit();
     });
+    std::mutex endMutex;
+    std::condition_variable endSignal;
+    bool ended = false;
     // Caught there: the pool would hand on only its own kind of exception.
     watcher.setFuture(QtConcurrent::run([&] {
         try {
@@ -79,8 +87,21 @@ void BackgroundWork::RunOff(const std::function<void(const Progress&)>& work, QD
         } catch (...) {
             failure = std::current_exception();
         }
+        const std::lock_guard<std::mutex> lock(endMutex);
+        ended = true;
+        endSignal.notify_one();
     }));
-    if (shown) {
+    // Work that ends within a frame is waited for here: an event loop would
+    // only repaint the window for it, which costs more than most such reads.
+    bool endedAtOnce = false;
+    if (!shown) {
+        std::unique_lock<std::mutex> lock(endMutex);
+        endedAtOnce = endSignal.wait_for(lock, std::chrono::milliseconds(WaitWithoutLoopMs), [&] { return ended; });
+    }
+    if (endedAtOnce) {
+        watcher.waitForFinished();
+        finished = true;
+    } else if (shown) {
         shown->show();
         Shown = true;
         loop.exec();

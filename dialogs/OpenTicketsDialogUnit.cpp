@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "dbframework/DBFrameWork_DBConnection.h"
+#include "dialogs/BackgroundWork.h"
 #include "dialogs/Interaction.h"
 #include "dialogs/RecordTableModel.h"
 #include "dialogs/ReportDates.h"
@@ -23,8 +24,9 @@ constexpr size_t Batch = 200;
 
 TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection* connection,
                                        const QStringList& technicians)
-    : QDialog(owner), Connection(connection), Cursor(std::make_unique<DBFrameWork::OpenTicketCursor>(*connection)),
-      Today(QDate::currentDate())
+    : QDialog(owner), Connection(std::make_unique<DBFrameWork::DBConnection>(
+                          connection->GetPath(), connection->GetUser(), connection->GetPassword())),
+      Cursor(std::make_unique<DBFrameWork::OpenTicketCursor>(*Connection)), Today(QDate::currentDate())
 {
     setObjectName("OpenTicketsDialog");
     setWindowTitle("Open Tickets");
@@ -110,6 +112,18 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
 
 TOpenTicketsDialog::~TOpenTicketsDialog() = default;
 
+DBFrameWork::QueryOutcome TOpenTicketsDialog::ReadAside(const std::function<DBFrameWork::QueryOutcome()>& read)
+{
+    Reading = true;
+    const DBFrameWork::QueryOutcome outcome = BackgroundWork(this).Read([&](const DBFrameWork::FetchProgress& step) {
+        // The cursor's steps cannot stop halfway: Cancel counts once the step is done.
+        const DBFrameWork::QueryOutcome answer = read();
+        return answer == DBFrameWork::QueryOutcome::Done && !step(0) ? DBFrameWork::QueryOutcome::Cancelled : answer;
+    });
+    Reading = false;
+    return outcome;
+}
+
 bool TOpenTicketsDialog::Reload()
 {
     const QString technician = TechnicianFilterComboBox->currentIndex() <= 0 ? QString()
@@ -117,7 +131,20 @@ bool TOpenTicketsDialog::Reload()
     TicketList.clear();
     Model->Reset(0);
     ShowCount();
-    if (Cursor->Open(technician.toStdString()) != DBFrameWork::QueryOutcome::Done) {
+    // Attached on the window's thread: an engine that does not answer is told of in a message box.
+    if (!Connection->Connected && !Connection->Connect()) {
+        ShowReadError();
+        return false;
+    }
+    // The engine sorts every open ticket before it answers the first.
+    switch (ReadAside([&] { return Cursor->Open(technician.toStdString()); })) {
+    case DBFrameWork::QueryOutcome::Done:
+        break;
+    case DBFrameWork::QueryOutcome::Cancelled:
+        Cursor->Close();
+        ShowCount();
+        return false;
+    case DBFrameWork::QueryOutcome::Failed:
         ShowReadError();
         return false;
     }
@@ -130,8 +157,10 @@ bool TOpenTicketsDialog::Reload()
 
 bool TOpenTicketsDialog::FetchMore()
 {
-    if (Cursor->AtEnd())
+    if (Cursor->AtEnd() || Reading)
         return true;
+    // A screen of rows from the open cursor comes at once: read here, as a
+    // hand-over to another thread for each would take longer than the read.
     const DBFrameWork::QueryOutcome outcome = Cursor->Next(Batch, TicketList);
     Model->Append(static_cast<int>(TicketList.size()));
     ShowCount();
@@ -144,7 +173,7 @@ bool TOpenTicketsDialog::FetchMore()
 
 bool TOpenTicketsDialog::HasMore() const
 {
-    return !Cursor->AtEnd();
+    return !Cursor->AtEnd() && !Reading;
 }
 
 void TOpenTicketsDialog::ShowCount()

@@ -52,11 +52,15 @@ private:
     void ChooseRow(int row);
     void ShowCount();
     void ShowReadError();
-    // The list reads on the window's thread, a screen at a time, on the
-    // window's connection: with the report index each read is short, and a
-    // hop to another thread for each would cost more than the read.
-    DBFrameWork::DBConnection* Connection;
+    // Opens the cursor off the window's thread (the engine sorts the list
+    // before its first row); the list asks for no more rows meanwhile.
+    DBFrameWork::QueryOutcome ReadAside(const std::function<DBFrameWork::QueryOutcome()>& read);
+
+    // An attachment of the dialog's own, so that the window's connection
+    // never leaves its thread; the cursor on it goes first.
+    std::unique_ptr<DBFrameWork::DBConnection> Connection;
     std::unique_ptr<DBFrameWork::OpenTicketCursor> Cursor;
+    bool Reading = false;
     std::vector<DBFrameWork::OpenTicket> TicketList;
     RecordTableModel* Model = nullptr;
     QDate Today;
