@@ -20,8 +20,9 @@ namespace {
 
 // What the work may take before the window shows that it is busy.
 constexpr qint64 ShowAfterMs = 100;
-// What work may take before the window's events are taken in meanwhile.
-constexpr int WaitWithoutLoopMs = 10;
+// What work may take before the window's events are taken in meanwhile:
+// a window that stands still this long is not seen to.
+constexpr int WaitWithoutLoopMs = 50;
 // How often the bar of a known total catches up with the work.
 constexpr int BarEveryMs = 50;
 
@@ -91,8 +92,8 @@ void BackgroundWork::RunOff(const std::function<void(const Progress&)>& work, QD
         ended = true;
         endSignal.notify_one();
     }));
-    // Work that ends within a frame is waited for here: an event loop would
-    // only repaint the window for it, which costs more than most such reads.
+    // Short work is waited for here: an event loop would only repaint the
+    // window meanwhile, which costs more than most such reads.
     bool endedAtOnce = false;
     if (!shown) {
         std::unique_lock<std::mutex> lock(endMutex);
