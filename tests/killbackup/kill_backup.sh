@@ -54,13 +54,13 @@ for ((i = 1; i <= kills; ++i)); do
   grep -q "backed up" "$work/run.log" && during=$((during + 1))
 
   problems=()
-  check="$(gfix -v -full "${fixed_login[@]}" "$data" 2>&1)"
+  check="$(bounded 300 "gfix -v -full of the data file after kill $i" gfix -v -full "${fixed_login[@]}" "$data" 2>&1)"
   grep -qi "errors[[:space:]]*:" <<< "$check" && problems+=("gfix: $check")
   [ "$(count "$data")" = "$tickets" ] || problems+=("the data file does not hold the $tickets tickets")
   for backup in "$backups"/*.fbk; do
     [ -e "$backup" ] || continue
     rm -f "$work/check.fdb"
-    if ! gbak -c "${fixed_login[@]}" "$backup" "$work/check.fdb" > /dev/null 2>&1 ||
+    if ! bounded 300 "gbak -c of the backup $backup" gbak -c "${fixed_login[@]}" "$backup" "$work/check.fdb" > /dev/null 2>&1 ||
        [ "$(count "$work/check.fdb")" != "$tickets" ]; then
       problems+=("$(basename "$backup") does not restore to the $tickets tickets")
       rm -f "$backup"  # counted once

@@ -89,7 +89,7 @@ for ((run = 1; run <= count; ++run)); do
     for table in CUSTOMER PROBLEM SYSTEMINFO; do
       grep -qw "$table" <<<"$tables" || problem="$problem $table missing;"
     done
-    check="$(gfix -v -full "${fixed_login[@]}" "$scratch/run/Data/Solutions.fdb" 2>&1)"
+    check="$(bounded 300 "gfix -v -full of the data file after kill $run" gfix -v -full "${fixed_login[@]}" "$scratch/run/Data/Solutions.fdb" 2>&1)"
     [ $? -eq 0 ] && [ -z "$check" ] || problem="$problem gfix: $(head -3 <<<"$check")"
     [ -e "$scratch/run/Data/Solutions.fdb.new" ] && problem="$problem temporary file left;"
   fi

@@ -59,7 +59,7 @@ for ((i = 1; i <= kills; ++i)); do
     echo "kill $i: the driver ended by itself (exit $?) before the kill: $(tr '\n' ' ' < "$log")"
   fi
 
-  check="$(gfix -v -full "${fixed_login[@]}" "$data" 2>&1)"
+  check="$(bounded 300 "gfix -v -full of the data file after kill $i" gfix -v -full "${fixed_login[@]}" "$data" 2>&1)"
   if grep -qi "errors[[:space:]]*:" <<< "$check" || { [ -n "$check" ] && ! grep -qi "warnings" <<< "$check"; }; then
     damaged=$((damaged + 1))
     echo "kill $i: gfix reports: $check"
