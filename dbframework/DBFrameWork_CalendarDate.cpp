@@ -11,6 +11,15 @@ CalendarDate DateOf(const IBPP::Timestamp& timestamp)
     return date;
 }
 
+CalendarDate ReadDate(IBPP::Statement& statement, int column)
+{
+    IBPP::Timestamp timestamp;
+    // Get answers true for NULL.
+    if (statement->Get(column, timestamp))
+        return CalendarDate();
+    return DateOf(timestamp);
+}
+
 CalendarDate DateFromValueText(const std::string& text)
 {
     if (text.empty())

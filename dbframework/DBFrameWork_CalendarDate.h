@@ -18,6 +18,8 @@ struct CalendarDate {
 
 // The day of a stored timestamp.
 CalendarDate DateOf(const IBPP::Timestamp& timestamp);
+// The day in a TIMESTAMP column of the row fetched; "no date" for NULL.
+CalendarDate ReadDate(IBPP::Statement& statement, int column);
 // A value list's date text ("month/day/year", perhaps followed by a time of
 // day) as a day; "no date" for the empty text.
 CalendarDate DateFromValueText(const std::string& text);

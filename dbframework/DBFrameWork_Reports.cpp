@@ -46,15 +46,6 @@ const char* const HoursByMonthSql =
 // Rows between two calls of the progress function.
 constexpr size_t ProgressStep = 256;
 
-CalendarDate ReadDate(IBPP::Statement& statement, int column)
-{
-    IBPP::Timestamp timestamp;
-    CalendarDate date;
-    if (!statement->Get(column, timestamp))
-        date = DateOf(timestamp);
-    return date;
-}
-
 std::string ReadText(IBPP::Statement& statement, int column)
 {
     std::string text;

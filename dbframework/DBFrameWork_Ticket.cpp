@@ -63,15 +63,6 @@ std::string BlobText(DBConnection& connection, IBPP::Statement& statement, int c
     return ReadBlobText(blob);
 }
 
-CalendarDate Date(IBPP::Statement& statement, int column)
-{
-    IBPP::Timestamp timestamp;
-    if (statement->IsNull(column))
-        return CalendarDate();
-    statement->Get(column, timestamp);
-    return DateOf(timestamp);
-}
-
 void ReadRow(DBConnection& connection, IBPP::Statement& statement, TicketRecord& ticket)
 {
     ticket = TicketRecord();
@@ -79,8 +70,8 @@ void ReadRow(DBConnection& connection, IBPP::Statement& statement, TicketRecord&
     problem.ProblemID = Number(statement, ProblemIDColumn);
     problem.CustomerID = Number(statement, CustomerIDColumn);
     problem.Technician = Text(statement, TechnicianColumn);
-    problem.Assigned = Date(statement, AssignedColumn);
-    problem.Completed = Date(statement, CompletedColumn);
+    problem.Assigned = ReadDate(statement, AssignedColumn);
+    problem.Completed = ReadDate(statement, CompletedColumn);
     problem.BillableHours = Number(statement, BillableColumn);
     problem.ActualHours = Number(statement, ActualColumn);
     problem.Description = BlobText(connection, statement, DescriptionColumn);
