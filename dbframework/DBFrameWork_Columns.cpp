@@ -76,6 +76,59 @@ const TableDefinition& SystemInfoTable()
     return table;
 }
 
+const TableDefinition& ContactTable()
+{
+    static const std::vector<ColumnDefinition> columns = {
+        {"ContactID", "INTEGER"},
+        {"CustomerID", "INTEGER"},
+        {"Kind", "VARCHAR", 10},
+        {"Contact", "VARCHAR", 120},
+        // The number's digits, and the same backwards: an index finds a number by its end.
+        {"Digits", "VARCHAR", 30},
+        {"ReversedDigits", "VARCHAR", 30},
+    };
+    static const TableDefinition table{"CustomerContact", "ContactID", columns};
+    return table;
+}
+
+const TableDefinition& DeviceTable()
+{
+    static const std::vector<ColumnDefinition> columns = {
+        {"DeviceID", "INTEGER"},
+        {"CustomerID", "INTEGER"},
+        {"Kind", "VARCHAR", 20, "", "Device kind"},
+        {"MakeModel", "VARCHAR", 80, "", "Make and model"},
+        {"Serial", "VARCHAR", 60, "", "Serial number or IMEI"},
+    };
+    static const TableDefinition table{"Device", "DeviceID", columns};
+    return table;
+}
+
+const TableDefinition& JobTable()
+{
+    static const std::vector<ColumnDefinition> columns = {
+        {"ProblemID", "INTEGER"},
+        {"State", "VARCHAR", 40, "", "Job state"},
+        {"PromisedBy", "TIMESTAMP", 0, "", "Promised date"},
+        {"DeviceID", "INTEGER"},
+        {"Accessories", "VARCHAR", 200, "", "Accessories"},
+        {"ArrivalCondition", "BLOB SUB_TYPE TEXT", 0, "", "Condition on arrival"},
+        {"TermsAgreed", "INTEGER", 0, "", "Customer agrees to the terms"},
+    };
+    static const TableDefinition table{"Job", "ProblemID", columns};
+    return table;
+}
+
+const TableDefinition& JobEventTable()
+{
+    static const std::vector<ColumnDefinition> columns = {
+        {"EventID", "INTEGER"},      {"ProblemID", "INTEGER"}, {"EventTime", "TIMESTAMP"},
+        {"UserName", "VARCHAR", 40}, {"Kind", "VARCHAR", 10},  {"Detail", "VARCHAR", 200},
+    };
+    static const TableDefinition table{"JobEvent", "EventID", columns};
+    return table;
+}
+
 std::string MatchingPattern(const std::string& value, const ColumnDefinition& column)
 {
     if (!column.IsCharacter())

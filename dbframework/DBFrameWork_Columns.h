@@ -1,4 +1,4 @@
-// Every column of the three tables, defined once: the table objects' column
+// Every column of the tables, defined once: the table objects' column
 // lists, the window's length limits, placeholders and spoken names, and the
 // search patterns are all taken from here.
 #pragma once
@@ -62,6 +62,26 @@ enum Position : size_t { ProblemID, OperatingSystem, Description, Count };
 const TableDefinition& CustomerTable();
 const TableDefinition& ProblemTable();
 const TableDefinition& SystemInfoTable();
+
+// The counter's tables, beside the three above: a program that knows only
+// those keeps reading and writing the file.
+namespace ContactColumn {
+enum Position : size_t { ContactID, CustomerID, Kind, Contact, Digits, ReversedDigits, Count };
+}
+namespace DeviceColumn {
+enum Position : size_t { DeviceID, CustomerID, Kind, MakeModel, Serial, Count };
+}
+namespace JobColumn {
+enum Position : size_t { ProblemID, State, PromisedBy, DeviceID, Accessories, ArrivalCondition, TermsAgreed, Count };
+}
+namespace JobEventColumn {
+enum Position : size_t { EventID, ProblemID, EventTime, UserName, Kind, Detail, Count };
+}
+
+const TableDefinition& ContactTable();
+const TableDefinition& DeviceTable();
+const TableDefinition& JobTable();
+const TableDefinition& JobEventTable();
 
 // The prefix pattern with which a customer is matched on save. The engine
 // sizes the parameter to its column, so a value that already fills the column

@@ -2,8 +2,12 @@
 
 #include "ibpp/ibpp.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 namespace DBFrameWork {
 namespace {
@@ -45,6 +49,17 @@ void ShowMessage(const std::string& text)
 void SetMessageHandler(TextHandler handler)
 {
     messageHandler() = std::move(handler);
+}
+
+std::string DesktopUserName()
+{
+    // The password database, not $USER, which anyone can set.
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_name)
+        return found->pw_name;
+    return std::to_string(geteuid());
 }
 
 }  // namespace DBFrameWork

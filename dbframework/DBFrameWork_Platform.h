@@ -1,5 +1,5 @@
-// The two things the data layer needs from the platform: the debugger output
-// channel and the plain message box. The application fills in the message box;
+// What the data layer needs from the platform: the debugger output channel,
+// the plain message box and the desk's user. The application fills in the message box;
 // tests read the debug output through a sink.
 #pragma once
 
@@ -19,5 +19,8 @@ void SetDebugSink(TextHandler sink);
 // without one the text goes to standard error.
 void ShowMessage(const std::string& text);
 void SetMessageHandler(TextHandler handler);
+
+// The operating system's login name of the user running the program.
+std::string DesktopUserName();
 
 }  // namespace DBFrameWork

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "dbframework/DBFrameWork_CalendarDate.h"
 #include "dbframework/DBFrameWork_Columns.h"
@@ -41,10 +42,73 @@ struct SystemInfoRecord {
     std::string Report;
 };
 
+// How the customer is reached, kept with the customer.
+struct PhoneRecord {
+    // "mobile", "home" or "work".
+    std::string Kind;
+    std::string Number;
+    bool operator==(const PhoneRecord& other) const { return Kind == other.Kind && Number == other.Number; }
+};
+
+struct ContactsRecord {
+    std::vector<PhoneRecord> Phones;
+    std::string Email;
+    bool IsEmpty() const { return Phones.empty() && Email.empty(); }
+    bool operator==(const ContactsRecord& other) const { return Phones == other.Phones && Email == other.Email; }
+};
+
+// The customer's device the ticket is about; it stays with the customer, so
+// a device that comes back carries its history.
+struct DeviceRecord {
+    int32_t DeviceID = 0;
+    std::string Kind;
+    std::string MakeModel;
+    std::string Serial;
+    bool IsEmpty() const { return Kind.empty() && MakeModel.empty() && Serial.empty(); }
+};
+
+// What the counter keeps of a job beside its Problem row. A ticket without
+// any of it has no Job row at all, as tickets of older programs.
+struct JobRecord {
+    // "" while no state was chosen: the window shows the state that follows from Completed.
+    std::string State;
+    CalendarDate PromisedBy;
+    DeviceRecord Device;
+    std::string Accessories;
+    std::string Condition;
+    bool TermsAgreed = false;
+    // Whether the ticket has its Job row (read with it, or stored since).
+    bool Stored = false;
+    bool IsEmpty() const
+    {
+        return State.empty() && !PromisedBy.IsSet() && Device.IsEmpty() && Accessories.empty() && Condition.empty() &&
+            !TermsAgreed;
+    }
+};
+
+namespace JobEventKind {
+constexpr const char* State = "state";
+constexpr const char* Notice = "notice";
+}  // namespace JobEventKind
+
+// One line of a job's history: a change of state, or a notice to the customer.
+struct JobEventRecord {
+    // "year-month-day hour:minute", the engine's clock.
+    std::string Time;
+    std::string User;
+    std::string Kind;
+    // The state entered, or how the customer was told.
+    std::string Detail;
+};
+
 struct TicketRecord {
     CustomerRecord Customer;
     ProblemRecord Problem;
     SystemInfoRecord SystemInfo;
+    ContactsRecord Contacts;
+    JobRecord Job;
+    // Oldest first; read with the ticket, written by the store alone.
+    std::vector<JobEventRecord> History;
 };
 
 // The records as the table objects' value lists, and back. A value list of

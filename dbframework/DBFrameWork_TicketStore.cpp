@@ -1,9 +1,11 @@
 #include "dbframework/DBFrameWork_TicketStore.h"
 
 #include <exception>
+#include <utility>
 
 #include "dbframework/DBFrameWork_Customer.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_JobStore.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
@@ -27,6 +29,20 @@ bool StoreRow(DBObjectBase& table, const StringList& values, bool mayBeStored)
 }
 
 }  // namespace
+
+bool MatchStoredCustomer(DBConnection& connection, const CustomerRecord& typed, int32_t& customerId)
+{
+    Customer customer(&connection);
+    const StringList customerRow = ValuesOf(typed);
+    const StringList customerFields(customerRow.begin() + CustomerColumn::Name, customerRow.end());
+    customerId = -1;
+    if (!customer.SelectByAll(customerFields))
+        return false;
+    const StringList found = customer.GetValues();
+    if (!found.empty() && !found.front().empty() && found.front() != "0")
+        customerId = ToInt(found.front());
+    return true;
+}
 
 bool TicketStore::Save(DBConnection& connection, TicketRecord& ticket, bool isNew)
 {
@@ -61,6 +77,9 @@ bool TicketStore::Save(DBConnection& connection, TicketRecord& ticket, bool isNe
     return true;
 }
 
+TicketStore::TicketStore(std::string user) : User(std::move(user))
+{}
+
 void TicketStore::ForgetPendingKey()
 {
     PendingProblemID = 0;
@@ -73,16 +92,9 @@ bool TicketStore::StoreRows(DBConnection& connection, TicketRecord& ticket, bool
     Problem problem(&connection);
     SystemInfo systemInfo(&connection);
 
-    const StringList customerRow = ValuesOf(ticket.Customer);
-    const StringList customerFields(customerRow.begin() + CustomerColumn::Name, customerRow.end());
-    if (!customer.SelectByAll(customerFields))
-        return false;
-
     int32_t& customerId = ticket.Customer.CustomerID;
-    customerId = -1;
-    const StringList found = customer.GetValues();
-    if (!found.empty() && !found.front().empty() && found.front() != "0")
-        customerId = ToInt(found.front());
+    if (!MatchStoredCustomer(connection, ticket.Customer, customerId))
+        return false;
 
     // A customer that matches no stored one is added, for an opened ticket too.
     const bool customerIsNew = customerId == -1;
@@ -112,7 +124,9 @@ bool TicketStore::StoreRows(DBConnection& connection, TicketRecord& ticket, bool
     ticket.SystemInfo.ProblemID = ticket.Problem.ProblemID;
     if (!StoreRow(problem, ValuesOf(ticket.Problem), ticketMayBeStored))
         return false;
-    return StoreRow(systemInfo, ValuesOf(ticket.SystemInfo), ticketMayBeStored);
+    if (!StoreRow(systemInfo, ValuesOf(ticket.SystemInfo), ticketMayBeStored))
+        return false;
+    return SaveJob(connection, ticket, User);
 }
 
 TicketLoad TicketStore::Load(DBConnection& connection, const StringList& problemValues, TicketRecord& ticket)
@@ -126,6 +140,9 @@ TicketLoad TicketStore::Load(DBConnection& connection, const StringList& problem
     if (!systemInfo.Select({std::to_string(ticket.Problem.ProblemID)}))
         return TicketLoad::SystemInfoMissing;
     ReadValues(systemInfo.GetValues(), ticket.SystemInfo);
+    // A job that cannot be read (the reason went to the debug output) leaves
+    // the ticket as the older program shows it.
+    LoadJob(connection, ticket);
     return TicketLoad::Loaded;
 }
 

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "dbframework/DBFrameWork_DBObjectBase.h"
+#include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_TicketRecord.h"
 
 namespace DBFrameWork {
@@ -13,8 +15,15 @@ class DBConnection;
 
 enum class TicketLoad { Loaded, CustomerMissing, SystemInfoMissing };
 
+// The stored customer that a save of these fields would take (customerId -1
+// for none, so a new one); false when the search failed.
+bool MatchStoredCustomer(DBConnection& connection, const CustomerRecord& typed, int32_t& customerId);
+
 class TicketStore {
 public:
+    // user is who the job's history names for the changes this store saves.
+    explicit TicketStore(std::string user = DesktopUserName());
+
     // Stores the ticket. Its customer is the stored one that SelectByAll
     // matches, or a new one; a new ticket draws its key from the generator,
     // and keeps a key drawn by an earlier attempt that failed, so that no
@@ -27,13 +36,15 @@ public:
     // what was stored of it.
     void ForgetPendingKey();
 
-    // Reads the customer and the system information of the ticket whose
-    // Problem row is given into the record. The table objects' errors go to
+    // Reads the customer, the system information and the job of the ticket
+    // whose Problem row is given into the record. The table objects' errors go to
     // the debug output; a row that cannot be read ends the load there.
     TicketLoad Load(DBConnection& connection, const StringList& problemValues, TicketRecord& ticket);
 
 private:
     bool StoreRows(DBConnection& connection, TicketRecord& ticket, bool isNew);
+
+    std::string User;
 
     // The problem key drawn by a save that did not complete.
     int32_t PendingProblemID = 0;

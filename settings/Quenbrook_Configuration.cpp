@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <fcntl.h>
 #include <strings.h>
@@ -25,6 +26,11 @@ namespace {
 const char* const GeneralSection = "General";
 const char* const TechniciansSection = "Technicians";
 const char* const OperatingSystemsSection = "Operating Systems";
+const char* const JobStatesSection = "Job States";
+const char* const CounterSection = "Counter";
+const char* const MailServerSection = "Mail Server";
+const char* const NoticesSection = "Notices";
+const char* const NoticeBodyPrefix = "Body ";
 
 const char* const DefaultCompanyName = "Your Company Name";
 const char* const DefaultAddress = "123 Example St, City, St ZIP";
@@ -170,6 +176,134 @@ void RemoveKeysBeyond(CSimpleIniA& ini, const char* section, const std::string& 
         ini.Delete(section, key.c_str(), true);
 }
 
+// A text of several lines in one value: line breaks as "\n", backslashes doubled.
+std::string EscapeLines(const std::string& text)
+{
+    std::string out;
+    for (size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n')
+            continue;
+        else if (c == '\n' || c == '\r')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string UnescapeLines(const std::string& text)
+{
+    std::string out;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == '\\' && at + 1 < text.size()) {
+            ++at;
+            out += text[at] == 'n' ? '\n' : text[at];
+        } else {
+            out += text[at];
+        }
+    }
+    return out;
+}
+
+// A state's name as part of a key: "=" cannot stand in one.
+std::string KeyPart(const std::string& name)
+{
+    std::string key = name;
+    std::replace(key.begin(), key.end(), '=', '-');
+    return key;
+}
+
+double MillimetresOr(const std::string& text, double fallback)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && value >= 10.0 && value <= 300.0 ? value : fallback;
+}
+
+std::string Millimetres(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+void ReadCounter(const CSimpleIniA& ini, CounterSettings& counter)
+{
+    counter.JobStates.clear();
+    for (int32_t n = 1;; ++n) {
+        const std::string state = ReadValue(ini, JobStatesSection, std::to_string(n), "");
+        if (state.empty())
+            break;
+        counter.JobStates.push_back(state);
+    }
+    if (counter.JobStates.empty())
+        counter.JobStates = DefaultJobStates();
+    counter.IntakeTerms = UnescapeLines(ReadValue(ini, CounterSection, "Intake Terms", ""));
+    counter.LabelWidthMm = MillimetresOr(ReadValue(ini, CounterSection, "Label Width", ""), 62.0);
+    counter.LabelHeightMm = MillimetresOr(ReadValue(ini, CounterSection, "Label Height", ""), 29.0);
+    MailServerSettings& mail = counter.Mail;
+    mail.Host = ReadValue(ini, MailServerSection, "Host", "");
+    const long port = std::strtol(ReadValue(ini, MailServerSection, "Port", "587").c_str(), nullptr, 10);
+    mail.Port = port > 0 && port < 65536 ? static_cast<int>(port) : 587;
+    mail.ImplicitTls = ReadValue(ini, MailServerSection, "Security", "STARTTLS") == "TLS";
+    mail.User = ReadValue(ini, MailServerSection, "User", "");
+    mail.From = ReadValue(ini, MailServerSection, "From", "");
+    counter.NoticeSubject = ReadValue(ini, NoticesSection, "Subject", "");
+    counter.NoticeBodies.clear();
+    CSimpleIniA::TNamesDepend keys;
+    ini.GetAllKeys(NoticesSection, keys);
+    const std::string prefix = NoticeBodyPrefix;
+    for (const auto& key : keys) {
+        const std::string name = key.pItem;
+        if (name.compare(0, prefix.size(), prefix) == 0)
+            counter.NoticeBodies[name.substr(prefix.size())] = UnescapeLines(ReadValue(ini, NoticesSection, name, ""));
+    }
+}
+
+bool WriteCounter(CSimpleIniA& ini, const CounterSettings& counter)
+{
+    bool ok = true;
+    long states = 0;
+    // The default list is not written: a file without the section follows the program's.
+    if (counter.JobStates != DefaultJobStates()) {
+        for (const std::string& state : counter.JobStates)
+            ok = ok && WriteValue(ini, JobStatesSection, std::to_string(++states), state);
+    }
+    RemoveKeysBeyond(ini, JobStatesSection, "", states);
+    const auto writeOrDelete = [&](const char* section, const char* key, const std::string& value) {
+        if (value.empty())
+            ini.Delete(section, key, true);
+        else
+            ok = ok && WriteValue(ini, section, key, value);
+    };
+    writeOrDelete(CounterSection, "Intake Terms", EscapeLines(counter.IntakeTerms));
+    writeOrDelete(CounterSection, "Label Width", counter.LabelWidthMm == 62.0 ? "" : Millimetres(counter.LabelWidthMm));
+    writeOrDelete(CounterSection, "Label Height",
+                  counter.LabelHeightMm == 29.0 ? "" : Millimetres(counter.LabelHeightMm));
+    const MailServerSettings& mail = counter.Mail;
+    writeOrDelete(MailServerSection, "Host", mail.Host);
+    writeOrDelete(MailServerSection, "Port", mail.Host.empty() ? "" : std::to_string(mail.Port));
+    writeOrDelete(MailServerSection, "Security", mail.Host.empty() ? "" : (mail.ImplicitTls ? "TLS" : "STARTTLS"));
+    writeOrDelete(MailServerSection, "User", mail.User);
+    writeOrDelete(MailServerSection, "From", mail.From);
+    writeOrDelete(NoticesSection, "Subject", counter.NoticeSubject);
+    CSimpleIniA::TNamesDepend keys;
+    ini.GetAllKeys(NoticesSection, keys);
+    std::vector<std::string> stale;
+    for (const auto& key : keys)
+        if (std::string(key.pItem).compare(0, std::strlen(NoticeBodyPrefix), NoticeBodyPrefix) == 0)
+            stale.emplace_back(key.pItem);
+    for (const std::string& key : stale)
+        ini.Delete(NoticesSection, key.c_str(), true);
+    for (const auto& [state, body] : counter.NoticeBodies)
+        if (!body.empty())
+            ok = ok && WriteValue(ini, NoticesSection, NoticeBodyPrefix + KeyPart(state), EscapeLines(body));
+    return ok;
+}
+
 // Reads the settings file into ini; a missing file reads as empty.
 bool OpenSettings(const std::string& fileName, CSimpleIniA& ini, FileForm& form)
 {
@@ -189,7 +323,24 @@ bool OpenSettings(const std::string& fileName, CSimpleIniA& ini, FileForm& form)
 }  // namespace
 
 Configuration::Configuration() : FileName("Quenbrook.ini"), DataFile(DefaultDataFile)
-{}
+{
+    Counter.JobStates = DefaultJobStates();
+}
+
+const std::vector<std::string>& DefaultJobStates()
+{
+    static const std::vector<std::string> states = {
+        "Checked in", "Diagnosing",       "Waiting for parts", "Waiting for customer",
+        "In repair",  "Ready for pickup", "Picked up"};
+    return states;
+}
+
+void Configuration::SetCounter(const CounterSettings& counter)
+{
+    Counter = counter;
+    if (Counter.JobStates.empty())
+        Counter.JobStates = DefaultJobStates();
+}
 
 bool Configuration::Load(const std::string& fileName)
 {
@@ -252,6 +403,7 @@ bool Configuration::Load(const std::string& fileName)
                 break;
             SetOperatingSystem(n, name);
         }
+        ReadCounter(ini, Counter);
         return true;
     } catch (const std::exception&) {
         return false;
@@ -324,6 +476,7 @@ bool Configuration::Save()
             operatingSystems = n;
         }
         RemoveKeysBeyond(ini, OperatingSystemsSection, "", operatingSystems);
+        ok = ok && WriteCounter(ini, Counter);
 
         if (!ok)
             return false;

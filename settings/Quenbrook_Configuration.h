@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/Quenbrook_CounterSettings.h"
+
 namespace Quenbrook {
 
 class Configuration {
@@ -57,6 +59,9 @@ public:
     void SetOperatingSystem(int32_t position, const std::string& name);
     void ClearOperatingSystems();
 
+    const CounterSettings& GetCounter() const { return Counter; }
+    void SetCounter(const CounterSettings& counter);
+
 private:
     std::string CompanyName;
     std::string Address;
@@ -71,6 +76,7 @@ private:
     bool BackupOnExit = true;
     int32_t BackupCopies = 10;
     std::string SearchLanguage = "english";
+    CounterSettings Counter;
 };
 
 }  // namespace Quenbrook

@@ -218,7 +218,7 @@ TEST(ReportIndexes, AddedOnceToEveryWholeFileAndUsedByTheRange)
     ASSERT_EQ(LayOutSchema(database.Connection(), failed), SchemaOutcome::Whole);
     ASSERT_EQ(LayOutSchema(database.Connection(), failed), SchemaOutcome::Whole);
     const std::vector<std::string> indexes = database.Query(
-        "SELECT TRIM(RDB$INDEX_NAME) FROM RDB$INDICES WHERE RDB$INDEX_NAME STARTING WITH 'IX$' ORDER BY 1;");
+        "SELECT TRIM(RDB$INDEX_NAME) FROM RDB$INDICES WHERE RDB$INDEX_NAME STARTING WITH 'IX$PROBLEM' ORDER BY 1;");
     EXPECT_EQ(indexes, (std::vector<std::string>{"IX$PROBLEM_ASSIGNEDID", "IX$PROBLEM_COMPLETED"}));
     // The engine's plans: the report's range goes through the index, and the
     // open tickets come in the index's order, without a sort of all of them
@@ -248,4 +248,54 @@ TEST(ReportText, FirstLineStopsAtBreaksAndNeverHalvesACharacter)
     EXPECT_EQ(FirstLine("x\xE2\x82"), "x");
     EXPECT_EQ(FirstLine("x\xE2\x82\xAC"), "x\xE2\x82\xAC");
     EXPECT_EQ(FirstLine(""), "");
+}
+
+TEST_F(ReportQueries, OpenTicketsCarryTheJobsStateAndDayAndSortAndFilterByThem)
+{
+    std::string failed;
+    const SchemaOutcome laidOut = LayOutSchema(database.Connection(), failed);
+    ASSERT_TRUE(laidOut == SchemaOutcome::Whole || laidOut == SchemaOutcome::Completed) << failed;
+    // 3 stored the last state while open: it shows the one before. 5 has no Job row.
+    database.Query("INSERT INTO Job (ProblemID, State, PromisedBy) VALUES (1, 'Waiting', '2004-03-01 17:00:00');\n"
+                   "INSERT INTO Job (ProblemID, State, PromisedBy) VALUES (3, 'Done', '2004-02-10');\n"
+                   "INSERT INTO Job (ProblemID, Accessories) VALUES (4, 'charger');\nCOMMIT;\n");
+    const StringList states = {"Checked in", "Waiting", "Done"};
+    const auto read = [&](const std::string& technician, const std::string& state, bool byPromised, size_t step) {
+        OpenTicketQuery query;
+        query.technician = technician;
+        query.states = states;
+        query.state = state;
+        query.byPromised = byPromised;
+        OpenTicketCursor cursor(database.Connection());
+        std::vector<OpenTicket> tickets;
+        EXPECT_EQ(cursor.Open(query), QueryOutcome::Done);
+        // Each step hands over as many of the state asked for, however many it reads past.
+        while (!cursor.AtEnd()) {
+            const size_t before = tickets.size();
+            EXPECT_EQ(cursor.Next(step, tickets), QueryOutcome::Done);
+            EXPECT_TRUE(tickets.size() == before + step || cursor.AtEnd());
+        }
+        return tickets;
+    };
+    const std::vector<OpenTicket> all = read("", "", false, 10);
+    ASSERT_EQ(Ids(all), (std::vector<int32_t>{4, 1, 5, 3}));
+    std::vector<std::string> shown;
+    for (const OpenTicket& ticket : all)
+        shown.push_back(ticket.state);
+    EXPECT_EQ(shown, (std::vector<std::string>{"Checked in", "Waiting", "Checked in", "Waiting"}));
+    EXPECT_EQ(all[1].promisedBy.year, 2004);
+    EXPECT_EQ(all[1].promisedBy.month, 3);
+    EXPECT_EQ(all[1].promisedBy.day, 1);
+    EXPECT_FALSE(all[0].promisedBy.IsSet());
+    EXPECT_FALSE(IsOverdue(all[1], {2004, 3, 1}));
+    EXPECT_TRUE(IsOverdue(all[1], {2004, 3, 2}));
+    EXPECT_FALSE(IsOverdue(all[0], {2030, 1, 1}));
+
+    // Earliest promised first, none last in the order of assignment.
+    EXPECT_EQ(Ids(read("", "", true, 10)), (std::vector<int32_t>{3, 1, 4, 5}));
+    EXPECT_EQ(Ids(read("", "Checked in", false, 1)), (std::vector<int32_t>{4, 5}));
+    EXPECT_EQ(Ids(read("Dana", "Waiting", true, 1)), (std::vector<int32_t>{3, 1}));
+    EXPECT_EQ(Ids(read("Dana", "Checked in", false, 1)), (std::vector<int32_t>{}));
+    EXPECT_EQ(Ids(read("Eve", "Checked in", false, 1)), (std::vector<int32_t>{4}));
+    EXPECT_EQ(Ids(read("", "Done", false, 1)), (std::vector<int32_t>{}));
 }

@@ -504,3 +504,55 @@ TEST(ConfigurationBackup, olderFilesGetTheDefaultsAndOddValuesAreTamed)
     EXPECT_TRUE(loaded.GetBackupOnExit());
     EXPECT_EQ(loaded.GetBackupCopies(), 1);
 }
+
+TEST(ConfigurationCounter, sectionsOfTheirOwnRoundTripAndAFileWithoutThemIsAsBefore)
+{
+    TempDir dir;
+    const std::string path = dir.File("counter.ini");
+    const std::string older = "[General]\r\nCompany Name=Shop\r\n[Technicians]\r\n1=Ann\r\n";
+    WriteFile(path, older);
+    Configuration config;
+    ASSERT_TRUE(config.Load(path));
+    EXPECT_EQ(config.GetCounter().JobStates, Quenbrook::DefaultJobStates());
+    EXPECT_EQ(config.GetCounter().LabelWidthMm, 62.0);
+    // Saving the defaults adds no section the older program would have to skip.
+    ASSERT_TRUE(config.Save());
+    const std::string saved = ReadFile(path);
+    for (const char* section : {"[Job States]", "[Counter]", "[Mail Server]", "[Notices]"})
+        EXPECT_EQ(saved.find(section), std::string::npos) << section << " in " << saved;
+
+    Quenbrook::CounterSettings counter = config.GetCounter();
+    counter.JobStates = {"In", "Out = done"};
+    counter.IntakeTerms = "Line one\r\nC:\\shop\\terms\nlast";
+    counter.LabelWidthMm = 50.5;
+    counter.Mail.Host = "mail.example.com";
+    counter.Mail.Port = 465;
+    counter.Mail.ImplicitTls = true;
+    counter.Mail.User = "desk";
+    counter.Mail.From = "shop@example.com";
+    counter.NoticeSubject = "Ticket {ticket}";
+    counter.NoticeBodies["In"] = "Hello {customer},\nwe have it.";
+    config.SetCounter(counter);
+    ASSERT_TRUE(config.Save());
+
+    Configuration again;
+    ASSERT_TRUE(again.Load(path));
+    const Quenbrook::CounterSettings& read = again.GetCounter();
+    EXPECT_EQ(read.JobStates, counter.JobStates);
+    EXPECT_EQ(read.IntakeTerms, "Line one\nC:\\shop\\terms\nlast");
+    EXPECT_EQ(read.LabelWidthMm, 50.5);
+    EXPECT_EQ(read.LabelHeightMm, 29.0);
+    EXPECT_EQ(read.Mail.Host, "mail.example.com");
+    EXPECT_EQ(read.Mail.Port, 465);
+    EXPECT_TRUE(read.Mail.ImplicitTls);
+    EXPECT_EQ(read.Mail.From, "shop@example.com");
+    EXPECT_EQ(read.NoticeSubject, "Ticket {ticket}");
+    EXPECT_EQ(read.NoticeBodies.at("In"), "Hello {customer},\nwe have it.");
+    EXPECT_EQ(ReadFile(path).find("Password"), std::string::npos) << "the mail password is the keyring's";
+    EXPECT_EQ(Technicians(again), std::vector<std::string>{"Ann"});
+
+    // An emptied list falls back to the shop's defaults rather than to no states at all.
+    counter.JobStates.clear();
+    again.SetCounter(counter);
+    EXPECT_EQ(again.GetCounter().JobStates, Quenbrook::DefaultJobStates());
+}

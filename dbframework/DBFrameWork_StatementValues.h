@@ -1,0 +1,14 @@
+// A fetched row's columns, NULL read as the empty value.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ibpp/ibpp.h"
+
+namespace DBFrameWork {
+
+std::string TextOrEmpty(IBPP::Statement& statement, int column);
+int32_t NumberOrZero(IBPP::Statement& statement, int column);
+
+}  // namespace DBFrameWork
