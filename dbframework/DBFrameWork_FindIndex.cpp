@@ -16,6 +16,7 @@
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_DBObjectBase.h"
 #include "dbframework/DBFrameWork_FindText.h"
+#include "dbframework/DBFrameWork_PhoneNumber.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Schema.h"
 #include "dbframework/DBFrameWork_Ticket.h"
@@ -26,7 +27,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Bump when what a document holds changes: an older index is rebuilt.
-const char* const IndexFormat = "1";
+// 2: contacts, device and the phone terms.
+const char* const IndexFormat = "2";
 const Xapian::valueno SortSlot = 0;
 // Tickets read and committed together while rebuilding: small enough that
 // an interrupted rebuild loses little and memory stays low.
@@ -48,6 +50,20 @@ const int ChangesPerCommit = 1000;
 std::string UniqueTerm(int32_t problemId)
 {
     return "Q" + std::to_string(problemId);
+}
+
+// A phone number is found by all of its digits or by its end: a number
+// typed without its country or area code still finds the stored one.
+const char* const PhonePrefix = "XP";
+const size_t ShortestPhoneEnd = 7;
+// At most this many digits of a leading "+" are a country code.
+const size_t LongestCountryCode = 3;
+
+void AddPhoneTerms(Xapian::Document& document, const std::string& number)
+{
+    const std::string digits = PhoneDigits(number);
+    for (size_t from = 0; from + ShortestPhoneEnd <= digits.size(); ++from)
+        document.add_boolean_term(PhonePrefix + digits.substr(from));
 }
 
 // The stemmer, seeing the words as the index holds them: without accents.
@@ -143,6 +159,75 @@ Xapian::TermGenerator MakeGenerator(const Xapian::Stem& stemmer)
     return generator;
 }
 
+const unsigned QueryFlags = Xapian::QueryParser::FLAG_PHRASE | Xapian::QueryParser::FLAG_LOVEHATE |
+    Xapian::QueryParser::FLAG_PARTIAL;
+
+Xapian::QueryParser MakeParser(const Xapian::Stem& stemmer, Xapian::Database& database)
+{
+    Xapian::QueryParser parser;
+    parser.set_stemmer(stemmer);
+    parser.set_stemming_strategy(Xapian::QueryParser::STEM_SOME);
+    parser.set_database(database);
+    parser.set_default_op(Xapian::Query::OP_AND);
+    return parser;
+}
+
+// The field the query's phone numbers are written into for the parser, which
+// hands each back here: so a number keeps its place among the other words
+// ("-" before it, a phrase beside it) as the parser reads them.
+const char* const PhoneField = "phonenumber";
+
+class PhoneNumbers : public Xapian::FieldProcessor {
+public:
+    // words reads a number's text as the other words are read; it outlives this.
+    PhoneNumbers(Xapian::QueryParser& words, const std::string& query) : Words(words), Text(query)
+    {
+        Runs = FindPhoneRuns(query);
+    }
+
+    // The query with each number as "phonenumber:N".
+    std::string Written() const
+    {
+        std::string written;
+        size_t at = 0;
+        for (size_t run = 0; run < Runs.size(); ++run) {
+            written += Text.substr(at, Runs[run].Begin - at) + PhoneField + ":" + std::to_string(run);
+            at = Runs[run].End;
+        }
+        // The parser drops a field that ends a query read with FLAG_PARTIAL;
+        // a number being typed is read as partial here instead.
+        if (at == Text.size() && !Runs.empty())
+            written += ' ';
+        return written + Text.substr(at);
+    }
+
+    // A number is found by its digits, by its digits without a country code
+    // when it has a "+", or by its words as before.
+    Xapian::Query operator()(const std::string& field) override
+    {
+        const bool isIndex = !field.empty() && field.size() < 6 &&
+            field.find_first_not_of("0123456789") == std::string::npos;
+        const size_t run = isIndex ? static_cast<size_t>(std::stoul(field)) : Runs.size();
+        if (run >= Runs.size())  // typed as it stands: plain words
+            return Words.parse_query(std::string(PhoneField) + " " + field, QueryFlags);
+        const PhoneRun& phone = Runs[run];
+        const bool last = phone.End == Text.size();
+        std::vector<Xapian::Query> choices{
+            Words.parse_query(Text.substr(phone.Begin, phone.End - phone.Begin),
+                              last ? QueryFlags : QueryFlags & ~Xapian::QueryParser::FLAG_PARTIAL),
+            Xapian::Query(PhonePrefix + phone.Digits)};
+        for (size_t code = 1; phone.International && code <= LongestCountryCode; ++code)
+            if (phone.Digits.size() - code >= ShortestPhoneEnd)
+                choices.emplace_back(PhonePrefix + phone.Digits.substr(code));
+        return Xapian::Query(Xapian::Query::OP_OR, choices.begin(), choices.end());
+    }
+
+private:
+    Xapian::QueryParser& Words;
+    std::string Text;
+    std::vector<PhoneRun> Runs;
+};
+
 // Thrown out of a batch when the program closes: not an error.
 struct Stopped {};
 
@@ -160,12 +245,17 @@ Xapian::Document MakeDocument(const TicketRecord& ticket, Xapian::TermGenerator&
     if (stop && *stop)
         throw Stopped();
     // A phrase never runs from one field into the next.
+    const DeviceRecord& device = ticket.Job.Device;
     for (const std::string* field :
          {&problem.Description, &problem.Resolution, &problem.Comment, &customer.Name, &customer.Address,
-          &customer.City, &customer.State, &customer.Zip, &problem.Technician, &systemInfo.OperatingSystem, &report}) {
+          &customer.City, &customer.State, &customer.Zip, &problem.Technician, &systemInfo.OperatingSystem, &report,
+          &ticket.Contacts.Email, &device.Kind, &device.MakeModel, &device.Serial}) {
         generator.index_text(FoldAccents(*field));
         generator.increase_termpos(10);
     }
+    // Phone numbers are no words: a different number with the same groups must not match.
+    for (const PhoneRecord& phone : ticket.Contacts.Phones)
+        AddPhoneTerms(document, phone.Number);
     const std::string unique = UniqueTerm(problem.ProblemID);
     document.add_boolean_term(unique);
     document.add_value(SortSlot, Xapian::sortable_serialise(SortKey(problem)));
@@ -184,6 +274,7 @@ Xapian::Document MakeDocument(const TicketRecord& ticket, Xapian::TermGenerator&
     Put(data, problem.Technician);
     Put(data, problem.Completed.IsSet() ? "1" : "0");
     Put(data, snippetSource);
+    Put(data, ticket.Contacts.Phones.empty() ? std::string() : ticket.Contacts.Phones.front().Number);
     document.set_data(data);
     return document;
 }
@@ -428,21 +519,19 @@ bool FindIndex::Impl::ApplyChange(int32_t problemId)
 std::vector<FindHit> FindIndex::Impl::Run(Xapian::Database& database, const std::string& text, size_t count)
 {
     std::vector<FindHit> hits;
-    Xapian::QueryParser parser;
-    parser.set_stemmer(Stemmer);
-    parser.set_stemming_strategy(Xapian::QueryParser::STEM_SOME);
-    parser.set_database(database);
-    parser.set_default_op(Xapian::Query::OP_AND);
-    const unsigned flags = Xapian::QueryParser::FLAG_PHRASE | Xapian::QueryParser::FLAG_LOVEHATE |
-        Xapian::QueryParser::FLAG_PARTIAL;
+    Xapian::QueryParser parser = MakeParser(Stemmer, database);
     // Lower case first: the parser leaves capitalised words unstemmed.
     const std::string folded = Lower(FoldAccents(text));
+    Xapian::QueryParser words = MakeParser(Stemmer, database);
+    PhoneNumbers phones(words, folded);
+    parser.add_prefix(PhoneField, &phones);
+    const std::string written = phones.Written();
     Xapian::Query query;
     try {
-        query = parser.parse_query(folded, flags);
+        query = parser.parse_query(written, QueryFlags);
     } catch (const Xapian::QueryParserError&) {
         // What the parser cannot read as a query is read as plain words.
-        query = parser.parse_query(folded, 0);
+        query = words.parse_query(folded, 0);
     }
     if (query.empty())
         return hits;
@@ -458,7 +547,8 @@ std::vector<FindHit> FindIndex::Impl::Run(Xapian::Database& database, const std:
         std::string key, completed, source;
         size_t at = 0;
         if (!Take(data, at, key) || !Take(data, at, hit.CustomerName) || !Take(data, at, hit.Assigned) ||
-            !Take(data, at, hit.Technician) || !Take(data, at, completed) || !Take(data, at, source))
+            !Take(data, at, hit.Technician) || !Take(data, at, completed) || !Take(data, at, source) ||
+            !Take(data, at, hit.Phone))
             throw Xapian::DatabaseCorruptError("a document of the index has no readable data");
         hit.IsCompleted = completed == "1";
         hit.ProblemID = ToInt(key);

@@ -24,6 +24,8 @@ struct FindHit {
     std::string Technician;
     bool IsCompleted = false;
     std::string Snippet;
+    // The customer's first phone number as typed; empty when none.
+    std::string Phone;
 };
 
 struct FindProgress {

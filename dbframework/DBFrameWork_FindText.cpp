@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "dbframework/DBFrameWork_PhoneNumber.h"
+
 namespace DBFrameWork {
 namespace {
 
@@ -212,12 +214,76 @@ std::string CleanQuery(const std::string& query)
         while (!text.empty() && (static_cast<unsigned char>(query[text.size()]) & 0xC0) == 0x80)
             text.pop_back();
     }
+    // The parser takes the typographic quotes that keyboards and pasted text
+    // bring for double quotes too: they count, or one of them would open a
+    // phrase that runs to the end.
+    for (const char* typographic : {"\xE2\x80\x9C", "\xE2\x80\x9D"})
+        for (size_t at = text.find(typographic); at != std::string::npos; at = text.find(typographic, at + 1))
+            text.replace(at, 3, "\"");
     if (std::count(text.begin(), text.end(), '"') % 2 != 0)
         std::replace(text.begin(), text.end(), '"', ' ');
     const bool hasWord = std::any_of(text.begin(), text.end(), [](char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || (static_cast<unsigned char>(c) & 0x80);
     });
     return hasWord ? text : std::string();
+}
+
+std::vector<PhoneRun> FindPhoneRuns(const std::string& query)
+{
+    // A word that holds a whole number by itself.
+    constexpr size_t WholeNumberDigits = 10;
+    constexpr size_t LongestCountryCode = 3;
+    std::vector<PhoneRun> runs;
+    size_t runBegin = std::string::npos, runEnd = 0, runDigits = 0;
+    const auto closeRun = [&] {
+        if (runBegin == std::string::npos)
+            return;
+        const std::string text = query.substr(runBegin, runEnd - runBegin);
+        if (IsPhoneNumberText(text, PhoneQueryDigits))
+            runs.push_back({runBegin, runEnd, PhoneDigits(text), text[0] == '+'});
+        runBegin = std::string::npos;
+        runDigits = 0;
+    };
+    bool quoted = false;
+    for (size_t at = 0; at < query.size();) {
+        if (IsSpace(static_cast<unsigned char>(query[at]))) {
+            ++at;
+            continue;
+        }
+        size_t end = at;
+        while (end < query.size() && !IsSpace(static_cast<unsigned char>(query[end])))
+            ++end;
+        const std::string word = query.substr(at, end - at);
+        const size_t plus = word[0] == '+' ? 1 : 0;
+        const bool phoneWord = !quoted && word.size() > plus &&
+            word.find_first_not_of("0123456789-./()", plus) == std::string::npos;
+        const size_t digits = PhoneDigits(word).size();
+        if (!phoneWord) {
+            closeRun();
+        } else {
+            // "+" begins a number of its own; so does a word of a whole number,
+            // unless it follows the country code.
+            const bool afterCountryCode = runBegin != std::string::npos && query[runBegin] == '+' &&
+                runDigits <= LongestCountryCode;
+            if (plus || (digits >= WholeNumberDigits && !afterCountryCode))
+                closeRun();
+            // A number begins with a word that has digits; one excluded keeps
+            // its "-" outside the stretch, for the parser.
+            if (runBegin == std::string::npos && digits > 0)
+                runBegin = word[0] == '-' ? at + 1 : at;
+            if (runBegin != std::string::npos) {
+                runEnd = end;
+                runDigits += digits;
+            }
+            if (digits >= WholeNumberDigits)
+                closeRun();
+        }
+        if (std::count(word.begin(), word.end(), '"') % 2 != 0)
+            quoted = !quoted;
+        at = end;
+    }
+    closeRun();
+    return runs;
 }
 
 std::string FoldAccents(const std::string& text)

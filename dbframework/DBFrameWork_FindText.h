@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace DBFrameWork {
 
@@ -20,9 +21,24 @@ constexpr size_t MaxQueryLength = 1000;
 std::string VisibleText(const std::string& html, const std::atomic<bool>* stop = nullptr);
 
 // The query as the parser should read it: cut to MaxQueryLength, double
-// quotes dropped when they do not pair up, and empty when nothing in it is a
-// letter or a digit.
+// quotes (typographic ones written as '"') dropped when they do not pair up,
+// and empty when nothing in it is a letter or a digit.
 std::string CleanQuery(const std::string& query);
+
+// Fewest digits of a stretch of the query that is read as a phone number.
+constexpr size_t PhoneQueryDigits = 7;
+
+// A stretch of the query, outside quotes, written the way a phone number is
+// (IsPhoneNumberText with PhoneQueryDigits): whole words only, a leading "+"
+// only at its start.
+struct PhoneRun {
+    // Byte offsets in the query, end excluded.
+    size_t Begin = 0;
+    size_t End = 0;
+    std::string Digits;
+    bool International = false;
+};
+std::vector<PhoneRun> FindPhoneRuns(const std::string& query);
 
 // Letters with accents (Latin-1 and Latin Extended-A) as their base letters,
 // ligatures spelt out ("æ" as "ae", "ß" as "ss"); everything else unchanged.

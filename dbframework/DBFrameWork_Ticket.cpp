@@ -1,21 +1,53 @@
 #include "dbframework/DBFrameWork_Ticket.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
 #include "dbframework/DBFrameWork_BlobText.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_ReadTransaction.h"
+#include "dbframework/DBFrameWork_StatementValues.h"
 
 namespace DBFrameWork {
 namespace {
 
 // A ticket is its Problem row; a customer or report row that is missing
 // leaves those fields empty rather than hiding the ticket from a search.
-const char* const TicketColumns =
+const std::string TicketFields =
     "SELECT P.ProblemID, P.CustomerID, P.Technician, P.Assigned, P.Completed, P.BillableHours, P.ActualHours, "
     "P.Description, P.Resolution, P.Comment, C.Name, C.Address, C.City, C.State, C.Zip, "
-    "S.OperatingSystem, S.Description "
-    "FROM Problem P LEFT JOIN Customer C ON C.CustomerID = P.CustomerID "
-    "LEFT JOIN SystemInfo S ON S.ProblemID = P.ProblemID ";
+    "S.OperatingSystem, S.Description, ";
+const std::string TicketFrom = "FROM Problem P LEFT JOIN Customer C ON C.CustomerID = P.CustomerID "
+                               "LEFT JOIN SystemInfo S ON S.ProblemID = P.ProblemID ";
+
+const std::string TicketColumns = TicketFields +
+    "J.ProblemID, J.State, D.DeviceID, D.Kind, D.MakeModel, D.Serial, "
+    // The customer's contacts in the same row: one subquery on the customer's
+    // index, not a statement per ticket. Each as "key:kind:contact".
+    "(SELECT LIST(K.ContactID || ':' || K.Kind || ':' || K.Contact, ASCII_CHAR(31)) "
+    "FROM CustomerContact K WHERE K.CustomerID = P.CustomerID) " +
+    TicketFrom + "LEFT JOIN Job J ON J.ProblemID = P.ProblemID LEFT JOIN Device D ON D.DeviceID = J.DeviceID ";
+
+// A file the counter's tables could not be added to is searched all the same.
+const std::string TicketColumnsWithoutCounter = TicketFields + "NULL, NULL, NULL, NULL, NULL, NULL, NULL " + TicketFrom;
+
+std::string TicketSelect(IBPP::Statement& statement)
+{
+    statement->Prepare("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME IN ('JOB', 'DEVICE', "
+                       "'CUSTOMERCONTACT')");
+    statement->Execute();
+    int32_t tables = 0;
+    if (statement->Fetch())
+        statement->Get(1, tables);
+    statement->Close();
+    return tables == 3 ? TicketColumns : TicketColumnsWithoutCounter;
+}
+
+const char ContactSeparator = '\x1F';
+const char* const EmailKind = "email";
 
 enum Column {
     ProblemIDColumn = 1,
@@ -34,24 +66,15 @@ enum Column {
     StateColumn,
     ZipColumn,
     OperatingSystemColumn,
-    ReportColumn
+    ReportColumn,
+    JobKeyColumn,
+    JobStateColumn,
+    DeviceIDColumn,
+    DeviceKindColumn,
+    MakeModelColumn,
+    SerialColumn,
+    ContactsColumn
 };
-
-int32_t Number(IBPP::Statement& statement, int column)
-{
-    int32_t value = 0;
-    if (!statement->IsNull(column))
-        statement->Get(column, value);
-    return value;
-}
-
-std::string Text(IBPP::Statement& statement, int column)
-{
-    std::string value;
-    if (!statement->IsNull(column))
-        statement->Get(column, value);
-    return value;
-}
 
 std::string BlobText(DBConnection& connection, IBPP::Statement& statement, int column)
 {
@@ -63,30 +86,70 @@ std::string BlobText(DBConnection& connection, IBPP::Statement& statement, int c
     return ReadBlobText(blob);
 }
 
+// The LIST() of the contacts, in the order they were stored (LIST keeps none of its own).
+void ReadContactList(const std::string& list, ContactsRecord& contacts)
+{
+    std::vector<std::pair<long long, PhoneRecord>> phones;
+    long long emailKey = -1;
+    for (size_t at = 0; at <= list.size();) {
+        size_t end = list.find(ContactSeparator, at);
+        if (end == std::string::npos)
+            end = list.size();
+        const std::string item = list.substr(at, end - at);
+        at = end + 1;
+        const size_t first = item.find(':');
+        const size_t second = first == std::string::npos ? first : item.find(':', first + 1);
+        if (second == std::string::npos)
+            continue;
+        const long long key = std::atoll(item.substr(0, first).c_str());
+        const std::string kind = item.substr(first + 1, second - first - 1);
+        const std::string contact = item.substr(second + 1);
+        if (kind == EmailKind) {
+            if (key > emailKey) {
+                emailKey = key;
+                contacts.Email = contact;
+            }
+        } else {
+            phones.push_back({key, {kind, contact}});
+        }
+    }
+    std::sort(phones.begin(), phones.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& phone : phones)
+        contacts.Phones.push_back(std::move(phone.second));
+}
+
 void ReadRow(DBConnection& connection, IBPP::Statement& statement, TicketRecord& ticket)
 {
     ticket = TicketRecord();
     ProblemRecord& problem = ticket.Problem;
-    problem.ProblemID = Number(statement, ProblemIDColumn);
-    problem.CustomerID = Number(statement, CustomerIDColumn);
-    problem.Technician = Text(statement, TechnicianColumn);
+    problem.ProblemID = NumberOrZero(statement, ProblemIDColumn);
+    problem.CustomerID = NumberOrZero(statement, CustomerIDColumn);
+    problem.Technician = TextOrEmpty(statement, TechnicianColumn);
     problem.Assigned = ReadDate(statement, AssignedColumn);
     problem.Completed = ReadDate(statement, CompletedColumn);
-    problem.BillableHours = Number(statement, BillableColumn);
-    problem.ActualHours = Number(statement, ActualColumn);
+    problem.BillableHours = NumberOrZero(statement, BillableColumn);
+    problem.ActualHours = NumberOrZero(statement, ActualColumn);
     problem.Description = BlobText(connection, statement, DescriptionColumn);
     problem.Resolution = BlobText(connection, statement, ResolutionColumn);
     problem.Comment = BlobText(connection, statement, CommentColumn);
     CustomerRecord& customer = ticket.Customer;
     customer.CustomerID = problem.CustomerID;
-    customer.Name = Text(statement, NameColumn);
-    customer.Address = Text(statement, AddressColumn);
-    customer.City = Text(statement, CityColumn);
-    customer.State = Text(statement, StateColumn);
-    customer.Zip = Text(statement, ZipColumn);
+    customer.Name = TextOrEmpty(statement, NameColumn);
+    customer.Address = TextOrEmpty(statement, AddressColumn);
+    customer.City = TextOrEmpty(statement, CityColumn);
+    customer.State = TextOrEmpty(statement, StateColumn);
+    customer.Zip = TextOrEmpty(statement, ZipColumn);
     ticket.SystemInfo.ProblemID = problem.ProblemID;
-    ticket.SystemInfo.OperatingSystem = Text(statement, OperatingSystemColumn);
+    ticket.SystemInfo.OperatingSystem = TextOrEmpty(statement, OperatingSystemColumn);
     ticket.SystemInfo.Report = BlobText(connection, statement, ReportColumn);
+    JobRecord& job = ticket.Job;
+    job.Stored = !statement->IsNull(JobKeyColumn);
+    job.State = TextOrEmpty(statement, JobStateColumn);
+    job.Device.DeviceID = NumberOrZero(statement, DeviceIDColumn);
+    job.Device.Kind = TextOrEmpty(statement, DeviceKindColumn);
+    job.Device.MakeModel = TextOrEmpty(statement, MakeModelColumn);
+    job.Device.Serial = TextOrEmpty(statement, SerialColumn);
+    ReadContactList(BlobText(connection, statement, ContactsColumn), ticket.Contacts);
 }
 
 }  // namespace
@@ -95,7 +158,7 @@ TicketRead ReadTicket(DBConnection& connection, int32_t problemId, TicketRecord&
 {
     bool found = false;
     const bool ok = RunRead(connection, "Uncaught Exception in ReadTicket", [&](IBPP::Statement& statement) {
-        statement->Prepare(std::string(TicketColumns) + "WHERE P.ProblemID = ?");
+        statement->Prepare(TicketSelect(statement) + "WHERE P.ProblemID = ?");
         statement->Set(1, problemId);
         statement->Execute();
         found = statement->Fetch();
@@ -114,7 +177,7 @@ bool ReadTicketBatch(DBConnection& connection, int32_t afterId, int count,
     lastId = afterId;
     int32_t last = afterId;
     const bool ok = RunRead(connection, "Uncaught Exception in ReadTicketBatch", [&](IBPP::Statement& statement) {
-        statement->Prepare(std::string(TicketColumns) + "WHERE P.ProblemID > ? ORDER BY P.ProblemID ROWS ?");
+        statement->Prepare(TicketSelect(statement) + "WHERE P.ProblemID > ? ORDER BY P.ProblemID ROWS ?");
         statement->Set(1, afterId);
         statement->Set(2, static_cast<int32_t>(count));
         statement->Execute();

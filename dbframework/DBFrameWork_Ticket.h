@@ -1,5 +1,6 @@
-// Stored tickets read whole, each with its customer and system information,
-// in one statement: for the search index, which reads every ticket.
+// Stored tickets read whole, each with its customer, system information,
+// contacts, job state and device, in one statement: for the search index,
+// which reads every ticket. The job's other fields and its history are not read.
 #pragma once
 
 #include <cstdint>

@@ -47,14 +47,17 @@ TFindSolutionsDialog::TFindSolutionsDialog(QWidget* owner, DBFrameWork::FindInde
     ResultList->setObjectName("ResultList");
     ResultList->setRootIsDecorated(false);
     ResultList->setUniformRowHeights(true);
-    ResultList->setHeaderLabels({"Customer", "Assigned", "Technician", "Complete", "Best match"});
-    ResultList->header()->setStretchLastSection(true);
+    ResultList->setHeaderLabels({"Customer", "Assigned", "Technician", "Complete", "Best match", "Phone"});
+    // The snippet takes the room; the phone, last, keeps a number's width.
+    ResultList->header()->setStretchLastSection(false);
+    ResultList->header()->setSectionResizeMode(SnippetColumn, QHeaderView::Stretch);
     ResultList->setColumnWidth(0, 160);
     // Wide enough for the longest date the user's locale writes.
     const QString longDate = QLocale().toString(QDate(2026, 12, 28), QLocale::ShortFormat);
     ResultList->setColumnWidth(1, ResultList->fontMetrics().horizontalAdvance(longDate) + 16);
     ResultList->setColumnWidth(2, 100);
     ResultList->setColumnWidth(3, 70);
+    ResultList->setColumnWidth(PhoneColumn, ResultList->fontMetrics().horizontalAdvance("+1 (555) 555-5555") + 16);
 
     ResultCountLabel = new QLabel(this);
     ResultCountLabel->setObjectName("ResultCountLabel");
@@ -129,6 +132,7 @@ void TFindSolutionsDialog::ShowHits(const std::vector<DBFrameWork::FindHit>& hit
         item->setText(1, ShortDate(hit.Assigned));
         item->setText(2, QString::fromStdString(hit.Technician));
         item->setText(3, hit.IsCompleted ? "Yes" : "No");
+        item->setText(PhoneColumn, QString::fromStdString(hit.Phone));
         item->setData(0, ProblemIDRole, hit.ProblemID);
         item->setData(SnippetColumn, ProblemIDRole, QString::fromStdString(hit.Snippet));
         auto* snippet = new QLabel(QString::fromStdString(hit.Snippet));

@@ -37,6 +37,8 @@ public:
 
     // Column of the hit list holding the snippet.
     static constexpr int SnippetColumn = 4;
+    // Column holding the customer's first phone number.
+    static constexpr int PhoneColumn = 5;
     // Item data role holding the ticket's key.
     static constexpr int ProblemIDRole = Qt::UserRole;
 

@@ -13,6 +13,7 @@
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_FindIndex.h"
+#include "dbframework/DBFrameWork_JobStore.h"
 #include "dbframework/DBFrameWork_Transaction.h"
 #include "dialogs/FindSolutionsDialogUnit.h"
 #include "tests/support/windows/ModalDriver.h"
@@ -143,4 +144,39 @@ TEST_F(FindDialog, AMissingIndexIsRebuiltWithItsProgressShown)
             EXPECT_EQ(dialog.ResultList->topLevelItem(0)->data(0, TFindSolutionsDialog::ProblemIDRole).toInt(), 4000);
         }));
     EXPECT_TRUE(fs::is_directory(dataFile + ".find"));
+}
+
+TEST_F(FindDialog, HitsShowTheCustomersFirstPhoneInALastColumn)
+{
+    SaveTicket("Adams", "Laptop fan rattles", QDate(2003, 5, 1));
+    SaveTicket("Baker", "Desktop fan rattles", QDate(2004, 5, 1));
+    // Baker's contacts come after the save, as another desk would add them.
+    ASSERT_TRUE(
+        DBFrameWork::StoreContacts(*window->GetConnection(), window->GetCustomerID(),
+                                   {{{"work", "+1 (555) 123-4567"}, {"home", "555 000 1111"}}, "b@example.com"}));
+    EXPECT_TRUE(WhileShown<TFindSolutionsDialog>(
+        [&] { Find<QAction>("FindSolutionsFileMenu")->trigger(); },
+        [&](TFindSolutionsDialog& dialog) {
+            QTRY_VERIFY_WITH_TIMEOUT(!window->GetFindIndex()->Progress().Building, 30000);
+            QTreeWidgetItem* header = dialog.ResultList->headerItem();
+            ASSERT_EQ(dialog.ResultList->columnCount(), 6);
+            QStringList headers;
+            for (int column = 0; column < 6; ++column)
+                headers << header->text(column);
+            EXPECT_EQ(headers, QStringList({"Customer", "Assigned", "Technician", "Complete", "Best match", "Phone"}));
+            dialog.SearchEdit->setText("fan rattles");
+            dialog.SearchNow();
+            ASSERT_EQ(dialog.ResultList->topLevelItemCount(), 2);
+            for (int row = 0; row < 2; ++row) {
+                const QTreeWidgetItem* item = dialog.ResultList->topLevelItem(row);
+                EXPECT_EQ(item->text(TFindSolutionsDialog::PhoneColumn),
+                          item->text(0) == "Baker" ? "+1 (555) 123-4567" : "")
+                    << item->text(0).toStdString();
+            }
+            // The number typed another way finds the ticket.
+            dialog.SearchEdit->setText("555-123-4567");
+            dialog.SearchNow();
+            EXPECT_EQ(Names(dialog), QStringList({"Baker"}));
+            dialog.reject();
+        }));
 }

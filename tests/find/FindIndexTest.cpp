@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <xapian.h>
+
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <thread>
 
 #include "dbframework/DBFrameWork_ChangeLog.h"
 #include "dbframework/DBFrameWork_Customer.h"
 #include "dbframework/DBFrameWork_FindIndex.h"
+#include "dbframework/DBFrameWork_JobStore.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dbframework/DBFrameWork_Schema.h"
 #include "dbframework/DBFrameWork_SystemInfo.h"
@@ -30,6 +34,24 @@ TicketRecord Make(int32_t id, const std::string& description, int year = 2004)
     ticket.Problem.Description = description;
     ticket.Problem.Assigned.year = year;
     return ticket;
+}
+
+// A ticket with its customer's phones (the first a mobile) and its device.
+TicketRecord WithCounter(TicketRecord ticket, std::vector<std::string> phones, const std::string& email = "",
+                         const DBFrameWork::DeviceRecord& device = {})
+{
+    for (const std::string& number : phones)
+        ticket.Contacts.Phones.push_back({ticket.Contacts.Phones.empty() ? "mobile" : "home", number});
+    ticket.Contacts.Email = email;
+    ticket.Job.Device = device;
+    return ticket;
+}
+
+// Stores the three rows, then the contacts, device and job as the ticket store does.
+void AddWithCounter(FindDataFile& file, TicketRecord ticket)
+{
+    file.Add(ticket);
+    ASSERT_TRUE(DBFrameWork::SaveJob(file.Connection(), ticket, "test"));
 }
 
 std::unique_ptr<FindIndex> OpenIndex(FindDataFile& file, const std::string& language = "english")
@@ -328,4 +350,146 @@ TEST(FindChangeLog, AnOlderDataFileGetsTheLogAtStartUpAndKeepsItsTables)
         path, "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 ORDER BY 1;");
     for (const char* name : {"CUSTOMER", "PROBLEM", "SYSTEMINFO", "FINDCHANGE", "FINDIDENTITY"})
         EXPECT_NE(tables.find(name), std::string::npos) << name << "\n" << tables;
+}
+
+TEST(FindIndex, APhoneNumberIsFoundHoweverItIsWrittenButNotByAnotherWithTheSameEnd)
+{
+    FindDataFile file;
+    AddWithCounter(file, WithCounter(Make(1, "Laptop hinge cracked"), {"+1 (555) 123-4567"}));
+    AddWithCounter(file, WithCounter(Make(2, "Tablet will not charge"), {"555-987-4567", "555 222 0000"}));
+    AddWithCounter(file, WithCounter(Make(3, "Printer offline"), {"555 321 7654"}));
+    // Before numbers were indexed, this one was found by its words: it still is.
+    TicketRecord words = Make(4, "Customer asks to call 555, then 123 and 4567");
+    words.Customer.Address = "Elm Street";
+    file.Add(words);
+    auto index = OpenIndex(file);
+
+    for (const std::string query :
+         {"555-123-4567", "5551234567", "+1-555-123-4567", "(555) 123-4567", "+15551234567 ", "123-4567"})
+        EXPECT_EQ(Keys(index->Search(query)), Hits({1})) << query;
+    // A stored number without its country code, asked for with one.
+    EXPECT_EQ(Keys(index->Search("+1 555 321 7654")), Hits({3}));
+    EXPECT_EQ(Keys(index->Search("+44 555 321-7654")), Hits({3}));
+    // The second phone of a customer; the same last four digits are not the number.
+    EXPECT_EQ(Keys(index->Search("5552220000")), Hits({2}));
+    EXPECT_EQ(Keys(index->Search("555-987-4567")), Hits({2}));
+    EXPECT_EQ(Keys(index->Search("555-000-4567")), Hits({}));
+    EXPECT_EQ(Keys(index->Search("4567 ")), Hits({4}));
+    EXPECT_EQ(Keys(index->Search("+1 555 000 7654")), Hits({}));
+    // Among other words, excluded, and beside the words that matched before.
+    EXPECT_EQ(Keys(index->Search("hinge 555-123-4567")), Hits({1}));
+    EXPECT_EQ(Keys(index->Search("555-123-4567 hinge")), Hits({1}));
+    EXPECT_EQ(Keys(index->Search("tablet -5552220000 ")), Hits({}));
+    EXPECT_EQ(Keys(index->Search("hinge -5551234567")), Hits({}));
+    const std::vector<int32_t> spaced = Keys(index->Search("555 123 4567"));
+    EXPECT_EQ(std::set<int32_t>(spaced.begin(), spaced.end()), std::set<int32_t>({1, 4}));
+    // A quoted number is a phrase of words, as it always was.
+    EXPECT_EQ(Keys(index->Search("\"123 and 4567\"")), Hits({4}));
+    EXPECT_EQ(Keys(index->Search("\"555 123 4567\"")), Hits({}));
+
+    // The hit carries the customer's first number.
+    const auto hits = index->Search("tablet ");
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].Phone, "555-987-4567");
+    EXPECT_EQ(index->Search("customer asks")[0].Phone, "");
+}
+
+TEST(FindIndex, SerialNumbersEmailAndDeviceAreFoundAsTyped)
+{
+    FindDataFile file;
+    AddWithCounter(file,
+                   WithCounter(Make(1, "Fan noise"), {}, "ann.smith@example.com",
+                               {0, "Laptop", "Lenovo ThinkPad T480", "SN-4471X"}));
+    AddWithCounter(
+        file,
+        WithCounter(Make(2, "Cracked screen"), {}, "bob@example.org", {0, "Phone", "Pixel 7", "356938035643809"}));
+    auto index = OpenIndex(file);
+    for (const std::string query : {"SN-4471X", "sn-4471x ", "SN-4471X fan"})
+        EXPECT_EQ(Keys(index->Search(query)), Hits({1})) << query;
+    EXPECT_EQ(Keys(index->Search("SN-4472X")), Hits({}));
+    EXPECT_EQ(Keys(index->Search("356938035643809")), Hits({2}));
+    EXPECT_EQ(Keys(index->Search("356938035643808 ")), Hits({}));
+    EXPECT_EQ(Keys(index->Search("ann.smith@example.com")), Hits({1}));
+    EXPECT_EQ(Keys(index->Search("bob@example.org ")), Hits({2}));
+    EXPECT_EQ(Keys(index->Search("thinkpad t480")), Hits({1}));
+    EXPECT_EQ(Keys(index->Search("pixel ")), Hits({2}));
+}
+
+TEST(FindIndex, ContactsAndDevicesChangedElsewhereAreFoundOnceTheIndexCatchesUp)
+{
+    FindDataFile file;
+    AddWithCounter(file, WithCounter(Make(1, "Keyboard sticky"), {}, "", {0, "Laptop", "Dell XPS", "SN-1"}));
+    file.Add(Make(2, "Mouse dead"));
+    auto index = OpenIndex(file);
+    ASSERT_EQ(Keys(index->Search("5553334444")), Hits({}));
+
+    DBFrameWork::DBConnection other(file.Path());
+    ASSERT_TRUE(other.Connect());
+    ASSERT_TRUE(DBFrameWork::StoreContacts(other, 2, {{{"work", "555 333 4444"}}, "carl@example.net"}));
+    file.Execute("UPDATE Device SET Serial = 'SN-2X' WHERE CustomerID = 1", &other);
+    ASSERT_TRUE(other.Disconnect());
+    EXPECT_EQ(Keys(index->Search("555-333-4444")), Hits({2}));
+    EXPECT_EQ(Keys(index->Search("carl@example.net")), Hits({2}));
+    EXPECT_EQ(Keys(index->Search("SN-2X")), Hits({1}));
+    EXPECT_EQ(Keys(index->Search("SN-1 ")), Hits({}));
+
+    // A phone taken away is no longer found.
+    ASSERT_TRUE(DBFrameWork::StoreContacts(file.Connection(), 2, {{}, "carl@example.net"}));
+    EXPECT_EQ(Keys(index->Search("555-333-4444")), Hits({}));
+}
+
+TEST(FindIndex, AnIndexOfTheFormerFormatIsBuiltAgain)
+{
+    FindDataFile file;
+    AddWithCounter(file, WithCounter(Make(1, "Fan noise"), {"555 123 4567"}));
+    OpenIndex(file);
+    {
+        Xapian::WritableDatabase database(file.IndexFolder(), Xapian::DB_OPEN);
+        database.set_metadata("format", "1");
+        database.commit();
+    }
+    FindIndex index(file.Connection(), file.IndexFolder(), "english");
+    index.Open();
+    EXPECT_TRUE(index.Progress().Building);
+    ASSERT_TRUE(WaitForIndex(index));
+    EXPECT_EQ(Keys(index.Search("5551234567")), Hits({1}));
+}
+
+TEST(FindIndex, AnUnbalancedQuoteOfAnyKindIsReadAsPlainWords)
+{
+    FindDataFile file;
+    file.Add(Make(1, "The drum is unbalanced; the printer rocks"));
+    file.Add(Make(2, "Printer feed unbalanced after the move"));
+    file.Add(Make(3, "An unbalanced printer"));
+    auto index = OpenIndex(file);
+    ASSERT_EQ(Keys(index->Search("unbalanced printer")).size(), 3u);
+    // Typographic quotes, as keyboards and mail bring them, count as quotes.
+    for (const std::string query : {"\"unbalanced printer", "\xE2\x80\x9Cunbalanced printer",
+                                    "unbalanced \xE2\x80\x9Dprinter", "\xE2\x80\x9Cunbalanced\xE2\x80\x9D printer\""})
+        EXPECT_EQ(Keys(index->Search(query)).size(), 3u) << query;
+    // Paired, they still make a phrase.
+    EXPECT_EQ(Keys(index->Search("\xE2\x80\x9Cunbalanced printer\xE2\x80\x9D")), Hits({3}));
+}
+
+TEST(FindIndex, AFileWithoutTheCounterTablesIsReadAsBefore)
+{
+    // The three tables only, as a file whose counter tables could not be added.
+    TestSupport::TempDir dir;
+    DBFrameWork::DBConnection connection(dir.File("old.fdb"));
+    ASSERT_TRUE(connection.Create() && connection.Connect());
+    DBFrameWork::Customer customer(&connection);
+    DBFrameWork::Problem problem(&connection);
+    DBFrameWork::SystemInfo systemInfo(&connection);
+    ASSERT_TRUE(customer.Create() && problem.Create() && systemInfo.Create());
+    customer.SetValues({"7", "Old Customer", "", "", "", ""});
+    ASSERT_TRUE(customer.Insert());
+    problem.SetValues({"9", "Bob", "1/2/2003", "", "0", "0", "old text", "", "", "7"});
+    ASSERT_TRUE(problem.Insert());
+    TicketRecord ticket;
+    ASSERT_EQ(DBFrameWork::ReadTicket(connection, 9, ticket), DBFrameWork::TicketRead::Found);
+    EXPECT_EQ(ticket.Customer.Name, "Old Customer");
+    EXPECT_EQ(ticket.Problem.Description, "old text");
+    EXPECT_TRUE(ticket.Contacts.IsEmpty());
+    EXPECT_FALSE(ticket.Job.Stored);
+    ASSERT_TRUE(connection.Disconnect());
 }

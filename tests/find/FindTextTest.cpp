@@ -44,10 +44,26 @@ TEST(FindText, CleanQueryAnswersBadInputPlainly)
     EXPECT_EQ(CleanQuery("\"paper jam\" -fax"), "\"paper jam\" -fax");
     // Unbalanced quotes: the words stay, the quotes go.
     EXPECT_EQ(CleanQuery("\"paper jam \"tray\""), " paper jam  tray ");
+    EXPECT_EQ(CleanQuery("\xE2\x80\x9Cpaper jam"), " paper jam");
+    EXPECT_EQ(CleanQuery("\xE2\x80\x9Cpaper jam\xE2\x80\x9D tray"), "\"paper jam\" tray");
     // Long queries are cut to 1000 bytes, never inside a character.
     const std::string longQuery = std::string(999, 'a') + "\xC3\xA9" + "bbb";
     EXPECT_EQ(CleanQuery(longQuery), std::string(999, 'a'));
     EXPECT_EQ(CleanQuery(std::string(5000, 'x')).size(), 1000u);
+}
+
+TEST(FindText, PhoneRunsAreWholeWordsOutsideQuotesWithSevenDigitsOrMore)
+{
+    const std::string query = "call +1 (555) 123-4567 not \"555 123 4567\" -555.987.6543 - 2004 12 +44 20 7946 0958";
+    std::vector<std::string> texts;
+    for (const DBFrameWork::PhoneRun& run : DBFrameWork::FindPhoneRuns(query))
+        texts.push_back(query.substr(run.Begin, run.End - run.Begin) + "|" + run.Digits +
+                        (run.International ? "|+" : ""));
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"+1 (555) 123-4567|15551234567|+", "555.987.6543|5559876543",
+                                        "+44 20 7946 0958|442079460958|+"}));
+    // Fewer than seven digits together are no number.
+    EXPECT_TRUE(DBFrameWork::FindPhoneRuns("2004 12 flat 555-12 -").empty());
 }
 
 TEST(FindText, FoldAccentsLeavesBaseLetters)
