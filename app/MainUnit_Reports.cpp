@@ -90,7 +90,7 @@ void TMainForm::OpenTicketsViewMenuClick()
     QStringList technicians;
     for (int i = 0; i < TechnicianComboBox->count(); ++i)
         technicians << TechnicianComboBox->itemText(i);
-    TOpenTicketsDialog dialog(this, Connection.get(), technicians);
+    TOpenTicketsDialog dialog(this, Connection.get(), technicians, JobStates());
     if (!dialog.Reload() || dialog.exec() != QDialog::Accepted || dialog.ChosenProblemID() == 0)
         return;
     OpenListedProblem(dialog.ChosenProblemID());

@@ -2,6 +2,7 @@
 
 #include "dbframework/DBFrameWork_Columns.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_JobStates.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_ReadTransaction.h"
 
@@ -12,14 +13,47 @@ namespace DBFrameWork {
 #define PROBLEM_HEAD "CAST(SUBSTRING(p.Description FROM 1 FOR 240) AS VARCHAR(240))"
 
 // The technician parameter is cast to its column's type, so that the empty
-// text ("every technician") and a name compare alike.
-const std::string OpenTicketsSql = "SELECT p.ProblemID, p.Assigned, c.Name, p.Technician, " PROBLEM_HEAD
-                                   ", p.ActualHours "
-                                   "FROM Problem p LEFT JOIN Customer c ON c.CustomerID = p.CustomerID "
-                                   "WHERE p.Completed IS NULL AND (CAST(? AS " +
-    ProblemTable().Columns[ProblemColumn::Technician].DeclaredType() +
-    ") = '' OR p.Technician = ?) "
-    "ORDER BY p.Assigned, p.ProblemID";
+// text ("every technician") and a name compare alike. The job's row comes by
+// its key in the same statement; a ticket without one has neither state nor day.
+#define OPEN_TICKETS_COLUMNS "SELECT p.ProblemID, p.Assigned, c.Name, p.Technician, " PROBLEM_HEAD ", p.ActualHours, "
+#define OPEN_TICKETS_FROM "FROM Problem p LEFT JOIN Customer c ON c.CustomerID = p.CustomerID "
+#define OPEN_TICKETS_ORDER "ORDER BY p.Assigned, p.ProblemID"
+
+namespace {
+
+std::string OpenTicketsWhere()
+{
+    return "WHERE p.Completed IS NULL AND (CAST(? AS " +
+        ProblemTable().Columns[ProblemColumn::Technician].DeclaredType() + ") = '' OR p.Technician = ?) ";
+}
+
+// A file the counter's tables could not be added to lists its tickets all the same.
+const std::string OpenTicketsWithoutJobSql = OPEN_TICKETS_COLUMNS
+    "CAST(NULL AS VARCHAR(40)), CAST(NULL AS TIMESTAMP) " OPEN_TICKETS_FROM +
+    OpenTicketsWhere() + OPEN_TICKETS_ORDER;
+
+bool HasJobTable(IBPP::Statement& statement)
+{
+    statement->Prepare("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'JOB'");
+    statement->Execute();
+    int32_t count = 0;
+    if (statement->Fetch())
+        statement->Get(1, count);
+    statement->Close();
+    return count > 0;
+}
+
+}  // namespace
+
+// The job's row comes by its key in the same statement; a ticket without one
+// has neither state nor day.
+const std::string OpenTicketsSql = OPEN_TICKETS_COLUMNS "j.State, j.PromisedBy " OPEN_TICKETS_FROM
+                                                        "LEFT JOIN Job j ON j.ProblemID = p.ProblemID " +
+    OpenTicketsWhere() + OPEN_TICKETS_ORDER;
+
+const std::string OpenTicketsByPromisedSql = OPEN_TICKETS_COLUMNS "j.State, j.PromisedBy " OPEN_TICKETS_FROM
+                                                                  "LEFT JOIN Job j ON j.ProblemID = p.ProblemID " +
+    OpenTicketsWhere() + "ORDER BY j.PromisedBy NULLS LAST, p.Assigned, p.ProblemID";
 
 const char* const CustomerHistorySql = "SELECT p.ProblemID, p.Assigned, p.Completed, " PROBLEM_HEAD " "
                                        "FROM Problem p WHERE p.CustomerID = ? AND p.ProblemID <> ? "
@@ -160,13 +194,25 @@ ReportTable HoursTable(const std::vector<HoursReportRow>& rows, const std::strin
     return table;
 }
 
+bool IsOverdue(const OpenTicket& ticket, const CalendarDate& today)
+{
+    return ticket.promisedBy.IsSet() && DaysBetween(ticket.promisedBy, today) > 0;
+}
+
 ReportTable OpenTicketsTable(const std::vector<OpenTicket>& tickets, const CalendarDate& today)
 {
     ReportTable table;
     table.columns = {{"Assigned", CellKind::Date},   {"Age (days)", CellKind::Number}, {"Customer", CellKind::Text},
-                     {"Technician", CellKind::Text}, {"Problem", CellKind::Text},      {"Hours", CellKind::Number}};
-    for (const OpenTicket& ticket : tickets)
-        table.rows.push_back(OpenTicketRow(ticket, today));
+                     {"Technician", CellKind::Text}, {"Problem", CellKind::Text},      {"Hours", CellKind::Number},
+                     {"State", CellKind::Text},      {"Promised", CellKind::Date}};
+    for (const OpenTicket& ticket : tickets) {
+        std::vector<ReportCell> row = OpenTicketRow(ticket, today);
+        if (IsOverdue(ticket, today)) {
+            ReportCell& state = row[OpenTicketStateColumn];
+            state.text = state.text.empty() ? "Overdue" : state.text + " (Overdue)";
+        }
+        table.rows.push_back(std::move(row));
+    }
     return table;
 }
 
@@ -178,7 +224,9 @@ std::vector<ReportCell> OpenTicketRow(const OpenTicket& ticket, const CalendarDa
             ReportCell::Text(ticket.customerName),
             ReportCell::Text(ticket.technician),
             ReportCell::Text(ticket.problemFirstLine),
-            ReportCell::Whole(ticket.actualHours)};
+            ReportCell::Whole(ticket.actualHours),
+            ReportCell::Text(ticket.state),
+            ReportCell::Day(ticket.promisedBy)};
 }
 
 std::string FirstLine(const std::string& text)
@@ -201,6 +249,7 @@ std::string FirstLine(const std::string& text)
 struct OpenTicketCursor::Cursor {
     IBPP::Transaction transaction;
     IBPP::Statement statement;
+    OpenTicketQuery query;
 };
 
 OpenTicketCursor::OpenTicketCursor(DBConnection& connection) : Connection(connection)
@@ -213,15 +262,25 @@ OpenTicketCursor::~OpenTicketCursor()
 
 QueryOutcome OpenTicketCursor::Open(const std::string& technician)
 {
+    OpenTicketQuery query;
+    query.technician = technician;
+    return Open(query);
+}
+
+QueryOutcome OpenTicketCursor::Open(const OpenTicketQuery& query)
+{
     Close();
     try {
         auto state = std::make_unique<Cursor>();
         state->transaction = Connection.NewReadTransaction();
         state->transaction->Start();
         state->statement = IBPP::StatementFactory(Connection.GetDatabase(), state->transaction);
-        state->statement->Prepare(OpenTicketsSql);
-        state->statement->Set(1, technician);
-        state->statement->Set(2, technician);
+        state->query = query;
+        state->statement->Prepare(!HasJobTable(state->statement) ? OpenTicketsWithoutJobSql
+                                      : query.byPromised         ? OpenTicketsByPromisedSql
+                                                                 : OpenTicketsSql);
+        state->statement->Set(1, query.technician);
+        state->statement->Set(2, query.technician);
         state->statement->Execute();
         State = std::move(state);
         return QueryOutcome::Done;
@@ -239,11 +298,17 @@ QueryOutcome OpenTicketCursor::Next(size_t count, std::vector<OpenTicket>& ticke
         return QueryOutcome::Done;
     try {
         IBPP::Statement& statement = State->statement;
-        for (size_t read = 0; read < count; ++read) {
+        const OpenTicketQuery& query = State->query;
+        for (size_t read = 0; read < count;) {
             if (!statement->Fetch()) {
                 Close();
                 break;
             }
+            // The shown state follows from the shop's list, which the engine does not know.
+            std::string shown = ShownState(ReadText(statement, 7), false, query.states);
+            if (!query.state.empty() && shown != query.state)
+                continue;
+            ++read;
             OpenTicket ticket;
             ticket.problemId = ReadInt(statement, 1);
             ticket.assigned = ReadDate(statement, 2);
@@ -251,6 +316,8 @@ QueryOutcome OpenTicketCursor::Next(size_t count, std::vector<OpenTicket>& ticke
             ticket.technician = ReadText(statement, 4);
             ticket.problemFirstLine = FirstLine(ReadText(statement, 5));
             ticket.actualHours = ReadInt(statement, 6);
+            ticket.state = std::move(shown);
+            ticket.promisedBy = ReadDate(statement, 8);
             tickets.push_back(std::move(ticket));
         }
         return QueryOutcome::Done;

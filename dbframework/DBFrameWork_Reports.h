@@ -1,4 +1,4 @@
-// What the shop's lists and reports read from the three tables: each query is
+// What the shop's lists and reports read from the tables: each query is
 // one statement with parameters, and answers with records of named fields.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dbframework/DBFrameWork_CalendarDate.h"
+#include "dbframework/DBFrameWork_Columns.h"
 #include "dbframework/DBFrameWork_ReportTable.h"
 
 namespace DBFrameWork {
@@ -23,6 +24,25 @@ struct OpenTicket {
     std::string technician;
     std::string problemFirstLine;
     int32_t actualHours = 0;
+    // The state shown (ShownState of the stored one; the stored one when the
+    // shop has no states), and the day promised, if any.
+    std::string state;
+    CalendarDate promisedBy;
+};
+
+// Whether the day promised has passed by `today` (the ticket being open).
+bool IsOverdue(const OpenTicket& ticket, const CalendarDate& today);
+
+// Which open tickets, in which order.
+struct OpenTicketQuery {
+    // Empty: every technician.
+    std::string technician;
+    // The shop's states in order, the last meaning done.
+    StringList states;
+    // The state shown to keep; empty: every state.
+    std::string state;
+    // Earliest promised day first, tickets without one last; else oldest assignment first.
+    bool byPromised = false;
 };
 
 // Another ticket of the same customer.
@@ -58,9 +78,10 @@ using FetchProgress = std::function<bool(size_t rowsFetched)>;
 
 enum class QueryOutcome { Done, Cancelled, Failed };
 
-// The open tickets, oldest assignment first, handed over a batch at a time
-// from one statement, so that a list of many thousand shows its first screen
-// at once. Holds a read-only transaction of its own until closed.
+// The open tickets, oldest assignment first (or by the day promised), handed
+// over a batch at a time from one statement, so that a list of many thousand
+// shows its first screen at once. Holds a read-only transaction of its own
+// until closed.
 class OpenTicketCursor {
 public:
     explicit OpenTicketCursor(DBConnection& connection);
@@ -71,7 +92,9 @@ public:
     // Runs the statement; an empty technician means all. Failed when the
     // engine refused (its message is in the debug output).
     QueryOutcome Open(const std::string& technician);
-    // Appends up to count more tickets; AtEnd() once the last was read.
+    QueryOutcome Open(const OpenTicketQuery& query);
+    // Appends up to count more tickets (of the state asked for; the others
+    // are read past); AtEnd() once the last was read.
     QueryOutcome Next(size_t count, std::vector<OpenTicket>& tickets);
     bool AtEnd() const { return !State; }
     void Close();
@@ -83,9 +106,13 @@ private:
 };
 
 // The list as its table: assigned, age in days on `today`, customer,
-// technician, the problem's first line and hours.
+// technician, the problem's first line, hours, state and the day promised;
+// the state of an overdue ticket says so, for the page that has no colour.
 ReportTable OpenTicketsTable(const std::vector<OpenTicket>& tickets, const CalendarDate& today);
-// One ticket's row of that table.
+// Where the state and the day promised stand in that table.
+constexpr size_t OpenTicketStateColumn = 6;
+constexpr size_t OpenTicketPromisedColumn = 7;
+// One ticket's row of that table as the screen shows it (in colour when overdue).
 std::vector<ReportCell> OpenTicketRow(const OpenTicket& ticket, const CalendarDate& today);
 
 // Open tickets, oldest assignment first; an empty technician means all.
@@ -104,6 +131,7 @@ QueryOutcome ReadHoursReport(DBConnection& connection, const CalendarDate& from,
 
 // The SQL of each query, for the benchmark's engine-alone timing.
 extern const std::string OpenTicketsSql;
+extern const std::string OpenTicketsByPromisedSql;
 extern const char* const CustomerHistorySql;
 const char* HoursReportSql(HoursGrouping grouping);
 

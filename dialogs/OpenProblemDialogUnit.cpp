@@ -10,10 +10,12 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <map>
 
 #include "dbframework/DBFrameWork_Columns.h"
 #include "dbframework/DBFrameWork_Customer.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_JobStore.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dialogs/Interaction.h"
@@ -33,6 +35,9 @@ const char* const TOpenProblemDialog::DescriptionSearchSql =
 namespace {
 
 const char* const SearchFailedText = "Error occured during search, search failed.";
+
+// The grid's columns: the six of the searches, then the customer's phone.
+const int GridColumns = 7;
 
 // A description shown in one grid line: each run of line breaks becomes one blank.
 QString OneLine(const std::string& text)
@@ -148,7 +153,7 @@ void TOpenProblemDialog::BuildForm()
     SearchResultsGroupBox->setObjectName("SearchResultsGroupBox");
     SearchResultsGroupBox->setGeometry(8, 119, 629, 169);
     auto* gridLayout = new QVBoxLayout(SearchResultsGroupBox);
-    SearchResultsStringGrid = new QTableWidget(2, 6, SearchResultsGroupBox);
+    SearchResultsStringGrid = new QTableWidget(2, GridColumns, SearchResultsGroupBox);
     SearchResultsStringGrid->setObjectName("SearchResultsStringGrid");
     gridLayout->addWidget(SearchResultsStringGrid);
     // Row 0 is the grid's own header row, so the toolkit's headers stay hidden.
@@ -158,8 +163,8 @@ void TOpenProblemDialog::BuildForm()
     SearchResultsStringGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     SearchResultsStringGrid->setSelectionMode(QAbstractItemView::ContiguousSelection);
     SearchResultsStringGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    const int widths[] = {130, 129, 130, 130, 130, 126};
-    for (int column = 0; column < 6; ++column)
+    const int widths[] = {130, 129, 130, 130, 130, 126, 110};
+    for (int column = 0; column < GridColumns; ++column)
         SearchResultsStringGrid->setColumnWidth(column, widths[column]);
     for (int row = 0; row < 2; ++row)
         SetRowTexts(row, QStringList());
@@ -246,6 +251,7 @@ void TOpenProblemDialog::RunSearch(SearchKind kind)
         statement->Execute();
         ReadHits(statement, kind);
         statement->Close();
+        ReadPhones();
         Connection->Commit();
         FillGrid();
         return;
@@ -301,6 +307,27 @@ void TOpenProblemDialog::ReadHits(IBPP::Statement& statement, SearchKind kind)
     }
 }
 
+void TOpenProblemDialog::ReadPhones()
+{
+    // Once per customer, in the search's transaction; the search statements
+    // stay as the older program sends them.
+    std::map<int32_t, std::string> firstPhones;
+    SearchPhones.clear();
+    for (const DBFrameWork::StringList& hit : SearchResults) {
+        const int32_t customerId = DBFrameWork::ToInt(hit[1]);
+        auto found = firstPhones.find(customerId);
+        if (found == firstPhones.end()) {
+            DBFrameWork::ContactsRecord contacts;
+            // A failure is in the debug output; the hit is shown without a phone.
+            DBFrameWork::ReadContacts(*Connection, customerId, contacts);
+            found = firstPhones
+                        .emplace(customerId, contacts.Phones.empty() ? std::string() : contacts.Phones.front().Number)
+                        .first;
+        }
+        SearchPhones.push_back(found->second);
+    }
+}
+
 void TOpenProblemDialog::SetRowTexts(int row, const QStringList& texts)
 {
     const bool header = row == 0;
@@ -331,14 +358,15 @@ void TOpenProblemDialog::FillGrid()
         SetRowTexts(row, QStringList());
     if (SearchResults.empty())
         return;
-    grid->setColumnCount(6);
+    grid->setColumnCount(GridColumns);
     grid->setRowCount(static_cast<int>(SearchResults.size()) + 1);
-    SetRowTexts(0, {"Customer", "Address", "Problem", "Technician", "Assigned", "Operating System"});
+    SetRowTexts(0, {"Customer", "Address", "Problem", "Technician", "Assigned", "Operating System", "Phone"});
     for (size_t i = 0; i < SearchResults.size(); ++i) {
         const DBFrameWork::StringList& hit = SearchResults[i];
         auto text = [&hit](size_t field) { return QString::fromStdString(hit[field]); };
         const QString address = text(3) + ", " + text(4) + ", " + text(5) + " " + text(6);
-        SetRowTexts(static_cast<int>(i) + 1, {text(2), address, OneLine(hit[7]), text(8), text(9), text(13)});
+        const QString phone = i < SearchPhones.size() ? QString::fromStdString(SearchPhones[i]) : QString();
+        SetRowTexts(static_cast<int>(i) + 1, {text(2), address, OneLine(hit[7]), text(8), text(9), text(13), phone});
     }
 }
 

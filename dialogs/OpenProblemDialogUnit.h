@@ -60,6 +60,8 @@ public:
 
     // Read by tests.
     const std::vector<DBFrameWork::StringList>& GetSearchResults() const { return SearchResults; }
+    // The first phone of each hit's customer, in the order of the hits; empty when none.
+    const std::vector<std::string>& GetSearchPhones() const { return SearchPhones; }
     int32_t GetSelectedProblemID() const { return SelectedProblemID; }
 
     // The two search statements, exactly as they are sent to the engine.
@@ -72,11 +74,13 @@ private:
     void BuildForm();
     void RunSearch(SearchKind kind);
     void ReadHits(IBPP::Statement& statement, SearchKind kind);
+    void ReadPhones();
     void FillGrid();
     void SetRowTexts(int row, const QStringList& texts);
 
     DBFrameWork::DBConnection* Connection;
     std::vector<DBFrameWork::StringList> SearchResults;
+    std::vector<std::string> SearchPhones;
     int32_t SelectedProblemID = -1;
     DBFrameWork::StringList SelectedValues;
 

@@ -1,9 +1,12 @@
 #include "dialogs/OpenTicketsDialogUnit.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -20,17 +23,54 @@ namespace {
 // Rows read at a time: more than a screen, few enough to come at once.
 constexpr size_t Batch = 200;
 
+const char* const OverdueText = "Overdue";
+
+// The rows of jobs past their promised day in the palette's colour for
+// attention, bold, and named so for a screen reader, which sees no colour.
+class OpenTicketsModel : public RecordTableModel {
+public:
+    OpenTicketsModel(std::vector<Column> columns, std::function<bool(int row)> isOverdue, QWidget* view)
+        : RecordTableModel(std::move(columns), view), IsOverdue(std::move(isOverdue)), View(view)
+    {}
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const QVariant value = RecordTableModel::data(index, role);
+        if (!index.isValid() || index.row() >= rowCount() || !IsOverdue(index.row()))
+            return value;
+        switch (role) {
+        case Qt::ForegroundRole:
+            return View->palette().brush(QPalette::Link);
+        case Qt::FontRole: {
+            QFont bold = View->font();
+            bold.setBold(true);
+            return bold;
+        }
+        case Qt::AccessibleTextRole:
+            return RecordTableModel::data(index, Qt::DisplayRole).toString() + " (" + OverdueText + ")";
+        case Qt::AccessibleDescriptionRole:
+            return QString(OverdueText);
+        default:
+            return value;
+        }
+    }
+
+private:
+    std::function<bool(int row)> IsOverdue;
+    QWidget* View;
+};
+
 }  // namespace
 
 TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection* connection,
-                                       const QStringList& technicians)
+                                       const QStringList& technicians, const QStringList& states)
     : QDialog(owner), Connection(std::make_unique<DBFrameWork::DBConnection>(
                           connection->GetPath(), connection->GetUser(), connection->GetPassword())),
       Cursor(std::make_unique<DBFrameWork::OpenTicketCursor>(*Connection)), Today(QDate::currentDate())
 {
     setObjectName("OpenTicketsDialog");
     setWindowTitle("Open Tickets");
-    resize(760, 460);
+    resize(920, 460);
 
     TechnicianFilterComboBox = new QComboBox(this);
     TechnicianFilterComboBox->setObjectName("TechnicianFilterComboBox");
@@ -43,19 +83,38 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
     technicianLabel->setObjectName("TechnicianFilterLabel");
     technicianLabel->setBuddy(TechnicianFilterComboBox);
     technicianLabel->setContentsMargins(0, 0, 4, 0);
+    StateFilterComboBox = new QComboBox(this);
+    StateFilterComboBox->setObjectName("StateFilterComboBox");
+    StateFilterComboBox->addItem("All");
+    for (const QString& state : states) {
+        States.push_back(state.toStdString());
+        if (!state.isEmpty() && StateFilterComboBox->findText(state) < 0)
+            StateFilterComboBox->addItem(state);
+    }
+    StateFilterComboBox->setAccessibleName("State");
+    auto* stateLabel = new QLabel("&State", this);
+    stateLabel->setObjectName("StateFilterLabel");
+    stateLabel->setBuddy(StateFilterComboBox);
+    stateLabel->setContentsMargins(8, 0, 4, 0);
+    SortByPromisedCheckBox = new QCheckBox("Sort by &promised date", this);
+    SortByPromisedCheckBox->setObjectName("SortByPromisedCheckBox");
     TicketCountLabel = new QLabel(this);
     TicketCountLabel->setObjectName("TicketCountLabel");
 
-    Model = new RecordTableModel(
+    TicketsTableView = new QTableView(this);
+    Model = new OpenTicketsModel(
         ReportTableOutput::ModelColumns(DBFrameWork::OpenTicketsTable({}, ToCalendarDate(Today)).columns,
                                         [this](int row) {
                                             return DBFrameWork::OpenTicketRow(TicketList[static_cast<size_t>(row)],
                                                                               ToCalendarDate(Today));
                                         }),
-        this);
+        [this](int row) {
+            return row < static_cast<int>(TicketList.size()) &&
+                DBFrameWork::IsOverdue(TicketList[static_cast<size_t>(row)], ToCalendarDate(Today));
+        },
+        TicketsTableView);
     Model->HasMore = [this] { return HasMore(); };
     Model->FetchMore = [this] { return FetchMore(); };
-    TicketsTableView = new QTableView(this);
     TicketsTableView->setObjectName("TicketsTableView");
     TicketsTableView->setAccessibleName("Open tickets");
     TicketsTableView->setModel(Model);
@@ -71,6 +130,8 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
     TicketsTableView->setColumnWidth(3, 100);
     TicketsTableView->setColumnWidth(4, 260);
     TicketsTableView->setColumnWidth(5, 50);
+    TicketsTableView->setColumnWidth(static_cast<int>(DBFrameWork::OpenTicketStateColumn), 110);
+    TicketsTableView->setColumnWidth(static_cast<int>(DBFrameWork::OpenTicketPromisedColumn), 90);
     // The problem takes what the window has to spare.
     TicketsTableView->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
 
@@ -85,6 +146,9 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
     auto* filterRow = new QHBoxLayout;
     filterRow->addWidget(technicianLabel);
     filterRow->addWidget(TechnicianFilterComboBox, 1);
+    filterRow->addWidget(stateLabel);
+    filterRow->addWidget(StateFilterComboBox, 1);
+    filterRow->addWidget(SortByPromisedCheckBox);
     filterRow->addStretch(1);
     filterRow->addWidget(TicketCountLabel);
     auto* buttonRow = new QHBoxLayout;
@@ -99,6 +163,8 @@ TOpenTicketsDialog::TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection
     TicketsTableView->setFocus();
 
     connect(TechnicianFilterComboBox, &QComboBox::currentIndexChanged, this, [this] { Reload(); });
+    connect(StateFilterComboBox, &QComboBox::currentIndexChanged, this, [this] { Reload(); });
+    connect(SortByPromisedCheckBox, &QCheckBox::toggled, this, [this] { Reload(); });
     // activated is double click, and Enter on the current row.
     connect(TicketsTableView, &QTableView::activated, this,
             [this](const QModelIndex& index) { ChooseRow(index.row()); });
@@ -124,10 +190,21 @@ DBFrameWork::QueryOutcome TOpenTicketsDialog::ReadAside(const std::function<DBFr
     return outcome;
 }
 
+DBFrameWork::OpenTicketQuery TOpenTicketsDialog::ChosenQuery() const
+{
+    DBFrameWork::OpenTicketQuery query;
+    if (TechnicianFilterComboBox->currentIndex() > 0)
+        query.technician = TechnicianFilterComboBox->currentText().toStdString();
+    if (StateFilterComboBox->currentIndex() > 0)
+        query.state = StateFilterComboBox->currentText().toStdString();
+    query.states = States;
+    query.byPromised = SortByPromisedCheckBox->isChecked();
+    return query;
+}
+
 bool TOpenTicketsDialog::Reload()
 {
-    const QString technician = TechnicianFilterComboBox->currentIndex() <= 0 ? QString()
-                                                                             : TechnicianFilterComboBox->currentText();
+    const DBFrameWork::OpenTicketQuery query = ChosenQuery();
     TicketList.clear();
     Model->Reset(0);
     ShowCount();
@@ -137,7 +214,7 @@ bool TOpenTicketsDialog::Reload()
         return false;
     }
     // The engine sorts every open ticket before it answers the first.
-    switch (ReadAside([&] { return Cursor->Open(technician.toStdString()); })) {
+    switch (ReadAside([&] { return Cursor->Open(query); })) {
     case DBFrameWork::QueryOutcome::Done:
         break;
     case DBFrameWork::QueryOutcome::Cancelled:

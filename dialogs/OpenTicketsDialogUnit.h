@@ -1,5 +1,6 @@
-// Every ticket whose Complete box is not checked, oldest assignment first,
-// optionally of one technician; the ticket chosen is opened by the caller.
+// Every ticket whose Complete box is not checked, oldest assignment first or
+// by the day promised, optionally of one technician and of one state; a job
+// past its promised day stands out. The ticket chosen is opened by the caller.
 #pragma once
 
 #include <QDate>
@@ -12,6 +13,7 @@
 
 #include "dbframework/DBFrameWork_Reports.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -26,8 +28,10 @@ class TOpenTicketsDialog : public QDialog {
     Q_OBJECT
 
 public:
-    // technicians: the pick list of the settings, offered after "All".
-    TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection* connection, const QStringList& technicians);
+    // technicians: the pick list of the settings, offered after "All"; states:
+    // the shop's ordered list (the last meaning done), offered after "All".
+    TOpenTicketsDialog(QWidget* owner, DBFrameWork::DBConnection* connection, const QStringList& technicians,
+                       const QStringList& states = QStringList());
     ~TOpenTicketsDialog() override;
 
     // Reads the list for the technician chosen, its first rows at once and
@@ -43,6 +47,8 @@ public:
     const std::vector<DBFrameWork::OpenTicket>& Tickets() const { return TicketList; }
 
     QComboBox* TechnicianFilterComboBox = nullptr;
+    QComboBox* StateFilterComboBox = nullptr;
+    QCheckBox* SortByPromisedCheckBox = nullptr;
     QTableView* TicketsTableView = nullptr;
     QLabel* TicketCountLabel = nullptr;
     QPushButton* OpenButton = nullptr;
@@ -52,6 +58,7 @@ private:
     void ChooseRow(int row);
     void ShowCount();
     void ShowReadError();
+    DBFrameWork::OpenTicketQuery ChosenQuery() const;
     // Opens the cursor off the window's thread (the engine sorts the list
     // before its first row); the list asks for no more rows meanwhile.
     DBFrameWork::QueryOutcome ReadAside(const std::function<DBFrameWork::QueryOutcome()>& read);
@@ -62,6 +69,7 @@ private:
     std::unique_ptr<DBFrameWork::OpenTicketCursor> Cursor;
     bool Reading = false;
     std::vector<DBFrameWork::OpenTicket> TicketList;
+    DBFrameWork::StringList States;
     RecordTableModel* Model = nullptr;
     QDate Today;
     int32_t Chosen = 0;

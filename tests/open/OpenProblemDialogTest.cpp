@@ -6,10 +6,12 @@
 #include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_JobStore.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "tests/support/windows/TicketWindow.h"
 
@@ -42,8 +44,8 @@ QStringList Names(TOpenProblemDialog& dialog)
     return names;
 }
 
-const QStringList Header = {"Customer", "Address", "Problem", "Technician", "Assigned", "Operating System"};
-const QStringList EmptyRow = {"", "", "", "", "", ""};
+const QStringList Header = {"Customer", "Address", "Problem", "Technician", "Assigned", "Operating System", "Phone"};
+const QStringList EmptyRow = {"", "", "", "", "", "", ""};
 
 class OpenProblemDialogTest : public ::testing::Test {
 protected:
@@ -63,7 +65,7 @@ TEST_F(OpenProblemDialogTest, startsWithTwoEmptyRowsAndTheControlsOfItsForm)
         EXPECT_NE(dialog.findChild<QWidget*>(name), nullptr) << name;
     QTableWidget* grid = dialog.SearchResultsStringGrid;
     EXPECT_EQ(grid->rowCount(), 2);
-    EXPECT_EQ(grid->columnCount(), 6);
+    EXPECT_EQ(grid->columnCount(), 7);
     EXPECT_EQ(Row(dialog, 0), EmptyRow);
     EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(grid->selectionBehavior(), QAbstractItemView::SelectRows);
@@ -110,7 +112,7 @@ TEST_F(OpenProblemDialogTest, customerSearchMatchesTheBeginningOfTheNameIgnoring
     EXPECT_EQ(hit, expected);
     EXPECT_EQ(Row(dialog, smithRow),
               QStringList({"Smith", "1 Main St\r\nFloor 2, Springfield, IL 62701",
-                           "Screen flickers after boot and more", "Lee", "7/4/2004", "Windows 2000"}));
+                           "Screen flickers after boot and more", "Lee", "7/4/2004", "Windows 2000", ""}));
 }
 
 TEST_F(OpenProblemDialogTest, customerSearchListsOnlyTicketsWithSystemInformation)
@@ -325,3 +327,32 @@ TEST_F(OpenProblemDialogTest, customerSearchCutsALongTermOnACharacterBoundaryToF
 }
 
 }  // namespace
+
+TEST_F(OpenProblemDialogTest, bothSearchesShowTheFirstPhoneOfEachCustomerInALastColumn)
+{
+    window.SaveTicket(Ticket("Adams", "Fan noise"));
+    const int32_t adams = window.Form().GetCustomerID();
+    window.SaveTicket(Ticket("Baker", "Fan stuck"));
+    const int32_t baker = window.Form().GetCustomerID();
+    window.SaveTicket(Ticket("Clark", "Fan loud"));
+    ASSERT_TRUE(DBFrameWork::StoreContacts(
+        *window.Connection(), adams, {{{"mobile", "+1 (555) 123-4567"}, {"home", "555 000 1111"}}, "a@example.com"}));
+    // A customer with an e-mail address only has no phone to show.
+    ASSERT_TRUE(DBFrameWork::StoreContacts(*window.Connection(), baker, {{}, "b@example.com"}));
+
+    const auto phones = [&] {
+        std::map<QString, QString> byName;
+        for (int row = 1; row < dialog.SearchResultsStringGrid->rowCount(); ++row)
+            byName[Cell(dialog, row, 0)] = Cell(dialog, row, 6);
+        return byName;
+    };
+    const std::map<QString, QString> expected = {{"Adams", "+1 (555) 123-4567"}, {"Baker", ""}, {"Clark", ""}};
+    DebugCapture debug;
+    SearchCustomer(dialog, "");
+    EXPECT_EQ(Row(dialog, 0), Header);
+    EXPECT_EQ(phones(), expected);
+    SearchDescription(dialog, "fan");
+    EXPECT_EQ(phones(), expected);
+    EXPECT_TRUE(debug.Lines().empty()) << debug.Lines().front();
+    EXPECT_FALSE(window.Connection()->IsTransactionActive());
+}

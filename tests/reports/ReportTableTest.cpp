@@ -71,12 +71,29 @@ TEST(ReportTable, OpenTicketsCountTheirAgeInCalendarDaysAndADaylessOneHasNone)
     tickets[0].actualHours = 3;
     tickets[1].assigned = {1999, 12, 31};
     EXPECT_EQ(Csv(OpenTicketsTable(tickets, {2004, 6, 1})),
-              "Assigned,Age (days),Customer,Technician,Problem,Hours\r\n"
-              "2003-06-01,366,Jones,,,3\r\n"
-              "1999-12-31,1614,,,,0\r\n"
-              ",,,,,0\r\n");
+              "Assigned,Age (days),Customer,Technician,Problem,Hours,State,Promised\r\n"
+              "2003-06-01,366,Jones,,,3,,\r\n"
+              "1999-12-31,1614,,,,0,,\r\n"
+              ",,,,,0,,\r\n");
     EXPECT_EQ(DaysBetween({2000, 3, 1}, {2000, 2, 28}), -2);  // 2000 was a leap year
     EXPECT_EQ(DaysBetween({1900, 3, 1}, {1900, 2, 28}), -1);  // 1900 was not
+}
+
+TEST(ReportTable, AnOpenTicketPastItsPromisedDaySaysSoInItsStateForThePage)
+{
+    std::vector<OpenTicket> tickets(3);
+    tickets[0].state = "In repair";
+    tickets[0].promisedBy = {2004, 5, 31};
+    tickets[1].state = "Ready";
+    tickets[1].promisedBy = {2004, 6, 1};  // due today: not yet overdue
+    tickets[2].promisedBy = {2004, 1, 1};
+    EXPECT_EQ(Csv(OpenTicketsTable(tickets, {2004, 6, 1})),
+              "Assigned,Age (days),Customer,Technician,Problem,Hours,State,Promised\r\n"
+              ",,,,,0,In repair (Overdue),2004-05-31\r\n"
+              ",,,,,0,Ready,2004-06-01\r\n"
+              ",,,,,0,Overdue,2004-01-01\r\n");
+    // The screen's row keeps the state as it is: its colour and spoken text say it.
+    EXPECT_EQ(OpenTicketRow(tickets[0], {2004, 6, 1})[OpenTicketStateColumn].text, "In repair");
 }
 
 }  // namespace

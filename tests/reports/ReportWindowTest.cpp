@@ -514,3 +514,92 @@ TEST(QueryProgressTest, ASlowReadShowsTheDialogAndCancelEndsIt)
     EXPECT_TRUE(progress.WasShown());
     EXPECT_LT(timer.elapsed(), 5000);  // not the ten seconds the read would have taken
 }
+
+TEST_F(ReportWindow, OpenTicketsShowTheJobsStateAndPromisedDaySortByItAndMarkTheOverdue)
+{
+    const QDate today = QDate::currentDate();
+    Save(Ticket("Smith", "Dana", QDate(2004, 1, 5), QDate(), 1, 1, "Printer jams"));
+    Save(Ticket("Jones", "Eve", QDate(2003, 6, 1), QDate(), 1, 1, "Slow disk"));
+    Save(Ticket("Brown", "Dana", QDate(2002, 1, 1), QDate(), 1, 1, "No job row"));
+    Save(Ticket("Green", "Eve", QDate(2005, 1, 1), QDate(), 1, 1, "Due today"));
+    const auto day = [](const QDate& date) { return "'" + date.toString(Qt::ISODate).toStdString() + "'"; };
+    // Smith's day has passed; Jones stored the last state while open (another
+    // program reopened it); Green has a Job row without a state; Brown has none.
+    Query("INSERT INTO Job (ProblemID, State, PromisedBy) VALUES (1, 'In repair', " + day(today.addDays(-1)) +
+          ");\n"
+          "INSERT INTO Job (ProblemID, State, PromisedBy) VALUES (2, 'Collected', " +
+          day(today.addDays(5)) +
+          ");\n"
+          "INSERT INTO Job (ProblemID, State, PromisedBy) VALUES (4, NULL, " +
+          day(today) + ");\nCOMMIT;\n");
+
+    TOpenTicketsDialog dialog(window.get(), window->GetConnection(), {"Dana", "Eve"},
+                              {"Checked in", "In repair", "Ready", "Collected"});
+    dialog.show();
+    ASSERT_TRUE(dialog.Reload());
+    QTableView* view = dialog.TicketsTableView;
+    QAbstractItemModel* model = view->model();
+    ASSERT_EQ(model->columnCount(), 8);
+    QStringList headers;
+    for (int column = 0; column < 8; ++column)
+        headers << model->headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(
+        headers,
+        QStringList({"Assigned", "Age (days)", "Customer", "Technician", "Problem", "Hours", "State", "Promised"}));
+    const auto column = [&](int at) {
+        QStringList texts;
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts << ModelText(view, row, at);
+        return texts;
+    };
+    // The order of assignment stays the first one.
+    EXPECT_EQ(column(2), QStringList({"Brown", "Jones", "Smith", "Green"}));
+    EXPECT_EQ(column(6), QStringList({"Checked in", "Ready", "In repair", "Checked in"}));
+    EXPECT_EQ(
+        column(7),
+        QStringList({"", ShortDateText(today.addDays(5)), ShortDateText(today.addDays(-1)), ShortDateText(today)}));
+
+    // Only the row whose day has passed is marked, in the palette's colour and in words.
+    const QBrush warning = view->palette().brush(QPalette::Link);
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const bool overdue = ModelText(view, row, 2) == "Smith";
+        for (int at = 0; at < 8; ++at) {
+            const QModelIndex cell = model->index(row, at);
+            EXPECT_EQ(cell.data(Qt::ForegroundRole).value<QBrush>() == warning &&
+                          cell.data(Qt::ForegroundRole).isValid(),
+                      overdue)
+                << row << "," << at;
+            EXPECT_EQ(cell.data(Qt::AccessibleDescriptionRole).toString(), overdue ? "Overdue" : "") << row;
+        }
+        EXPECT_EQ(model->index(row, 7).data(Qt::AccessibleTextRole).toString().contains("Overdue"), overdue);
+    }
+
+    dialog.SortByPromisedCheckBox->setChecked(true);
+    EXPECT_EQ(column(2), QStringList({"Smith", "Green", "Jones", "Brown"}));
+
+    // The two filters together; "All" comes first.
+    ASSERT_EQ(dialog.StateFilterComboBox->count(), 5);
+    EXPECT_EQ(dialog.StateFilterComboBox->itemText(0), "All");
+    dialog.StateFilterComboBox->setCurrentText("Checked in");
+    EXPECT_EQ(column(2), QStringList({"Green", "Brown"}));
+    dialog.TechnicianFilterComboBox->setCurrentText("Dana");
+    EXPECT_EQ(column(2), QStringList({"Brown"}));
+    dialog.StateFilterComboBox->setCurrentText("Ready");
+    EXPECT_EQ(column(2), QStringList());
+    dialog.TechnicianFilterComboBox->setCurrentText("Eve");
+    EXPECT_EQ(column(2), QStringList({"Jones"}));
+    dialog.SortByPromisedCheckBox->setChecked(false);
+    dialog.StateFilterComboBox->setCurrentIndex(0);
+    EXPECT_EQ(column(2), QStringList({"Jones", "Green"}));
+    EXPECT_EQ(dialog.TicketCountLabel->text(), "2");
+    EXPECT_TRUE(fake->errors.isEmpty()) << fake->errors.join("|").toStdString();
+    dialog.hide();
+
+    // The menu's list offers the shop's states.
+    EXPECT_TRUE(Drive<TOpenTicketsDialog>(Find<QAction>("OpenTicketsViewMenu"), [&](TOpenTicketsDialog& shown) {
+        const QStringList states = window->JobStates();
+        ASSERT_EQ(shown.StateFilterComboBox->count(), states.size() + 1);
+        EXPECT_EQ(shown.StateFilterComboBox->itemText(1), states.front());
+        EXPECT_EQ(ModelText(shown.TicketsTableView, 0, 6), states.front());  // Brown, without a Job row
+    }));
+}
