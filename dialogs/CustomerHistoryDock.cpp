@@ -1,7 +1,10 @@
 #include "dialogs/CustomerHistoryDock.h"
 
 #include <QHeaderView>
+#include <QLabel>
+#include <QTabWidget>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dialogs/Interaction.h"
@@ -10,7 +13,16 @@
 TCustomerHistoryDock::TCustomerHistoryDock(QWidget* owner) : QDockWidget("Customer History", owner)
 {
     setObjectName("CustomerHistoryDock");
-    HistoryList = new QTreeWidget(this);
+    Pages = new QTabWidget(this);
+    Pages->setObjectName("HistoryPages");
+    auto* customerPage = new QWidget(Pages);
+    auto* customerLayout = new QVBoxLayout(customerPage);
+    customerLayout->setContentsMargins(2, 2, 2, 2);
+    ContactLabel = new QLabel(customerPage);
+    ContactLabel->setObjectName("CustomerContactLabel");
+    ContactLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    ContactLabel->hide();
+    HistoryList = new QTreeWidget(customerPage);
     HistoryList->setObjectName("CustomerHistoryList");
     HistoryList->setAccessibleName("Customer history");
     HistoryList->setRootIsDecorated(false);
@@ -21,7 +33,21 @@ TCustomerHistoryDock::TCustomerHistoryDock(QWidget* owner) : QDockWidget("Custom
     HistoryList->setColumnWidth(1, 80);
     // A few tickets at a glance; the rest scroll.
     HistoryList->setMinimumHeight(HistoryList->fontMetrics().height() * 6);
-    setWidget(HistoryList);
+    customerLayout->addWidget(ContactLabel);
+    customerLayout->addWidget(HistoryList, 1);
+    Pages->addTab(customerPage, "Customer history");
+
+    JobHistoryList = new QTreeWidget(Pages);
+    JobHistoryList->setObjectName("JobHistoryList");
+    JobHistoryList->setAccessibleName("Job history");
+    JobHistoryList->setRootIsDecorated(false);
+    JobHistoryList->setUniformRowHeights(true);
+    JobHistoryList->setHeaderLabels({"When", "Who", "What"});
+    JobHistoryList->header()->setStretchLastSection(true);
+    JobHistoryList->setColumnWidth(0, 130);
+    JobHistoryList->setColumnWidth(1, 90);
+    Pages->addTab(JobHistoryList, "Job history");
+    setWidget(Pages);
     // activated is a double click, and Enter on the current row.
     connect(HistoryList, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         const int row = HistoryList->indexOfTopLevelItem(item);
@@ -70,4 +96,26 @@ void TCustomerHistoryDock::Read()
         items << item;
     }
     HistoryList->addTopLevelItems(items);
+}
+
+void TCustomerHistoryDock::ShowContacts(const QString& text)
+{
+    ContactLabel->setText(text);
+    ContactLabel->setVisible(!text.isEmpty());
+}
+
+void TCustomerHistoryDock::ShowJobHistory(const std::vector<DBFrameWork::JobEventRecord>& history)
+{
+    JobHistoryList->clear();
+    QList<QTreeWidgetItem*> items;
+    for (const DBFrameWork::JobEventRecord& event : history) {
+        auto* item = new QTreeWidgetItem;
+        item->setText(0, QString::fromStdString(event.Time));
+        item->setText(1, QString::fromStdString(event.User));
+        const QString detail = QString::fromStdString(event.Detail);
+        item->setText(2, event.Kind == DBFrameWork::JobEventKind::Notice ? "Customer told: " + detail : detail);
+        item->setToolTip(2, item->text(2));
+        items << item;
+    }
+    JobHistoryList->addTopLevelItems(items);
 }
