@@ -2,6 +2,8 @@
 // operations that put a ticket into a known state.
 #include "app/MainUnit.h"
 
+#include "app/CounterControls.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -76,6 +78,7 @@ TMainForm::TMainForm(const ProgramPaths& paths, QWidget* owner) : QMainWindow(ow
         const QString settingsPath = Paths.SettingsFile;
         if (!Config->Load(settingsPath.toStdString()))
             Interaction::ShowMessage("Failed to load configureate (file: " + settingsPath);
+        Counter->SetStates(JobStates());
         ConnectDataFile();
         NewFileMenuClick();
         UpdateCaption();
@@ -215,9 +218,11 @@ void TMainForm::NewFileMenuClick()
     AssignmentDatePicker->setDate(QDate::currentDate());
     CompleteCheckBox->setChecked(false);
     CompletedDatePicker->setDate(QDate::currentDate());
+    Counter->Reset();
     ActualHoursEdit->setValue(0);
     BillableHoursEdit->setValue(0);
     ResolutionPageControl->setCurrentWidget(Resolution);
+    ShowCounterHistory({});
     RefreshCustomerHistory();
 }
 

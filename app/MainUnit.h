@@ -34,6 +34,7 @@ class QTabWidget;
 class QTextDocument;
 class QTextEdit;
 class QWidget;
+class TCounterControls;
 class TCustomerHistoryDock;
 
 namespace Interaction {
@@ -131,6 +132,17 @@ public:
     // ticket not stored); read only while the list is visible.
     void RefreshCustomerHistory();
 
+    // The counter (MainUnit_Counter.cpp): customers, job states, labels,
+    // intake receipts and notices.
+    void CustomersViewMenuClick();
+    void StatesSetupMenuClick();
+    void CounterSetupMenuClick();
+    void PrintLabelFileMenuClick();
+    void PrintIntakeReceiptFileMenuClick();
+    void NotifyCustomerFileMenuClick();
+    // The shop's job states, in order; the last completes a job.
+    QStringList JobStates() const;
+
     // Setup, About and Exit (MainUnit_Setup.cpp)
     void ExitFileMenuClick();
     void GeneralSetupMenuClick();
@@ -166,6 +178,18 @@ private:
     // Opens a ticket chosen in a list, saying so when it is gone.
     void OpenListedProblem(int32_t problemId);
     bool BuildWorkOrderDocument(QTextDocument& document);
+    // The counter's menu entries and their commands (MainUnit_Counter.cpp).
+    void BuildCounterMenus();
+    // Refused with a message, like the work order, while the ticket shows
+    // placeholders or is not stored; else the ticket as stored.
+    bool StoredTicketForPrinting(DBFrameWork::TicketRecord& ticket);
+    // For a new ticket whose customer fields match a stored customer: that
+    // customer's devices are offered, and its contacts shown when none were typed.
+    void OfferKnownCustomer();
+    // The job's history and the customer's contacts in the dock.
+    void ShowCounterHistory(const DBFrameWork::TicketRecord& ticket);
+    // The business's phone or fax numbers from the settings ("Phone", "Fax").
+    QStringList BusinessNumbers(const std::string& kind) const;
     // What the destructor releases; also run when construction fails.
     void ReleaseResources();
     // Runs a command handler; an application error it raises goes to the error box.
@@ -213,6 +237,9 @@ private:
     bool DataFileIsNewer = false;
     DBFrameWork::TicketStore Tickets;
     std::shared_ptr<QPrinter> Printer;
+    std::shared_ptr<QPrinter> LabelPrinter;
+    // The shown ticket's history, oldest first, for the work order.
+    std::vector<DBFrameWork::JobEventRecord> JobHistory;
 
     // Controls, named as their objectName: from outside, they are found by it.
     QWidget* TopPanel = nullptr;
@@ -256,6 +283,7 @@ private:
     QTextEdit* CommentsRichEdit = nullptr;
     QStatusBar* BottomStatusBar = nullptr;
     QLabel* StatusPanel0 = nullptr;
+    TCounterControls* Counter = nullptr;
 
     QMenu* FileMenu = nullptr;
     QAction* NewFileMenu = nullptr;
@@ -266,6 +294,9 @@ private:
     QAction* PrintFileMenu = nullptr;
     QAction* PrintSetupFileMenu = nullptr;
     QAction* ExportPdfFileMenu = nullptr;
+    QAction* PrintIntakeReceiptFileMenu = nullptr;
+    QAction* PrintLabelFileMenu = nullptr;
+    QAction* NotifyCustomerFileMenu = nullptr;
     QAction* N4 = nullptr;
     QAction* BackupFileMenu = nullptr;
     QAction* RestoreFileMenu = nullptr;
@@ -274,6 +305,7 @@ private:
     QMenu* ViewMenu = nullptr;
     QAction* OpenTicketsViewMenu = nullptr;
     QAction* HoursReportViewMenu = nullptr;
+    QAction* CustomersViewMenu = nullptr;
     QAction* CustomerHistoryViewMenu = nullptr;
     TCustomerHistoryDock* CustomerHistory = nullptr;
     QMenu* SetupMenu = nullptr;
@@ -281,6 +313,8 @@ private:
     QAction* N3 = nullptr;
     QAction* TechniciansSetupMenu = nullptr;
     QAction* OperatingSystemsSetupMenu = nullptr;
+    QAction* StatesSetupMenu = nullptr;
+    QAction* CounterSetupMenu = nullptr;
     QMenu* HelpMenu = nullptr;
     QAction* ContentsHelpMenu = nullptr;
     QAction* AboutHelpMenu = nullptr;

@@ -24,8 +24,10 @@
 #include <climits>
 #include <utility>
 
+#include "app/CounterControls.h"
 #include "dbframework/DBFrameWork_Columns.h"
 #include "dialogs/DatePicker.h"
+#include "dialogs/PhoneNumbersEdit.h"
 
 namespace {
 
@@ -216,8 +218,11 @@ void TMainForm::BuildForm()
     clientLayout->addWidget(CityComboBox, 2, 0);
     clientLayout->addWidget(StateComboBox, 2, 1);
     clientLayout->addWidget(ZipComboBox, 2, 2);
+    Counter = new TCounterControls(this);
+    clientLayout->addWidget(Counter->Phones, 3, 0, 1, 3);
+    clientLayout->addWidget(Counter->EmailEdit, 4, 0, 1, 3);
+    clientLayout->setRowStretch(5, 1);
     clientLayout->setColumnStretch(0, 1);
-    clientLayout->setRowStretch(3, 1);
 
     HRSplitter2 = NewSplitter("HRSplitter2", Qt::Horizontal, HRSplitter1);
 
@@ -244,6 +249,7 @@ void TMainForm::BuildForm()
     BillableHoursLabel->setWordWrap(true);
     BillableHoursLabel->setStyleSheet("color: red;");
     BillableHoursEdit = NewSpinEdit("BillableHoursEdit", ProblemStatsPanel);
+    Counter->MakeJobControls(ProblemStatsPanel, CompleteCheckBox, CompletedDatePicker);
     auto* technicianRow = new QHBoxLayout;
     technicianRow->setSpacing(2);
     technicianRow->addWidget(TechnicianComboBox, 1);
@@ -257,8 +263,12 @@ void TMainForm::BuildForm()
     statsLayout->addWidget(CompletedDatePicker, 2, 1);
     statsLayout->addWidget(ActualHoursEdit, 2, 2);
     statsLayout->addWidget(BillableHoursEdit, 2, 3);
+    statsLayout->addWidget(Counter->StateLabel, 3, 0);
+    statsLayout->addWidget(Counter->JobStateComboBox, 3, 1, 1, 3);
+    statsLayout->addWidget(Counter->PromisedCheckBox, 4, 0);
+    statsLayout->addWidget(Counter->PromisedDatePicker, 4, 1);
     statsLayout->setColumnStretch(1, 1);
-    statsLayout->setRowStretch(3, 1);
+    statsLayout->setRowStretch(5, 1);
 
     // Operating system, the report buttons, Save and Close.
     SystemInfoPanel = NewPanel("SystemInfoPanel", HRSplitter2);
@@ -325,6 +335,8 @@ void TMainForm::BuildForm()
     commentsLayout->addWidget(CommentsRichEdit);
     ResolutionPageControl->addTab(Resolution, "Resolution");
     ResolutionPageControl->addTab(Comments, "Comments");
+    Counter->MakeDevicePage(ResolutionPageControl);
+    ResolutionPageControl->addTab(Counter->DevicePage, "Device");
     ResolutionPageControl->setCurrentWidget(Resolution);
     solutionsLayout->addWidget(ResolutionPageControl);
 
@@ -336,8 +348,9 @@ void TMainForm::BuildForm()
     VRSplitter1->setStretchFactor(1, 1);
     VRSplitter2->setStretchFactor(0, 1);
     VRSplitter2->setStretchFactor(1, 0);
-    VRSplitter1->setSizes({138, 575 - 138});
-    VRSplitter2->setSizes({575 - 138 - 194, 194});
+    // The customer's contacts and the job's state need a few lines more than the form's 138.
+    VRSplitter1->setSizes({196, 575 - 196});
+    VRSplitter2->setSizes({575 - 196 - 194, 194});
 
     BottomStatusBar = new QStatusBar(this);
     BottomStatusBar->setObjectName("BottomStatusBar");
@@ -424,6 +437,7 @@ void TMainForm::BuildMenu()
     ConnectCommand(OperatingSystemsSetupMenu, &TMainForm::OperatingSystemsSetupMenuClick);
     ConnectCommand(AboutHelpMenu, &TMainForm::AboutHelpMenuClick);
     BuildReportMenus();
+    BuildCounterMenus();
 }
 
 void TMainForm::NameAccessibly()

@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QTextEdit>
 
+#include "app/CounterControls.h"
 #include "app/MainUnit.h"
 #include "dbframework/DBFrameWork_Columns.h"
 #include "dialogs/ReportDates.h"
@@ -100,6 +101,7 @@ TicketRecord TMainForm::TicketFromControls() const
     ticket.Problem.ActualHours = ActualHoursEdit->value();
     ticket.SystemInfo.ProblemID = ProblemID;
     ticket.SystemInfo.Report = SystemInfoText;
+    Counter->Fill(ticket);
     return ticket;
 }
 

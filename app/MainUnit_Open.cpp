@@ -1,4 +1,5 @@
 // Opening a stored ticket: the search dialog, then the ticket's three rows.
+#include "app/CounterControls.h"
 #include "app/MainUnit.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dialogs/OpenProblemDialogUnit.h"
@@ -50,6 +51,8 @@ void TMainForm::ShowStoredProblem(const DBFrameWork::StringList& problemValues)
             return;
         }
         ShowSystemInfo(ticket.SystemInfo);
+        Counter->Show(ticket);
+        ShowCounterHistory(ticket);
         IsNewProblem = false;
         RefreshCustomerHistory();
     } catch (...) {

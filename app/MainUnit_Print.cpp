@@ -3,6 +3,7 @@
 #include <QPrinter>
 #include <QTextDocument>
 
+#include "app/CounterControls.h"
 #include "app/MainUnit.h"
 #include "app/WorkOrder.h"
 #include "dialogs/DocumentOutput.h"
@@ -25,6 +26,11 @@ QStringList Numbers(const Quenbrook::Configuration& config, const std::string& k
 
 }  // namespace
 
+QStringList TMainForm::BusinessNumbers(const std::string& kind) const
+{
+    return Numbers(*Config, kind);
+}
+
 QPrinter& TMainForm::GetPrinter()
 {
     if (!Printer)
@@ -42,10 +48,12 @@ bool TMainForm::BuildWorkOrderDocument(QTextDocument& document)
     WorkOrderFields fields;
     fields.companyName = QString::fromStdString(Config->GetCompanyName());
     fields.companyAddress = QString::fromStdString(Config->GetAddress());
-    fields.phones = Numbers(*Config, "Phone");
-    fields.faxes = Numbers(*Config, "Fax");
+    fields.phones = BusinessNumbers("Phone");
+    fields.faxes = BusinessNumbers("Fax");
     fields.webSite = QString::fromStdString(Config->GetWebSite());
     fields.ticket = TicketFromControls();
+    fields.ticket.History = JobHistory;
+    fields.state = Counter->ShownState();
     QPrinter& printer = GetPrinter();
     BuildWorkOrder(fields, &printer, printer.pageLayout().paintRectPixels(printer.resolution()).size(), document);
     return true;

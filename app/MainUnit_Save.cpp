@@ -1,5 +1,7 @@
 // Saving the ticket shown: the window's fields go to the ticket store.
+#include "app/CounterControls.h"
 #include "app/MainUnit.h"
+#include "dbframework/DBFrameWork_JobStore.h"
 
 #include "dialogs/Interaction.h"
 
@@ -26,6 +28,10 @@ bool TMainForm::SaveProblem()
     if (!stored)
         return false;
     IsNewProblem = false;
+    // The keys the store gave the job and its device, and the history with this save's change.
+    Counter->Show(ticket);
+    DBFrameWork::ReadJobHistory(*Connection, ProblemID, ticket.History);
+    ShowCounterHistory(ticket);
     RefreshCustomerHistory();
     return true;
 }

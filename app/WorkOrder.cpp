@@ -3,17 +3,14 @@
 #include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
 
+#include "dialogs/PrintedHtml.h"
 #include "dialogs/ReportDates.h"
 
 namespace {
 
-// Escaped, with the text's line breaks kept.
 QString Html(const QString& text)
 {
-    QString lines = text;
-    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return lines.toHtmlEscaped().replace(QLatin1Char('\n'), QLatin1String("<br>"));
+    return PrintedHtml::Text(text);
 }
 
 QString Html(const std::string& text)
@@ -31,18 +28,8 @@ QString Row(const QString& label, const QString& value)
 QString WorkOrderHtml(const WorkOrderFields& fields)
 {
     QString html = "<html><body>";
-    html += "<h2 align=\"center\">" + Html(fields.companyName) + "</h2>";
-    html += "<p align=\"center\">" + Html(fields.companyAddress);
-    QStringList contact;
-    for (const QString& phone : fields.phones)
-        contact << "Phone " + phone.toHtmlEscaped();
-    for (const QString& fax : fields.faxes)
-        contact << "Fax " + fax.toHtmlEscaped();
-    if (!fields.webSite.isEmpty())
-        contact << fields.webSite.toHtmlEscaped();
-    if (!contact.isEmpty())
-        html += "<br>" + contact.join(" &middot; ");
-    html += "</p><hr>";
+    html += PrintedHtml::BusinessBlock(fields.companyName, fields.companyAddress, fields.phones, fields.faxes,
+                                       fields.webSite);
 
     const DBFrameWork::ProblemRecord& problem = fields.ticket.Problem;
     const DBFrameWork::CustomerRecord& customer = fields.ticket.Customer;
@@ -53,10 +40,34 @@ QString WorkOrderHtml(const WorkOrderFields& fields)
                 problem.Completed.IsSet() ? ShortDateText(ToQDate(problem.Completed)).toHtmlEscaped()
                                           : QStringLiteral("&nbsp;"));
     html += Row("Technician", Html(problem.Technician));
+    const DBFrameWork::JobRecord& job = fields.ticket.Job;
+    if (!fields.state.isEmpty())
+        html += Row("State", Html(fields.state));
+    if (job.PromisedBy.IsSet())
+        html += Row("Promised by", ShortDateText(ToQDate(job.PromisedBy)).toHtmlEscaped());
     html += Row("Customer",
                 Html(customer.Name) + "<br>" + Html(customer.Address) + "<br>" + Html(customer.City) + ", " +
                     Html(customer.State) + " " + Html(customer.Zip));
+    const DBFrameWork::ContactsRecord& contacts = fields.ticket.Contacts;
+    QStringList reach;
+    for (const DBFrameWork::PhoneRecord& phone : contacts.Phones)
+        reach << Html(phone.Number) + " (" + Html(phone.Kind) + ")";
+    if (!contacts.Email.empty())
+        reach << Html(contacts.Email);
+    if (!reach.isEmpty())
+        html += Row("Contact", reach.join("<br>"));
     html += Row("Operating System", Html(fields.ticket.SystemInfo.OperatingSystem));
+    const DBFrameWork::DeviceRecord& device = job.Device;
+    if (!device.IsEmpty()) {
+        QString text = Html(device.Kind + (device.Kind.empty() ? "" : " ") + device.MakeModel);
+        if (!device.Serial.empty())
+            text += "<br>S/N " + Html(device.Serial);
+        html += Row("Device", text);
+    }
+    if (!job.Accessories.empty())
+        html += Row("Accessories", Html(job.Accessories));
+    if (!job.Condition.empty())
+        html += Row("Condition", Html(job.Condition));
     html += "</table>";
 
     html += "<h4>Problem</h4><p>" + Html(problem.Description) + "</p>";
@@ -65,6 +76,14 @@ QString WorkOrderHtml(const WorkOrderFields& fields)
     html += Row("Actual Hours", QString::number(problem.ActualHours));
     html += Row("Billable Hours", QString::number(problem.BillableHours));
     html += "</table>";
+    if (!fields.ticket.History.empty()) {
+        html += "<h4>Job History</h4><table cellspacing=\"0\" cellpadding=\"2\">";
+        for (const DBFrameWork::JobEventRecord& event : fields.ticket.History)
+            html += "<tr><td>" + Html(event.Time) + "</td><td>" + Html(event.User) + "</td><td>" +
+                (event.Kind == DBFrameWork::JobEventKind::Notice ? QString("Customer told: ") : QString()) +
+                Html(event.Detail) + "</td></tr>";
+        html += "</table>";
+    }
 
     html += "<p>&nbsp;</p><p>&nbsp;</p><table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\"><tr>"
             "<td width=\"60%\">________________________________<br>Customer signature</td>"

@@ -1,6 +1,6 @@
 // The work order of one ticket as a printable document: the business at the
-// top, then the ticket, the customer, problem, resolution, hours and a line
-// for the customer's signature.
+// top, then the ticket, the customer, the device, problem, resolution, hours,
+// the job's history and a line for the customer's signature.
 #pragma once
 
 #include <QSizeF>
@@ -19,8 +19,10 @@ struct WorkOrderFields {
     QStringList phones;
     QStringList faxes;
     QString webSite;
-    // The ticket as the window shows it.
+    // The ticket as the window shows it, with the job's history.
     DBFrameWork::TicketRecord ticket;
+    // The job's state as shown (a ticket may have none stored).
+    QString state;
 };
 
 // The document's HTML (every field escaped).

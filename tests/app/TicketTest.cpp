@@ -35,7 +35,9 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
           "SetupOperatingSystemsButton", "GroupBox1", "ImportSysInfoButton", "ViewSysInfoButton", "SaveButton",
           "CloseButton", "VRSplitter1", "ProblemPanel", "ProblemLabel", "ProblemRichEdit", "VRSplitter2",
           "ProblemSolutionsPanel", "ResolutionPageControl", "Resolution", "ResolutionRichEdit", "Comments",
-          "CommentsRichEdit", "BottomStatusBar"})
+          "CommentsRichEdit", "BottomStatusBar", "PhoneNumbersEdit", "EmailEdit", "JobStateComboBox",
+          "PromisedCheckBox", "PromisedDatePicker", "Device", "DeviceKindComboBox", "MakeModelEdit", "SerialEdit",
+          "AccessoriesEdit", "ConditionMemo", "TermsAgreedCheckBox", "KnownDevicesComboBox"})
         // clang-format on
         EXPECT_NE(window->findChild<QWidget*>(name), nullptr) << name;
 
@@ -52,6 +54,9 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
                           {"PrintFileMenu", "&Print...", true},
                           {"PrintSetupFileMenu", "P&rint Setup...", true},
                           {"ExportPdfFileMenu", "&Export PDF...", true},
+                          {"PrintIntakeReceiptFileMenu", "Print &Intake Receipt...", true},
+                          {"PrintLabelFileMenu", "Print &Label...", true},
+                          {"NotifyCustomerFileMenu", "Notify &Customer...", true},
                           {"N4", "", true},
                           {"BackupFileMenu", "&Backup...", true},
                           {"RestoreFileMenu", "&Restore...", true},
@@ -61,6 +66,9 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
                           {"N3", "", true},
                           {"TechniciansSetupMenu", "&Technicians...", true},
                           {"OperatingSystemsSetupMenu", "&Operating Systems...", true},
+                          {"StatesSetupMenu", "&States...", true},
+                          {"CounterSetupMenu", "&Counter...", true},
+                          {"CustomersViewMenu", "&Customers...", true},
                           {"ContentsHelpMenu", "&Contents", false},
                           {"AboutHelpMenu", "&About...", true}};
     for (const Item& item : items) {
@@ -72,10 +80,11 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
     EXPECT_EQ(Find<QMenu>("FileMenu")->title(), "&File");
     EXPECT_EQ(Find<QMenu>("SetupMenu")->title(), "&Setup");
     EXPECT_EQ(Find<QMenu>("HelpMenu")->title(), "&Help");
-    EXPECT_EQ(Find<QMenu>("FileMenu")->actions().size(), 13);
+    EXPECT_EQ(Find<QMenu>("FileMenu")->actions().size(), 16);
 
     EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->tabText(0), "Resolution");
     EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->tabText(1), "Comments");
+    EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->tabText(2), "Device");
     EXPECT_EQ(Find<QGroupBox>("GroupBox1")->title(), " System Information ");
     EXPECT_EQ(Find<QPushButton>("SaveButton")->text(), "&Save");
     EXPECT_EQ(Find<QPushButton>("CloseButton")->text(), "&Close");
