@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -15,6 +16,8 @@
 #include "dbframework/DBFrameWork_JobStore.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Ticket.h"
+#include "dialogs/CustomerListDialogUnit.h"
+#include "dialogs/ListEditorUnit.h"
 #include "dialogs/NotifyCustomerDialogUnit.h"
 #include "dialogs/PhoneNumbersEdit.h"
 #include "dialogs/ReportDates.h"
@@ -225,4 +228,39 @@ TEST(Counter, LabelReceiptAndNoticeGoThroughTheWindowsCommands)
     EXPECT_EQ(history[0].Kind, DBFrameWork::JobEventKind::Notice);
     EXPECT_EQ(history[0].Detail, "Opened in mail for john@example.com");
     EXPECT_EQ(desk.Find<QTreeWidget>("JobHistoryList")->topLevelItemCount(), 1);
+}
+
+TEST(Counter, StatesAreTheShopsListAndTheCustomerListOpensTheNewestTicket)
+{
+    TicketWindow desk;
+    const int32_t older = desk.SaveTicket(TypedTicket());
+    DBFrameWork::TicketRecord newer = TypedTicket();
+    newer.Problem.Assigned = {2005, 3, 1};
+    const int32_t newest = desk.SaveTicket(newer);
+    ASSERT_NE(older, newest);
+
+    // Setup, States...: the list editor, its list kept in the settings file.
+    const bool edited = WhileShown<TListEditor>([&] { desk.Find<QAction>("StatesSetupMenu")->trigger(); },
+                                                [](TListEditor& dialog) {
+                                                    dialog.ItemsListBox->setCurrentRow(1);
+                                                    dialog.RemoveButton->click();
+                                                    dialog.OKButton->click();
+                                                });
+    ASSERT_TRUE(edited);
+    auto* state = desk.Find<QComboBox>("JobStateComboBox");
+    EXPECT_EQ(state->findText("Diagnosing"), -1);
+    EXPECT_EQ(state->count(), 6);
+    const std::string settings = TestSupport::ReadFile(desk.Work().File("Quenbrook.ini"));
+    EXPECT_NE(settings.find("[Job States]"), std::string::npos) << settings;
+    EXPECT_EQ(settings.find("Diagnosing"), std::string::npos) << settings;
+
+    // View, Customers...: the customer's newest ticket opens in the window.
+    desk.Form().NewFileMenuClick();
+    const bool chosen = WhileShown<TCustomerListDialog>(
+        [&] { desk.Find<QAction>("CustomersViewMenu")->trigger(); },
+        [](TCustomerListDialog& dialog) { Control<QPushButton>(dialog, "OpenNewestTicketButton")->click(); });
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(desk.Form().GetProblemID(), newest);
+    EXPECT_FALSE(desk.Form().GetIsNewProblem());
+    EXPECT_TRUE(desk.fake.errors.isEmpty()) << desk.fake.errors.join("|").toStdString();
 }

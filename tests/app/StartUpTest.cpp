@@ -1,5 +1,6 @@
 // Start-up, data file creation and shutdown through the real window.
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTextEdit>
@@ -506,6 +507,28 @@ TEST_F(StartUp, OlderProgramsFileWithTickets_GetsTheAdditionsThenSavesAndFinds)
     EXPECT_EQ(SchemaOf(dataFile), whole);
     EXPECT_EQ(Value(searchTriggers, "N"), "6");
     EXPECT_EQ(Count("Problem"), 1);
+
+    // The older program's own statements on the migrated file, through isql.
+    TestSupport::Isql(
+        dataFile,
+        "SELECT GEN_ID(ProblemIDValue, 1) FROM RDB$DATABASE; "
+        "INSERT INTO Problem (ProblemID, Technician, Assigned, Completed, BillableHours, ActualHours, "
+        "Description, Resolution, Comment, CustomerID) VALUES (10, 'Ann', '2003-06-01', NULL, 1, 1, "
+        "'paper feed squeaks', '', '', 4); "
+        "INSERT INTO SystemInfo (ProblemID, OperatingSystem, Description) VALUES (10, 'Windows 98', ''); "
+        "UPDATE Problem SET Technician = 'Bo', Assigned = '2003-05-06', Completed = '2003-05-07', "
+        "BillableHours = 2, ActualHours = 3, Description = 'toner smudges', Resolution = 'drum replaced', "
+        "Comment = 'by the older desk', CustomerID = 4 WHERE ProblemID = 9; COMMIT;");
+    const std::string read = Query(
+        "SELECT ProblemID, Technician, Assigned, Completed, BillableHours, ActualHours, Description, Resolution, "
+        "Comment, CustomerID FROM Problem WHERE ProblemID = 9;");
+    EXPECT_NE(read.find("by the older desk"), std::string::npos) << read;
+    EXPECT_EQ(Count("Problem"), 2);
+    Start();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(FoundTickets(*window, "squeaks"), std::vector<int32_t>({10}));
+    ASSERT_TRUE(window->OpenStoredProblem(9));
+    EXPECT_EQ(Find<QComboBox>("JobStateComboBox")->currentText(), "Picked up") << "completed by the older desk";
 }
 
 TEST_F(StartUp, NewerProgramsFile_OpensReadOnlyAndIsNeverChanged)
