@@ -305,7 +305,7 @@ void TMainForm::NotifyCustomerFileMenuClick()
             return;
         }
         DBFrameWork::TicketRecord shown;
-        shown.Contacts = Counter == nullptr ? shown.Contacts : TicketFromControls().Contacts;
+        shown.Contacts = TicketFromControls().Contacts;
         if (DBFrameWork::ReadJobHistory(*Connection, problemId, shown.History))
             ShowCounterHistory(shown);
     });
