@@ -1,6 +1,5 @@
 #include "app/WorkOrder.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
 
 #include "dialogs/PrintedHtml.h"
@@ -95,23 +94,5 @@ QString WorkOrderHtml(const WorkOrderFields& fields)
 void BuildWorkOrder(const WorkOrderFields& fields, QPaintDevice* device, const QSizeF& pageSize,
                     QTextDocument& document)
 {
-    // Laid out in the printer's own resolution, so that the page count seen
-    // here is the one printed.
-    document.documentLayout()->setPaintDevice(device);
-    QFont font = document.defaultFont();
-    // Without ligatures the PDF's text is the text typed: a search for
-    // "Springfield" finds it, and a copy pastes it unchanged.
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    document.setDefaultFont(font);
-    document.setHtml(WorkOrderHtml(fields));
-    document.setPageSize(pageSize);
-    // A long problem or resolution is set smaller rather than spill onto a
-    // second sheet, down to a size that still reads.
-    for (int points = 10; points >= 6; --points) {
-        QFont font = document.defaultFont();
-        font.setPointSize(points);
-        document.setDefaultFont(font);
-        if (document.pageCount() <= 1)
-            break;
-    }
+    PrintedHtml::LayOutOnOnePage(document, WorkOrderHtml(fields), device, pageSize);
 }

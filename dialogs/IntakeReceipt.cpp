@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#include <QAbstractTextDocumentLayout>
 #include <QLocale>
 #include <QPaintDevice>
 #include <QTextDocument>
@@ -98,9 +97,6 @@ QString IntakeReceiptHtml(const IntakeReceiptFields& fields)
 void BuildIntakeReceipt(const IntakeReceiptFields& fields, QPaintDevice* device, const QSizeF& pageSize,
                         QTextDocument& document)
 {
-    // Laid out in the printer's own resolution, so that the page count seen
-    // here is the one printed.
-    document.documentLayout()->setPaintDevice(device);
     // Drawn at the device's resolution or finer, so that printing scales the
     // code down, never up into blurred modules; added before the HTML, so that
     // the first layout already knows the image.
@@ -114,20 +110,5 @@ void BuildIntakeReceipt(const IntakeReceiptFields& fields, QPaintDevice* device,
         document.addResource(QTextDocument::ImageResource, QUrl(QLatin1String(IntakeReceiptQrCodeUrl)),
                              code.Image(pixelsPerModule));
     }
-    QFont font = document.defaultFont();
-    // Without ligatures the PDF's text is the text typed: a search finds it,
-    // and a copy pastes it unchanged.
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    document.setDefaultFont(font);
-    document.setHtml(IntakeReceiptHtml(fields));
-    document.setPageSize(pageSize);
-    // A long condition or terms text is set smaller rather than spill onto a
-    // second sheet, down to a size that still reads.
-    for (int points = 10; points >= 6; --points) {
-        QFont font = document.defaultFont();
-        font.setPointSize(points);
-        document.setDefaultFont(font);
-        if (document.pageCount() <= 1)
-            break;
-    }
+    PrintedHtml::LayOutOnOnePage(document, IntakeReceiptHtml(fields), device, pageSize);
 }

@@ -1,5 +1,9 @@
 #include "dialogs/PrintedHtml.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QFont>
+#include <QTextDocument>
+
 namespace PrintedHtml {
 
 QString Text(const QString& text)
@@ -25,6 +29,29 @@ QString BusinessBlock(const QString& name, const QString& address, const QString
     if (!contact.isEmpty())
         html += "<br>" + contact.join(" &middot; ");
     return html + "</p><hr>";
+}
+
+void LayOutOnOnePage(QTextDocument& document, const QString& html, QPaintDevice* device, const QSizeF& pageSize)
+{
+    // Laid out in the printer's own resolution, so that the page count seen
+    // here is the one printed.
+    document.documentLayout()->setPaintDevice(device);
+    QFont font = document.defaultFont();
+    // Without ligatures the PDF's text is the text typed: a search for
+    // "Springfield" finds it, and a copy pastes it unchanged.
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    document.setDefaultFont(font);
+    document.setHtml(html);
+    document.setPageSize(pageSize);
+    // A long text is set smaller rather than spill onto a second sheet, down
+    // to a size that still reads.
+    for (int points = 10; points >= 6; --points) {
+        QFont smaller = document.defaultFont();
+        smaller.setPointSize(points);
+        document.setDefaultFont(smaller);
+        if (document.pageCount() <= 1)
+            break;
+    }
 }
 
 }  // namespace PrintedHtml

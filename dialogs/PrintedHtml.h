@@ -1,9 +1,14 @@
 // The pieces every printed document of the program is made of: a text
-// escaped with its line breaks kept, and the business at the top.
+// escaped with its line breaks kept, the business at the top, and the layout
+// that keeps the document on one sheet.
 #pragma once
 
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
+
+class QPaintDevice;
+class QTextDocument;
 
 namespace PrintedHtml {
 
@@ -12,5 +17,9 @@ QString Text(const QString& text);
 // The business's name as a heading, then its address and its numbers and web site on one line.
 QString BusinessBlock(const QString& name, const QString& address, const QStringList& phones, const QStringList& faxes,
                       const QString& webSite);
+// Lays html out in document for device (the printer) on pages of pageSize
+// (the device's pixels), in a font small enough for one page where that can
+// be read. Resources the HTML refers to go into the document first.
+void LayOutOnOnePage(QTextDocument& document, const QString& html, QPaintDevice* device, const QSizeF& pageSize);
 
 }  // namespace PrintedHtml
