@@ -139,6 +139,8 @@ public:
     void CounterSetupMenuClick();
     void PrintLabelFileMenuClick();
     void PrintIntakeReceiptFileMenuClick();
+    // The receipt as PDF, written whole or not at all.
+    void ExportIntakeReceiptFileMenuClick();
     void NotifyCustomerFileMenuClick();
     // The shop's job states, in order; the last completes a job.
     QStringList JobStates() const;
@@ -183,6 +185,7 @@ private:
     // Refused with a message, like the work order, while the ticket shows
     // placeholders or is not stored; else the ticket as stored.
     bool StoredTicketForPrinting(DBFrameWork::TicketRecord& ticket);
+    bool BuildIntakeReceiptDocument(QTextDocument& document);
     // For a new ticket whose customer fields match a stored customer: that
     // customer's devices are offered, and its contacts shown when none were typed.
     void OfferKnownCustomer();
@@ -295,6 +298,7 @@ private:
     QAction* PrintSetupFileMenu = nullptr;
     QAction* ExportPdfFileMenu = nullptr;
     QAction* PrintIntakeReceiptFileMenu = nullptr;
+    QAction* ExportIntakeReceiptFileMenu = nullptr;
     QAction* PrintLabelFileMenu = nullptr;
     QAction* NotifyCustomerFileMenu = nullptr;
     QAction* N4 = nullptr;

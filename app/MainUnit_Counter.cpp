@@ -24,6 +24,7 @@
 #include "dialogs/ListEditorUnit.h"
 #include "dialogs/NoticeTemplate.h"
 #include "dialogs/NotifyCustomerDialogUnit.h"
+#include "dialogs/PhoneNumbersEdit.h"
 #include "dialogs/ReportDates.h"
 #include "settings/Quenbrook_Configuration.h"
 
@@ -44,7 +45,7 @@ QString PhonesText(const DBFrameWork::ContactsRecord& contacts)
 {
     QStringList phones;
     for (const DBFrameWork::PhoneRecord& phone : contacts.Phones)
-        phones << Text(phone.Number) + " (" + Text(phone.Kind) + ")";
+        phones << TPhoneNumbersEdit::PhoneText(phone);
     return phones.join(", ");
 }
 
@@ -78,6 +79,8 @@ void TMainForm::BuildCounterMenus()
     QAction* backupSeparator = FileMenu->actions().at(FileMenu->actions().indexOf(BackupFileMenu) - 1);
     PrintIntakeReceiptFileMenu = addAction(FileMenu, backupSeparator, "PrintIntakeReceiptFileMenu",
                                            "Print &Intake Receipt...");
+    ExportIntakeReceiptFileMenu = addAction(FileMenu, backupSeparator, "ExportIntakeReceiptFileMenu",
+                                            "Intake Receipt as P&DF...");
     PrintLabelFileMenu = addAction(FileMenu, backupSeparator, "PrintLabelFileMenu", "Print &Label...");
     NotifyCustomerFileMenu = addAction(FileMenu, backupSeparator, "NotifyCustomerFileMenu", "Notify &Customer...");
     CustomersViewMenu = addAction(ViewMenu, HoursReportViewMenu, "CustomersViewMenu", "&Customers...");
@@ -91,6 +94,7 @@ void TMainForm::BuildCounterMenus()
     for (QLineEdit* edit : {NameEdit, ZipComboBox->lineEdit()})
         connect(edit, &QLineEdit::editingFinished, this, [this] { RunCommand([this] { OfferKnownCustomer(); }); });
     ConnectCommand(PrintIntakeReceiptFileMenu, &TMainForm::PrintIntakeReceiptFileMenuClick);
+    ConnectCommand(ExportIntakeReceiptFileMenu, &TMainForm::ExportIntakeReceiptFileMenuClick);
     ConnectCommand(PrintLabelFileMenu, &TMainForm::PrintLabelFileMenuClick);
     ConnectCommand(NotifyCustomerFileMenu, &TMainForm::NotifyCustomerFileMenuClick);
     ConnectCommand(CustomersViewMenu, &TMainForm::CustomersViewMenuClick);
@@ -222,9 +226,27 @@ void TMainForm::PrintLabelFileMenuClick()
 
 void TMainForm::PrintIntakeReceiptFileMenuClick()
 {
+    QTextDocument document;
+    if (BuildIntakeReceiptDocument(document))
+        DocumentOutput::Print(document, GetPrinter());
+}
+
+void TMainForm::ExportIntakeReceiptFileMenuClick()
+{
+    QTextDocument document;
+    if (!BuildIntakeReceiptDocument(document))
+        return;
+    const QString name = "Intake Receipt " + QString::number(ProblemID) + ".pdf";
+    QString failedPath;
+    if (!DocumentOutput::ExportPdf(document, GetPrinter(), name, failedPath) && !failedPath.isEmpty())
+        throw ApplicationError("Error writing " + failedPath.toStdString() + "!");
+}
+
+bool TMainForm::BuildIntakeReceiptDocument(QTextDocument& document)
+{
     DBFrameWork::TicketRecord ticket;
     if (!StoredTicketForPrinting(ticket))
-        return;
+        return false;
     IntakeReceiptFields fields;
     fields.companyName = Text(Config->GetCompanyName());
     fields.companyAddress = Text(Config->GetAddress());
@@ -237,7 +259,7 @@ void TMainForm::PrintIntakeReceiptFileMenuClick()
     fields.customerAddressLines << Text(ticket.Customer.City) + ", " + Text(ticket.Customer.State) + " " +
             Text(ticket.Customer.Zip);
     for (const DBFrameWork::PhoneRecord& phone : ticket.Contacts.Phones)
-        fields.customerPhones << Text(phone.Number) + " (" + Text(phone.Kind) + ")";
+        fields.customerPhones << TPhoneNumbersEdit::PhoneText(phone);
     fields.customerEmail = Text(ticket.Contacts.Email);
     const DBFrameWork::JobRecord& job = ticket.Job;
     fields.deviceKind = Text(job.Device.Kind);
@@ -251,9 +273,8 @@ void TMainForm::PrintIntakeReceiptFileMenuClick()
     fields.termsAgreed = job.TermsAgreed;
 
     QPrinter& printer = GetPrinter();
-    QTextDocument document;
     BuildIntakeReceipt(fields, &printer, printer.pageLayout().paintRectPixels(printer.resolution()).size(), document);
-    DocumentOutput::Print(document, printer);
+    return true;
 }
 
 void TMainForm::NotifyCustomerFileMenuClick()

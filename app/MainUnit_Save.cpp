@@ -28,9 +28,12 @@ bool TMainForm::SaveProblem()
     if (!stored)
         return false;
     IsNewProblem = false;
-    // The keys the store gave the job and its device, and the history with this save's change.
+    // The keys the store gave the job and its device, and the history with
+    // this save's change; only a ticket with a job has a state to log.
     Counter->Show(ticket);
-    DBFrameWork::ReadJobHistory(*Connection, ProblemID, ticket.History);
+    ticket.History = JobHistory;
+    if (ticket.Job.Stored)
+        DBFrameWork::ReadJobHistory(*Connection, ProblemID, ticket.History);
     ShowCounterHistory(ticket);
     RefreshCustomerHistory();
     return true;

@@ -2,6 +2,7 @@
 
 #include <QTextDocument>
 
+#include "dialogs/PhoneNumbersEdit.h"
 #include "dialogs/PrintedHtml.h"
 #include "dialogs/ReportDates.h"
 
@@ -50,7 +51,7 @@ QString WorkOrderHtml(const WorkOrderFields& fields)
     const DBFrameWork::ContactsRecord& contacts = fields.ticket.Contacts;
     QStringList reach;
     for (const DBFrameWork::PhoneRecord& phone : contacts.Phones)
-        reach << Html(phone.Number) + " (" + Html(phone.Kind) + ")";
+        reach << Html(TPhoneNumbersEdit::PhoneText(phone));
     if (!contacts.Email.empty())
         reach << Html(contacts.Email);
     if (!reach.isEmpty())

@@ -114,7 +114,7 @@ QString PhonesText(const DBFrameWork::ContactsRecord& contacts)
 {
     QStringList phones;
     for (const DBFrameWork::PhoneRecord& phone : contacts.Phones)
-        phones << QString::fromStdString(phone.Number) + " (" + QString::fromStdString(phone.Kind) + ")";
+        phones << TPhoneNumbersEdit::PhoneText(phone);
     return phones.join(", ");
 }
 

@@ -22,6 +22,11 @@ const QStringList& TPhoneNumbersEdit::Kinds()
     return kinds;
 }
 
+QString TPhoneNumbersEdit::PhoneText(const DBFrameWork::PhoneRecord& phone)
+{
+    return QString::fromStdString(phone.Number) + " (" + QString::fromStdString(phone.Kind) + ")";
+}
+
 std::vector<DBFrameWork::PhoneRecord> TPhoneNumbersEdit::Phones() const
 {
     std::vector<DBFrameWork::PhoneRecord> phones;

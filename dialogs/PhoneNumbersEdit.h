@@ -24,6 +24,8 @@ public:
 
     // The kinds offered, as stored.
     static const QStringList& Kinds();
+    // A number as lists and printouts show it: "555-1234 (mobile)".
+    static QString PhoneText(const DBFrameWork::PhoneRecord& phone);
 
 signals:
     void Edited();

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "dbframework/DBFrameWork_JobStore.h"
 #include "dbframework/DBFrameWork_Platform.h"
@@ -209,6 +210,16 @@ TEST(Counter, LabelReceiptAndNoticeGoThroughTheWindowsCommands)
     ASSERT_EQ(TestSupport::RunCommand("pdftotext '" + receipt + "' -", &text, 60), 0);
     for (const char* part : {"SN-9182Q", "scratched lid", "John Smith", "john@example.com"})
         EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
+    // As PDF, through the save dialog: the user's own file, with the same receipt in it.
+    const std::string exported = desk.Work().File("exported receipt.pdf");
+    desk.fake.QueueFile(QString::fromStdString(exported));
+    desk.Find<QAction>("ExportIntakeReceiptFileMenu")->trigger();
+    struct stat written {};
+    ASSERT_EQ(stat(exported.c_str(), &written), 0);
+    EXPECT_EQ(written.st_mode & 0777, 0600u);
+    std::string exportedText;
+    ASSERT_EQ(TestSupport::RunCommand("pdftotext '" + exported + "' -", &exportedText, 60), 0);
+    EXPECT_NE(exportedText.find("SN-9182Q"), std::string::npos) << exportedText;
 
     // Open in Mail: the link with the customer's address, and the notice in the job's history.
     const bool shown = WhileShown<TNotifyCustomerDialog>(

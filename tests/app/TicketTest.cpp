@@ -55,6 +55,7 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
                           {"PrintSetupFileMenu", "P&rint Setup...", true},
                           {"ExportPdfFileMenu", "&Export PDF...", true},
                           {"PrintIntakeReceiptFileMenu", "Print &Intake Receipt...", true},
+                          {"ExportIntakeReceiptFileMenu", "Intake Receipt as P&DF...", true},
                           {"PrintLabelFileMenu", "Print &Label...", true},
                           {"NotifyCustomerFileMenu", "Notify &Customer...", true},
                           {"N4", "", true},
@@ -80,7 +81,7 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
     EXPECT_EQ(Find<QMenu>("FileMenu")->title(), "&File");
     EXPECT_EQ(Find<QMenu>("SetupMenu")->title(), "&Setup");
     EXPECT_EQ(Find<QMenu>("HelpMenu")->title(), "&Help");
-    EXPECT_EQ(Find<QMenu>("FileMenu")->actions().size(), 16);
+    EXPECT_EQ(Find<QMenu>("FileMenu")->actions().size(), 17);
 
     EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->tabText(0), "Resolution");
     EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->tabText(1), "Comments");
