@@ -28,4 +28,30 @@ std::string ReadBlobText(IBPP::Blob& blob)
     return value;
 }
 
+std::string ReadBlobStart(IBPP::Blob& blob, size_t limit)
+{
+    std::string value;
+    blob->Open();
+    std::array<char, BlobSegmentSize> buffer;
+    while (value.size() < limit) {
+        const size_t wanted = std::min(limit - value.size(), static_cast<size_t>(BlobSegmentSize));
+        const int count = blob->Read(buffer.data(), static_cast<int>(wanted));
+        if (count <= 0)
+            break;
+        value.append(buffer.data(), static_cast<size_t>(count));
+    }
+    blob->Close();
+    return value;
+}
+
+void WriteBlobBytes(IBPP::Blob& blob, const std::string& bytes)
+{
+    blob->Create();
+    for (size_t offset = 0; offset < bytes.size(); offset += BlobSegmentSize) {
+        const size_t piece = std::min(bytes.size() - offset, static_cast<size_t>(BlobSegmentSize));
+        blob->Write(bytes.data() + offset, static_cast<int>(piece));
+    }
+    blob->Close();
+}
+
 }  // namespace DBFrameWork

@@ -1,6 +1,7 @@
 // Reading a text blob whole, for the table objects and the ticket records alike.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "ibpp/ibpp.h"
@@ -14,5 +15,12 @@ constexpr int BlobSegmentSize = 65535;
 // fewer bytes than the blob holds, since a text cut short would be stored cut
 // at the next save.
 std::string ReadBlobText(IBPP::Blob& blob);
+
+// At most limit bytes from the start of the blob (for a search that reads
+// only the beginning of a large file).
+std::string ReadBlobStart(IBPP::Blob& blob, size_t limit);
+
+// Creates the blob and writes the bytes into it, segment by segment.
+void WriteBlobBytes(IBPP::Blob& blob, const std::string& bytes);
 
 }  // namespace DBFrameWork

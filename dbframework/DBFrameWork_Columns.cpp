@@ -129,6 +129,24 @@ const TableDefinition& JobEventTable()
     return table;
 }
 
+const TableDefinition& TicketFileTable()
+{
+    static const std::vector<ColumnDefinition> columns = {
+        {"FileID", "INTEGER"},
+        {"ProblemID", "INTEGER"},
+        {"FileName", "VARCHAR", 255, "", "File name"},
+        {"MediaType", "VARCHAR", 100},
+        {"ByteSize", "INTEGER"},
+        {"AddedAt", "TIMESTAMP"},
+        {"UserName", "VARCHAR", 40},
+        {"Content", "BLOB SUB_TYPE BINARY"},
+        // A small picture made once when the file was added; NULL for other files.
+        {"Thumbnail", "BLOB SUB_TYPE BINARY"},
+    };
+    static const TableDefinition table{"TicketFile", "FileID", columns};
+    return table;
+}
+
 std::string MatchingPattern(const std::string& value, const ColumnDefinition& column)
 {
     if (!column.IsCharacter())
@@ -147,6 +165,16 @@ std::string FittedPrefixPattern(const std::string& term, const ColumnDefinition&
     while (cut > 0 && IsContinuationByte(term[cut]))
         --cut;
     return term.substr(0, cut) + "%";
+}
+
+std::string FittedText(const std::string& text, const ColumnDefinition& column)
+{
+    if (!column.IsCharacter() || text.size() <= column.ByteLength)
+        return text;
+    size_t cut = column.ByteLength;
+    while (cut > 0 && IsContinuationByte(text[cut]))
+        --cut;
+    return text.substr(0, cut);
 }
 
 }  // namespace DBFrameWork

@@ -83,6 +83,12 @@ const TableDefinition& DeviceTable();
 const TableDefinition& JobTable();
 const TableDefinition& JobEventTable();
 
+// The photos and files kept with a ticket, their bytes in the data file.
+namespace TicketFileColumn {
+enum Position : size_t { FileID, ProblemID, FileName, MediaType, ByteSize, AddedAt, UserName, Content, Thumbnail, Count };
+}
+const TableDefinition& TicketFileTable();
+
 // The prefix pattern with which a customer is matched on save. The engine
 // sizes the parameter to its column, so a value that already fills the column
 // is searched as it stands: a "%" there could only match the empty rest and
@@ -93,5 +99,8 @@ std::string MatchingPattern(const std::string& value, const ColumnDefinition& co
 // pattern fits the column's parameter. The cut falls on a UTF-8 character
 // boundary: half a character would match other names.
 std::string FittedPrefixPattern(const std::string& term, const ColumnDefinition& column);
+
+// The text cut to the column's bytes on a UTF-8 character boundary.
+std::string FittedText(const std::string& text, const ColumnDefinition& column);
 
 }  // namespace DBFrameWork

@@ -258,12 +258,7 @@ void DBObjectBase::BindValue(IBPP::Statement& statement, int index, const std::s
         statement->Set(index, ToTimestamp(value));
     if (Contains(type, "BLOB")) {
         IBPP::Blob blob = Connection->GetBlob();
-        blob->Create();
-        for (size_t offset = 0; offset < value.size(); offset += BlobSegmentSize) {
-            const size_t piece = std::min(value.size() - offset, static_cast<size_t>(BlobSegmentSize));
-            blob->Write(value.data() + offset, static_cast<int>(piece));
-        }
-        blob->Close();
+        WriteBlobBytes(blob, value);
         statement->Set(index, blob);
     }
 }

@@ -1,7 +1,5 @@
 #include "dbframework/DBFrameWork_JobStore.h"
 
-#include <cstdio>
-
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_DefinedTable.h"
 #include "dbframework/DBFrameWork_PhoneNumber.h"
@@ -13,16 +11,6 @@ namespace DBFrameWork {
 namespace {
 
 const char* const EmailKind = "email";
-
-std::string MinuteText(const IBPP::Timestamp& time)
-{
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    time.GetDate(year, month, day);
-    time.GetTime(hour, minute, second);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", year, month, day, hour, minute);
-    return text;
-}
 
 bool IsStoredKey(const std::string& key)
 {
@@ -206,9 +194,7 @@ bool ReadJobHistory(DBConnection& connection, int32_t problemId, std::vector<Job
         statement->Execute();
         while (statement->Fetch()) {
             JobEventRecord event;
-            IBPP::Timestamp time;
-            statement->Get(1, time);
-            event.Time = MinuteText(time);
+            event.Time = MinuteTextOrEmpty(statement, 1);
             event.User = TextOrEmpty(statement, 2);
             event.Kind = TextOrEmpty(statement, 3);
             event.Detail = TextOrEmpty(statement, 4);

@@ -8,6 +8,7 @@ namespace {
 const char* const ChangeLogFailure = "The change log of the search could not be laid out";
 const char* const ReportIndexFailure = "The report indexes could not be added to the data file";
 const char* const CounterFailure = "The counter's tables could not be added to the data file";
+const char* const FilesFailure = "The table of the tickets' files could not be added to the data file";
 
 // The tickets of a customer whose contacts changed, for the change log.
 const char* const LogCustomersTickets =
@@ -165,6 +166,27 @@ const std::vector<Migration>& SchemaMigrations()
               "      OR NEW.MakeModel IS DISTINCT FROM OLD.MakeModel) THEN "
               "    FOR SELECT ProblemID FROM Job WHERE DeviceID = NEW.DeviceID INTO :Key DO "
               "      INSERT INTO FindChange VALUES (GEN_ID(FindChangeValue, 1), :Key); "
+              "END"},
+         }},
+        // The photos and files of a ticket travel inside the data file, with
+        // every backup; the search learns of files added, renamed or removed.
+        {8,
+         "ticket files",
+         FilesFailure,
+         {
+             {StepKind::Add, "TICKETFILE",
+              "CREATE TABLE TicketFile (FileID INTEGER NOT NULL, ProblemID INTEGER NOT NULL, "
+              "FileName VARCHAR(255) NOT NULL, MediaType VARCHAR(100), ByteSize INTEGER NOT NULL, "
+              "AddedAt TIMESTAMP NOT NULL, UserName VARCHAR(40), Content BLOB SUB_TYPE BINARY, "
+              "Thumbnail BLOB SUB_TYPE BINARY, CONSTRAINT PK$TicketFile PRIMARY KEY (FileID), "
+              "CONSTRAINT FK$TicketFile_Problem FOREIGN KEY (ProblemID) REFERENCES Problem (ProblemID));"},
+             {StepKind::Add, "TICKETFILEIDVALUE", "CREATE GENERATOR TicketFileIDValue;"},
+             {StepKind::Add, "FINDCHANGE_TICKETFILE",
+              "CREATE TRIGGER FindChange_TicketFile FOR TicketFile AFTER INSERT OR UPDATE OR DELETE AS "
+              "BEGIN "
+              "  IF (NOT DELETING) THEN INSERT INTO FindChange VALUES (GEN_ID(FindChangeValue, 1), NEW.ProblemID); "
+              "  IF (DELETING OR (UPDATING AND NEW.ProblemID IS DISTINCT FROM OLD.ProblemID)) THEN "
+              "    INSERT INTO FindChange VALUES (GEN_ID(FindChangeValue, 1), OLD.ProblemID); "
               "END"},
          }},
     };

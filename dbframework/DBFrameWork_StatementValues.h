@@ -10,5 +10,7 @@ namespace DBFrameWork {
 
 std::string TextOrEmpty(IBPP::Statement& statement, int column);
 int32_t NumberOrZero(IBPP::Statement& statement, int column);
+// A timestamp column as "year-month-day hour:minute"; empty for NULL.
+std::string MinuteTextOrEmpty(IBPP::Statement& statement, int column);
 
 }  // namespace DBFrameWork

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,27 @@ struct JobEventRecord {
     std::string Detail;
 };
 
+// A photo or file kept with the ticket. Its bytes are read from the data
+// file only when it is opened or saved: a record read with the ticket carries
+// its thumbnail alone.
+struct TicketFileRecord {
+    // 0 until stored.
+    int32_t FileID = 0;
+    std::string Name;
+    std::string MediaType;
+    int32_t Size = 0;
+    // "year-month-day hour:minute", the engine's clock; empty until stored.
+    std::string Added;
+    std::string User;
+    // A picture at most 256 pixels on its long side (JPEG); empty for other files.
+    std::string Thumbnail;
+    // The bytes of a file not stored yet, shared so that copies of the record stay cheap.
+    std::shared_ptr<const std::string> Content;
+    // A stored file whose name was changed in the window.
+    bool Renamed = false;
+    bool IsStored() const { return FileID > 0 && !Content; }
+};
+
 struct TicketRecord {
     CustomerRecord Customer;
     ProblemRecord Problem;
@@ -109,6 +131,10 @@ struct TicketRecord {
     JobRecord Job;
     // Oldest first; read with the ticket, written by the store alone.
     std::vector<JobEventRecord> History;
+    // In the order they were added.
+    std::vector<TicketFileRecord> Files;
+    // Stored files taken off the ticket; the save removes them.
+    std::vector<int32_t> RemovedFiles;
 };
 
 // The records as the table objects' value lists, and back. A value list of

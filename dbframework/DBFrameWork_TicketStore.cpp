@@ -5,6 +5,7 @@
 
 #include "dbframework/DBFrameWork_Customer.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
+#include "dbframework/DBFrameWork_FileStore.h"
 #include "dbframework/DBFrameWork_JobStore.h"
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_Problem.h"
@@ -74,6 +75,12 @@ bool TicketStore::Save(DBConnection& connection, TicketRecord& ticket, bool isNe
         return false;
     }
     ForgetPendingKey();
+    // The files' bytes are in the data file now; the window keeps their thumbnails.
+    for (TicketFileRecord& file : ticket.Files) {
+        file.Content.reset();
+        file.Renamed = false;
+    }
+    ticket.RemovedFiles.clear();
     return true;
 }
 
@@ -126,7 +133,7 @@ bool TicketStore::StoreRows(DBConnection& connection, TicketRecord& ticket, bool
         return false;
     if (!StoreRow(systemInfo, ValuesOf(ticket.SystemInfo), ticketMayBeStored))
         return false;
-    return SaveJob(connection, ticket, User);
+    return SaveJob(connection, ticket, User) && SaveFiles(connection, ticket, User, PendingRowsMayBeStored);
 }
 
 TicketLoad TicketStore::Load(DBConnection& connection, const StringList& problemValues, TicketRecord& ticket)
@@ -143,6 +150,7 @@ TicketLoad TicketStore::Load(DBConnection& connection, const StringList& problem
     // A job that cannot be read (the reason went to the debug output) leaves
     // the ticket as the older program shows it.
     LoadJob(connection, ticket);
+    LoadFiles(connection, ticket.Problem.ProblemID, ticket.Files);
     return TicketLoad::Loaded;
 }
 

@@ -29,7 +29,7 @@ QString title()
 
 // The open and the save dialog differ only in what they accept.
 bool RunFileDialog(const OpenFileRequest& request, QFileDialog::FileMode mode, QFileDialog::AcceptMode accept,
-                   QString& chosenPath)
+                   QStringList& chosenPaths)
 {
     QFileDialog dialog(nullptr, QString(), request.initialFolder);
     dialog.setFileMode(mode);
@@ -41,7 +41,17 @@ bool RunFileDialog(const OpenFileRequest& request, QFileDialog::FileMode mode, Q
         dialog.selectNameFilter(filters.at(request.filterIndex - 1));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    chosenPath = dialog.selectedFiles().first();
+    chosenPaths = dialog.selectedFiles();
+    return true;
+}
+
+bool RunFileDialog(const OpenFileRequest& request, QFileDialog::FileMode mode, QFileDialog::AcceptMode accept,
+                   QString& chosenPath)
+{
+    QStringList chosen;
+    if (!RunFileDialog(request, mode, accept, chosen))
+        return false;
+    chosenPath = chosen.first();
     return true;
 }
 
@@ -57,6 +67,11 @@ public:
     bool OpenFile(const OpenFileRequest& request, QString& chosenPath) override
     {
         return RunFileDialog(request, QFileDialog::ExistingFile, QFileDialog::AcceptOpen, chosenPath);
+    }
+
+    bool OpenFiles(const OpenFileRequest& request, QStringList& chosenPaths) override
+    {
+        return RunFileDialog(request, QFileDialog::ExistingFiles, QFileDialog::AcceptOpen, chosenPaths);
     }
 
     bool Confirm(const QString& text) override
@@ -104,6 +119,11 @@ Backend* current = nullptr;
 }  // namespace
 
 bool Backend::Confirm(const QString&)
+{
+    return false;
+}
+
+bool Backend::OpenFiles(const OpenFileRequest&, QStringList&)
 {
     return false;
 }

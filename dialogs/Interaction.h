@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 class QWidget;
@@ -35,6 +36,9 @@ public:
     virtual void ShowError(const QString& text) = 0;
     // The open-file dialog; true with the chosen file's full path, false on cancel.
     virtual bool OpenFile(const OpenFileRequest& request, QString& chosenPath) = 0;
+    // The open-file dialog taking several files; true with their full paths,
+    // false on cancel. A backend that cannot ask cancels.
+    virtual bool OpenFiles(const OpenFileRequest& request, QStringList& chosenPaths);
     // Opens a URL with the desktop's default handler; false when the launch failed.
     virtual bool OpenUrl(const QString& url) = 0;
     // A question answered Yes (true) or No; a backend that cannot ask says No.
@@ -69,6 +73,10 @@ inline void ShowError(const QString& text)
 inline bool OpenFile(const OpenFileRequest& request, QString& chosenPath)
 {
     return Current().OpenFile(request, chosenPath);
+}
+inline bool OpenFiles(const OpenFileRequest& request, QStringList& chosenPaths)
+{
+    return Current().OpenFiles(request, chosenPaths);
 }
 inline bool OpenUrl(const QString& url)
 {

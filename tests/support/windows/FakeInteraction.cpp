@@ -18,6 +18,16 @@ bool FakeInteraction::OpenFile(const Interaction::OpenFileRequest& request, QStr
     return TakeFileAnswer(chosenPath);
 }
 
+bool FakeInteraction::OpenFiles(const Interaction::OpenFileRequest& request, QStringList& chosenPaths)
+{
+    fileRequests.push_back(request);
+    QString answer;
+    if (!TakeFileAnswer(answer))
+        return false;
+    chosenPaths = answer.split('\n');
+    return true;
+}
+
 bool FakeInteraction::Confirm(const QString& text)
 {
     questions.append(text);

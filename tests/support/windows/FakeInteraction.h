@@ -17,6 +17,8 @@ public:
     void ShowMessage(const QString& text) override { messages.append(text); }
     void ShowError(const QString& text) override { errors.append(text); }
     bool OpenFile(const Interaction::OpenFileRequest& request, QString& chosenPath) override;
+    // Takes the next queued answer, its paths separated by new lines.
+    bool OpenFiles(const Interaction::OpenFileRequest& request, QStringList& chosenPaths) override;
     bool OpenUrl(const QString& url) override;
     bool Confirm(const QString& text) override;
     bool SaveFile(const Interaction::OpenFileRequest& request, QString& chosenPath) override;
