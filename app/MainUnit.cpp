@@ -3,6 +3,7 @@
 #include "app/MainUnit.h"
 
 #include "app/CounterControls.h"
+#include "app/FilesPage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -219,6 +220,7 @@ void TMainForm::NewFileMenuClick()
     CompleteCheckBox->setChecked(false);
     CompletedDatePicker->setDate(QDate::currentDate());
     Counter->Reset();
+    FilesPage->Reset();
     ActualHoursEdit->setValue(0);
     BillableHoursEdit->setValue(0);
     ResolutionPageControl->setCurrentWidget(Resolution);

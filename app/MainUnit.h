@@ -35,6 +35,7 @@ class QTextDocument;
 class QTextEdit;
 class QWidget;
 class TCounterControls;
+class TFilesPage;
 class TCustomerHistoryDock;
 
 namespace Interaction {
@@ -180,6 +181,10 @@ private:
     // Opens a ticket chosen in a list, saying so when it is gone.
     void OpenListedProblem(int32_t problemId);
     bool BuildWorkOrderDocument(QTextDocument& document);
+    // Prints a document of the stored ticket (the work order, the receipt)
+    // through the print dialog, which offers the ticket's photos when it has
+    // any; their page follows the document when they were asked for.
+    void PrintTicketDocument(QTextDocument& document);
     // The counter's menu entries and their commands (MainUnit_Counter.cpp).
     void BuildCounterMenus();
     // Refused with a message, like the work order, while the ticket shows
@@ -287,6 +292,7 @@ private:
     QStatusBar* BottomStatusBar = nullptr;
     QLabel* StatusPanel0 = nullptr;
     TCounterControls* Counter = nullptr;
+    TFilesPage* FilesPage = nullptr;
 
     QMenu* FileMenu = nullptr;
     QAction* NewFileMenu = nullptr;

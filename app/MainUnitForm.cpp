@@ -25,6 +25,8 @@
 #include <utility>
 
 #include "app/CounterControls.h"
+#include "app/FilesPage.h"
+#include "dbframework/DBFrameWork_FileStore.h"
 #include "dbframework/DBFrameWork_Columns.h"
 #include "dialogs/DatePicker.h"
 #include "dialogs/PhoneNumbersEdit.h"
@@ -337,6 +339,11 @@ void TMainForm::BuildForm()
     ResolutionPageControl->addTab(Comments, "Comments");
     Counter->MakeDevicePage(ResolutionPageControl);
     ResolutionPageControl->addTab(Counter->DevicePage, "Device");
+    FilesPage = new TFilesPage(ResolutionPageControl,
+                               [this](const DBFrameWork::TicketFileRecord& file, std::string& bytes) {
+                                   return DBFrameWork::ReadFileContent(*Connection, ProblemID, file.FileID, bytes);
+                               });
+    ResolutionPageControl->addTab(FilesPage, "Files");
     ResolutionPageControl->setCurrentWidget(Resolution);
     solutionsLayout->addWidget(ResolutionPageControl);
 

@@ -9,6 +9,7 @@
 #include <QTextEdit>
 
 #include "app/CounterControls.h"
+#include "app/FilesPage.h"
 #include "app/MainUnit.h"
 #include "dbframework/DBFrameWork_Columns.h"
 #include "dialogs/ReportDates.h"
@@ -102,6 +103,7 @@ TicketRecord TMainForm::TicketFromControls() const
     ticket.SystemInfo.ProblemID = ProblemID;
     ticket.SystemInfo.Report = SystemInfoText;
     Counter->Fill(ticket);
+    FilesPage->Fill(ticket);
     return ticket;
 }
 

@@ -1,5 +1,6 @@
 // Opening a stored ticket: the search dialog, then the ticket's three rows.
 #include "app/CounterControls.h"
+#include "app/FilesPage.h"
 #include "app/MainUnit.h"
 #include "dbframework/DBFrameWork_Problem.h"
 #include "dialogs/OpenProblemDialogUnit.h"
@@ -52,6 +53,7 @@ void TMainForm::ShowStoredProblem(const DBFrameWork::StringList& problemValues)
         }
         ShowSystemInfo(ticket.SystemInfo);
         Counter->Show(ticket);
+        FilesPage->Show(ticket.Files);
         ShowCounterHistory(ticket);
         IsNewProblem = false;
         RefreshCustomerHistory();

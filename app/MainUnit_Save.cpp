@@ -1,5 +1,6 @@
 // Saving the ticket shown: the window's fields go to the ticket store.
 #include "app/CounterControls.h"
+#include "app/FilesPage.h"
 #include "app/MainUnit.h"
 #include "dbframework/DBFrameWork_JobStore.h"
 
@@ -25,6 +26,7 @@ bool TMainForm::SaveProblem()
     // save of a new ticket is tried again with the same keys.
     CustomerID = ticket.Customer.CustomerID;
     ProblemID = ticket.Problem.ProblemID;
+    FilesPage->SaveEnded(ticket.Files, stored);
     if (!stored)
         return false;
     IsNewProblem = false;

@@ -182,6 +182,31 @@ RowCounts Backup::CountRows(const std::string& databaseFile, const std::string& 
     return counts;
 }
 
+int64_t Backup::FileBytes(const std::string& databaseFile, const std::string& user, const std::string& password)
+{
+    IBPP::Database database = IBPP::DatabaseFactory("", databaseFile, user, password);
+    database->Connect();
+    int64_t bytes = -1;
+    {
+        IBPP::Transaction transaction = IBPP::TransactionFactory(database, IBPP::amRead, IBPP::ilConcurrency);
+        transaction->Start();
+        IBPP::Statement statement = IBPP::StatementFactory(database, transaction);
+        statement->Prepare("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'TICKETFILE'");
+        statement->Execute();
+        int32_t tables = 0;
+        if (statement->Fetch() && !statement->Get(1, tables) && tables > 0) {
+            // Every blob's length, so that a backup that lost a file's bytes is found out.
+            statement->Prepare("SELECT COALESCE(SUM(OCTET_LENGTH(Content)), 0) FROM TicketFile");
+            statement->Execute();
+            if (!statement->Fetch() || statement->Get(1, bytes))
+                bytes = -1;
+        }
+        transaction->Commit();
+    }
+    database->Disconnect();
+    return bytes;
+}
+
 void Backup::RestoreAndValidate(const std::string& backupFile, const std::string& target,
                                 const ProgressHandler& progress)
 {
@@ -231,6 +256,7 @@ BackupResult Backup::Run(const std::string& backupFile, const ProgressHandler& p
         // writes; on a server another desk may save meanwhile, and the
         // comparison then names the difference.
         const RowCounts before = CountRows(dataFile, user, password);
+        const int64_t bytesBefore = FileBytes(dataFile, user, password);
         {
             IBPP::Service service = ConnectService();
             service->StartBackup(SplitServer(dataFile).second, written, true);
@@ -245,6 +271,11 @@ BackupResult Backup::Run(const std::string& backupFile, const ProgressHandler& p
         const std::string differences = Describe(before, CountRows(restored.ClientName(), user, password));
         if (!differences.empty())
             throw std::runtime_error("the row counts differ (" + differences + ")");
+        const int64_t bytesRestored = FileBytes(restored.ClientName(), user, password);
+        if (bytesRestored != bytesBefore)
+            throw std::runtime_error("the tickets' files hold " + std::to_string(bytesBefore) +
+                                     " bytes in the data file and " + std::to_string(bytesRestored) +
+                                     " in the backup");
         stage = "Backup failed: ";
         if (written != backupFile)
             fs::rename(written, backupFile);

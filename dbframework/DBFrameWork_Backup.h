@@ -4,6 +4,7 @@
 // without ever touching the current file until the restored one is sound.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -68,6 +69,10 @@ public:
     bool HasBackupOfDay(std::time_t when) const;
     // Deletes the oldest dated backups beyond `keep`; answers the ones deleted.
     std::vector<std::string> RemoveOldest(int keep) const;
+
+    // The bytes of every ticket's files together; -1 for a file without their
+    // table (one that an older program made).
+    static int64_t FileBytes(const std::string& databaseFile, const std::string& user, const std::string& password);
 
     static RowCounts CountRows(const std::string& databaseFile);
     static RowCounts CountRows(const std::string& databaseFile, const std::string& user, const std::string& password);

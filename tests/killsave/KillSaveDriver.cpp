@@ -2,8 +2,10 @@
 // the kill test: kill_save_driver <folder> [saves]. The folder holds the
 // settings and the data file. With a count it stops after that many saves
 // (used once to create the data file); without one it runs until killed.
+// Each ticket is saved once as typed, then again with two files added.
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QTextEdit>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "app/FilesPage.h"
 #include "app/MainUnit.h"
 #include "ibpp/ibpp.h"
 #include "tests/support/controls/Controls.h"
@@ -28,6 +31,25 @@ int main(int argc, char** argv)
     const long limit = argc > 2 ? std::atol(argv[2]) : -1;
     if (chdir(argv[1]) != 0)
         return 2;
+    // A megabyte and a half that does not compress, and a log.
+    const QString photo = folder + "/kill-dump.bin";
+    const QString log = folder + "/kill-setup.log";
+    if (!QFile::exists(photo)) {
+        QFile file(photo);
+        if (!file.open(QIODevice::WriteOnly))
+            return 2;
+        unsigned value = 12345;
+        QByteArray bytes(1536 * 1024, '\0');
+        for (char& byte : bytes) {
+            value = value * 1103515245u + 12345u;
+            byte = static_cast<char>(value >> 24);
+        }
+        file.write(bytes);
+        QFile text(log);
+        if (!text.open(QIODevice::WriteOnly))
+            return 2;
+        text.write(QByteArray("setup started\nerror 0x80070005\n").repeated(1000));
+    }
     FakeInteraction fake;
     int failures = 0;
     {
@@ -48,7 +70,9 @@ int main(int argc, char** argv)
             Control<QComboBox>(window, "OperatingSystemComboBox")->setEditText("Debian 12");
             Control<QTextEdit>(window, "ProblemRichEdit")->setPlainText("No sound after the update");
             window.SaveFileMenuClick();
-            if (fake.messages.value(0) != "Save Successfull!")
+            Control<TFilesPage>(window, "Files")->AddPaths({photo, log});
+            window.SaveFileMenuClick();
+            if (fake.messages != QStringList{"Save Successfull!", "Save Successfull!"})
                 ++failures;
             fake.messages.clear();
         }

@@ -3,7 +3,9 @@
 # that no ticket was left half-stored and that the data file is sound.
 #   kill_save.sh [kills] [driver]
 # Counts tickets with a Problem row but no SystemInfo row, customers without
-# a ticket, and files in which `gfix -v -full` finds errors. Fails when any
+# a ticket, tickets with some but not all of the two files their second save
+# adds, files whose stored bytes are not all there, and data files in which
+# `gfix -v -full` finds errors. Fails when any
 # appear. Page warnings (pages a killed engine had allocated but not yet used)
 # are counted apart: gfix frees those pages, no data is touched.
 set -uo pipefail
@@ -24,11 +26,14 @@ if ! QT_QPA_PLATFORM=offscreen bounded 120 "the first saves" "$driver" "$work" 3
 fi
 
 count() {
-  isql -q "${fixed_login[@]}" "$data" <<'SQL' 2>&1
+  bounded 120 "isql counting what the kills left" isql -q "${fixed_login[@]}" "$data" <<'SQL' 2>&1
 SET LIST ON;
 SELECT
   (SELECT COUNT(*) FROM Problem p WHERE NOT EXISTS (SELECT 1 FROM SystemInfo s WHERE s.ProblemID = p.ProblemID)) AS PARTIAL,
   (SELECT COUNT(*) FROM Customer c WHERE NOT EXISTS (SELECT 1 FROM Problem p WHERE p.CustomerID = c.CustomerID)) AS ORPHANS,
+  (SELECT COUNT(*) FROM Problem p WHERE (SELECT COUNT(*) FROM TicketFile f WHERE f.ProblemID = p.ProblemID) NOT IN (0, 2)) AS SPLIT,
+  (SELECT COUNT(*) FROM TicketFile WHERE OCTET_LENGTH(Content) IS DISTINCT FROM ByteSize) AS CUT,
+  (SELECT COUNT(*) FROM TicketFile) AS FILES,
   (SELECT COUNT(*) FROM Problem) AS TICKETS
 FROM RDB$DATABASE;
 SQL
@@ -78,11 +83,15 @@ counts="$(count)"
 partial="$(value PARTIAL <<< "$counts")"
 orphans="$(value ORPHANS <<< "$counts")"
 tickets="$(value TICKETS <<< "$counts")"
+split="$(value SPLIT <<< "$counts")"
+cut="$(value CUT <<< "$counts")"
+files="$(value FILES <<< "$counts")"
 echo "kills: $kills (killed while saving: $killed_in_save), tickets stored: ${tickets:-?}"
 echo "partial tickets (Problem without SystemInfo): ${partial:-?}"
 echo "customers without a ticket: ${orphans:-?}"
+echo "files stored: ${files:-?}; tickets with part of their files: ${split:-?}; files cut short: ${cut:-?}"
 echo "damaged files (gfix -v -full errors): $damaged, unreadable: $unreadable, page warnings only: $warned"
-if [ "${partial:-1}" != 0 ] || [ "${orphans:-1}" != 0 ] || [ "$damaged" != 0 ] || [ "$unreadable" != 0 ] ||
+if [ "${partial:-1}" != 0 ] || [ "${orphans:-1}" != 0 ] || [ "${split:-1}" != 0 ] || [ "${cut:-1}" != 0 ] || [ "$damaged" != 0 ] || [ "$unreadable" != 0 ] ||
    [ "$killed_in_save" != "$kills" ]; then
   exit 1
 fi
