@@ -228,7 +228,7 @@ void TMainForm::PrintIntakeReceiptFileMenuClick()
 {
     QTextDocument document;
     if (BuildIntakeReceiptDocument(document))
-        DocumentOutput::Print(document, GetPrinter());
+        PrintTicketDocument(document);
 }
 
 void TMainForm::ExportIntakeReceiptFileMenuClick()

@@ -1,4 +1,6 @@
-// The ticket shown, printed or written as PDF as a one-page work order.
+// The ticket shown, printed or written as PDF as a one-page work order;
+// printed, it may be followed by a page of the ticket's photos.
+#include <QByteArray>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QTextDocument>
@@ -6,8 +8,11 @@
 #include "app/CounterControls.h"
 #include "app/MainUnit.h"
 #include "app/WorkOrder.h"
+#include "dbframework/DBFrameWork_FileStore.h"
 #include "dialogs/DocumentOutput.h"
 #include "dialogs/Interaction.h"
+#include "dialogs/PhotoPage.h"
+#include "dialogs/PrintedHtml.h"
 #include "settings/Quenbrook_Configuration.h"
 
 namespace {
@@ -22,6 +27,11 @@ QStringList Numbers(const Quenbrook::Configuration& config, const std::string& k
         numbers << QString::fromStdString(number);
     }
     return numbers;
+}
+
+bool IsPhoto(const DBFrameWork::TicketFileRecord& file)
+{
+    return QString::fromStdString(file.MediaType).startsWith(QLatin1String("image/"), Qt::CaseInsensitive);
 }
 
 }  // namespace
@@ -59,11 +69,55 @@ bool TMainForm::BuildWorkOrderDocument(QTextDocument& document)
     return true;
 }
 
+void TMainForm::PrintTicketDocument(QTextDocument& document)
+{
+    // Only the list, with thumbnails: the photos themselves are read once they are asked for.
+    std::vector<DBFrameWork::TicketFileRecord> files;
+    if (!DBFrameWork::LoadFiles(*Connection, ProblemID, files))
+        files.clear();  // the reason is in the debug output; the document prints without photos
+    std::vector<DBFrameWork::TicketFileRecord> photos;
+    for (const DBFrameWork::TicketFileRecord& file : files)
+        if (IsPhoto(file))
+            photos.push_back(file);
+
+    Interaction::PrintRequest request;
+    request.offerPhotos = !photos.empty();
+    QPrinter& printer = GetPrinter();
+    if (!Interaction::ChoosePrinter(printer, request))
+        return;
+    if (!request.includePhotos) {
+        document.print(&printer);
+        return;
+    }
+
+    PhotoPageFields page;
+    page.ticketNumber = QString::number(ProblemID);
+    page.totalPhotos = static_cast<int>(photos.size());
+    int chosen = 0;
+    for (const DBFrameWork::TicketFileRecord& photo : photos) {
+        if (chosen == PhotosPerPage)
+            break;
+        ++chosen;
+        std::string bytes;
+        QImage picture;
+        if (DBFrameWork::ReadFileContent(*Connection, ProblemID, photo.FileID, bytes))
+            picture = DecodePrintedPhoto(QByteArray::fromStdString(bytes));
+        if (picture.isNull())
+            ++page.unreadable;
+        else
+            page.photos.push_back({QString::fromStdString(photo.Name), picture});
+    }
+    if (!PrintedHtml::PrintWithPageAfter(document, printer, [&page](QPainter& painter, const QRectF& sheet) {
+            PaintPhotoPage(painter, sheet, page);
+        }))
+        throw ApplicationError("The ticket could not be printed.");
+}
+
 void TMainForm::PrintFileMenuClick()
 {
     QTextDocument document;
     if (BuildWorkOrderDocument(document))
-        DocumentOutput::Print(document, GetPrinter());
+        PrintTicketDocument(document);
 }
 
 void TMainForm::PrintSetupFileMenuClick()

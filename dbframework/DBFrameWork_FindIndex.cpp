@@ -4,7 +4,9 @@
 #include <unistd.h>
 #include <xapian.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -15,6 +17,7 @@
 #include "dbframework/DBFrameWork_ChangeLog.h"
 #include "dbframework/DBFrameWork_DBConnection.h"
 #include "dbframework/DBFrameWork_DBObjectBase.h"
+#include "dbframework/DBFrameWork_FileText.h"
 #include "dbframework/DBFrameWork_FindText.h"
 #include "dbframework/DBFrameWork_PhoneNumber.h"
 #include "dbframework/DBFrameWork_Platform.h"
@@ -28,7 +31,8 @@ using Clock = std::chrono::steady_clock;
 
 // Bump when what a document holds changes: an older index is rebuilt.
 // 2: contacts, device and the phone terms.
-const char* const IndexFormat = "2";
+// 3: the names and texts of the ticket's files.
+const char* const IndexFormat = "3";
 const Xapian::valueno SortSlot = 0;
 // Tickets read and committed together while rebuilding: small enough that
 // an interrupted rebuild loses little and memory stays low.
@@ -37,6 +41,11 @@ const int RebuildBatch = 2500;
 const int BatchReadAttempts = 3;
 // Report text kept in a document for its snippet.
 const size_t ReportExcerpt = 4000;
+// Text kept of each file for its snippet: its opening, which for a log or a
+// saved page says most about it; the rest of a megabyte is only indexed.
+const size_t FileExcerpt = 2000;
+// Index terms a word being typed is taken for when telling which file matched.
+const int MaxPrefixTerms = 100;
 // A sequence number drawn but not yet seen may belong to a save still in
 // progress; after this long it is taken for one that was rolled back.
 const auto HoleLifetime = std::chrono::seconds(60);
@@ -231,9 +240,38 @@ private:
 // Thrown out of a batch when the program closes: not an error.
 struct Stopped {};
 
-// `stop`, when given, ends the work within a long report.
-Xapian::Document MakeDocument(const TicketRecord& ticket, Xapian::TermGenerator& generator,
-                              const std::atomic<bool>* stop = nullptr)
+// A file's name read as words: "IMG_2041.jpg" is found by "img" and "2041".
+std::string NameWords(const std::string& name)
+{
+    std::string words = name;
+    for (char& c : words)
+        if (c == '_')
+            c = ' ';
+    return words;
+}
+
+// The opening of a file's text with its runs of white space made one space.
+std::string ExcerptOf(const std::string& text)
+{
+    std::string out;
+    bool space = false;
+    for (size_t at = 0; at < text.size() && out.size() <= FileExcerpt; ++at) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
+            space = !out.empty();
+            continue;
+        }
+        if (space)
+            out += ' ';
+        space = false;
+        out += static_cast<char>(c);
+    }
+    return Cut(out, FileExcerpt);
+}
+
+// `stop`, when given, ends the work within a long report or file.
+Xapian::Document MakeDocument(const TicketRecord& ticket, const std::vector<FileText>& files,
+                              Xapian::TermGenerator& generator, const std::atomic<bool>* stop = nullptr)
 {
     const CustomerRecord& customer = ticket.Customer;
     const ProblemRecord& problem = ticket.Problem;
@@ -241,6 +279,7 @@ Xapian::Document MakeDocument(const TicketRecord& ticket, Xapian::TermGenerator&
     Xapian::Document document;
     generator.set_document(document);
     generator.set_termpos(0);
+    generator.set_stemming_strategy(Xapian::TermGenerator::STEM_SOME);
     const std::string report = VisibleText(systemInfo.Report, stop);
     if (stop && *stop)
         throw Stopped();
@@ -253,6 +292,27 @@ Xapian::Document MakeDocument(const TicketRecord& ticket, Xapian::TermGenerator&
         generator.index_text(FoldAccents(*field));
         generator.increase_termpos(10);
     }
+    // A file's words, stemmed ones too, keep their positions: a hit tells
+    // from them which file it was found in, to name it in the snippet.
+    std::string fileData;
+    Put(fileData, std::to_string(files.size()));
+    generator.set_stemming_strategy(Xapian::TermGenerator::STEM_SOME_FULL_POS);
+    for (const FileText& file : files) {
+        const Xapian::termpos begin = generator.get_termpos() + 1;
+        generator.index_text(FoldAccents(NameWords(file.Name)));
+        generator.increase_termpos(10);
+        if (!file.Text.empty()) {
+            generator.index_text(FoldAccents(file.Text));
+            generator.increase_termpos(10);
+        }
+        if (stop && *stop)
+            throw Stopped();
+        Put(fileData, file.Name);
+        Put(fileData, std::to_string(begin));
+        Put(fileData, std::to_string(generator.get_termpos()));
+        Put(fileData, ExcerptOf(file.Text));
+    }
+    generator.set_stemming_strategy(Xapian::TermGenerator::STEM_SOME);
     // Phone numbers are no words: a different number with the same groups must not match.
     for (const PhoneRecord& phone : ticket.Contacts.Phones)
         AddPhoneTerms(document, phone.Number);
@@ -275,8 +335,109 @@ Xapian::Document MakeDocument(const TicketRecord& ticket, Xapian::TermGenerator&
     Put(data, problem.Completed.IsSet() ? "1" : "0");
     Put(data, snippetSource);
     Put(data, ticket.Contacts.Phones.empty() ? std::string() : ticket.Contacts.Phones.front().Number);
+    data += fileData;
     document.set_data(data);
     return document;
+}
+
+// A file of a hit as its document keeps it.
+struct StoredFile {
+    std::string Name;
+    // The positions of its words.
+    Xapian::termpos Begin = 0;
+    Xapian::termpos End = 0;
+    std::string Excerpt;
+    // Terms of the query found in it.
+    int Matched = 0;
+};
+
+bool TakeFiles(const std::string& data, size_t& at, std::vector<StoredFile>& files)
+{
+    std::string count;
+    if (!Take(data, at, count))
+        return false;
+    for (unsigned long long left = std::strtoull(count.c_str(), nullptr, 10); left > 0; --left) {
+        StoredFile file;
+        std::string begin, end;
+        if (!Take(data, at, file.Name) || !Take(data, at, begin) || !Take(data, at, end) ||
+            !Take(data, at, file.Excerpt))
+            return false;
+        file.Begin = static_cast<Xapian::termpos>(std::strtoul(begin.c_str(), nullptr, 10));
+        file.End = static_cast<Xapian::termpos>(std::strtoul(end.c_str(), nullptr, 10));
+        files.push_back(std::move(file));
+    }
+    return true;
+}
+
+// The word being typed at the end of the query, which the parser reads as a
+// prefix; empty when the query ends in a space or a symbol.
+std::string TypedPrefix(const std::string& folded)
+{
+    size_t begin = folded.size();
+    while (begin > 0) {
+        const unsigned char c = static_cast<unsigned char>(folded[begin - 1]);
+        if (!std::isalnum(c) && c < 0x80)
+            break;
+        --begin;
+    }
+    return folded.substr(begin);
+}
+
+// The file of the hit that holds the most of the query's terms; none when
+// they are all in the ticket's own fields.
+const StoredFile* MatchedFile(const Xapian::Database& database, const Xapian::Enquire& enquire,
+                              const Xapian::MSetIterator& hit, const std::string& prefix,
+                              std::vector<StoredFile>& files)
+{
+    const Xapian::docid id = *hit;
+    std::set<std::string> terms(enquire.get_matching_terms_begin(hit), enquire.get_matching_terms_end(hit));
+    if (!prefix.empty()) {
+        Xapian::TermIterator term = database.termlist_begin(id);
+        term.skip_to(prefix);
+        for (int taken = 0; term != database.termlist_end(id) && taken < MaxPrefixTerms; ++term, ++taken) {
+            if ((*term).compare(0, prefix.size(), prefix) != 0)
+                break;
+            terms.insert(*term);
+        }
+    }
+    for (const std::string& term : terms) {
+        auto file = files.begin();
+        for (Xapian::PositionIterator position = database.positionlist_begin(id, term);
+             position != database.positionlist_end(id, term) && file != files.end(); ++position) {
+            while (file != files.end() && file->End < *position)
+                ++file;
+            if (file != files.end() && file->Begin <= *position) {
+                ++file->Matched;
+                ++file;  // once for each file
+            }
+        }
+    }
+    const StoredFile* best = nullptr;
+    for (const StoredFile& file : files)
+        if (file.Matched > 0 && (!best || file.Matched > best->Matched))
+            best = &file;
+    return best;
+}
+
+const unsigned SnippetFlags = Xapian::MSet::SNIPPET_BACKGROUND_MODEL | Xapian::MSet::SNIPPET_EXHAUSTIVE;
+const size_t SnippetLength = 220;
+// The ticket's own words before a file's, when both matched.
+const size_t SharedSnippetLength = 100;
+
+std::string Snip(const Xapian::MSet& matches, const Xapian::Stem& stemmer, const std::string& text, size_t length,
+                 unsigned flags = SnippetFlags)
+{
+    return matches.snippet(text, length, stemmer, flags, "\x01", "\x02", "...");
+}
+
+// "name: excerpt", the matched words marked in both.
+std::string FileSnippet(const Xapian::MSet& matches, const Xapian::Stem& stemmer, const StoredFile& file,
+                        size_t length)
+{
+    std::string snippet = Snip(matches, stemmer, file.Name, file.Name.size() + 1);
+    if (!file.Excerpt.empty())
+        snippet += ": " + Snip(matches, stemmer, file.Excerpt, std::max<size_t>(length - std::min(length, file.Name.size()), 60));
+    return snippet;
 }
 
 bool IsIndexFolderName(const std::filesystem::path& folder)
@@ -434,11 +595,11 @@ void FindIndex::Impl::Rebuild(bool resume, std::string path, std::string user, s
                 count = 0;
                 read = ReadTicketBatch(
                     own, position, RebuildBatch,
-                    [&](const TicketRecord& ticket) {
+                    [&](const TicketRecord& ticket, const std::vector<FileText>& files) {
                         if (Stop)
                             throw Stopped();
                         database->replace_document(UniqueTerm(ticket.Problem.ProblemID),
-                                                   MakeDocument(ticket, generator, &Stop));
+                                                   MakeDocument(ticket, files, generator, &Stop));
                         ++count;
                     },
                     last);
@@ -503,9 +664,10 @@ void FindIndex::Impl::OpenWriter()
 bool FindIndex::Impl::ApplyChange(int32_t problemId)
 {
     TicketRecord ticket;
-    switch (ReadTicket(Connection, problemId, ticket)) {
+    std::vector<FileText> files;
+    switch (ReadTicket(Connection, problemId, ticket, &files)) {
     case TicketRead::Found:
-        Writer->replace_document(UniqueTerm(problemId), MakeDocument(ticket, Generator));
+        Writer->replace_document(UniqueTerm(problemId), MakeDocument(ticket, files, Generator));
         return true;
     case TicketRead::Missing:
         Writer->delete_document(UniqueTerm(problemId));
@@ -540,21 +702,32 @@ std::vector<FindHit> FindIndex::Impl::Run(Xapian::Database& database, const std:
     enquire.set_weighting_scheme(Xapian::BM25Weight());
     enquire.set_sort_by_relevance_then_value(SortSlot, true);
     const Xapian::MSet matches = enquire.get_mset(0, static_cast<Xapian::doccount>(count));
+    const std::string prefix = TypedPrefix(folded);
     for (Xapian::MSetIterator it = matches.begin(); it != matches.end(); ++it) {
         const Xapian::Document document = it.get_document();
         const std::string data = document.get_data();
         FindHit hit;
         std::string key, completed, source;
         size_t at = 0;
+        std::vector<StoredFile> files;
         if (!Take(data, at, key) || !Take(data, at, hit.CustomerName) || !Take(data, at, hit.Assigned) ||
             !Take(data, at, hit.Technician) || !Take(data, at, completed) || !Take(data, at, source) ||
-            !Take(data, at, hit.Phone))
+            !Take(data, at, hit.Phone) || !TakeFiles(data, at, files))
             throw Xapian::DatabaseCorruptError("a document of the index has no readable data");
         hit.IsCompleted = completed == "1";
         hit.ProblemID = ToInt(key);
-        hit.Snippet = MarkedToHtml(matches.snippet(
-            source, 220, Stemmer, Xapian::MSet::SNIPPET_BACKGROUND_MODEL | Xapian::MSet::SNIPPET_EXHAUSTIVE, "\x01",
-            "\x02", "..."));
+        // A hit found by a file's words names the file.
+        const StoredFile* file = files.empty() ? nullptr : MatchedFile(database, enquire, it, prefix, files);
+        if (!file) {
+            hit.Snippet = MarkedToHtml(Snip(matches, Stemmer, source, SnippetLength));
+        } else {
+            const std::string own = Snip(matches, Stemmer, source, SharedSnippetLength,
+                                         SnippetFlags | Xapian::MSet::SNIPPET_EMPTY_WITHOUT_MATCH);
+            hit.Snippet = MarkedToHtml(own.empty() ? FileSnippet(matches, Stemmer, *file, SnippetLength)
+                                                   : own + " | " +
+                                                       FileSnippet(matches, Stemmer, *file,
+                                                                   SnippetLength - SharedSnippetLength));
+        }
         hits.push_back(hit);
     }
     return hits;

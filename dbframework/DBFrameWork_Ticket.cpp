@@ -1,7 +1,9 @@
 #include "dbframework/DBFrameWork_Ticket.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -34,16 +36,93 @@ const std::string TicketColumns = TicketFields +
 // A file the counter's tables could not be added to is searched all the same.
 const std::string TicketColumnsWithoutCounter = TicketFields + "NULL, NULL, NULL, NULL, NULL, NULL, NULL " + TicketFrom;
 
-std::string TicketSelect(IBPP::Statement& statement)
+// Which of the tables the migrations add this file has: a file whose
+// migration failed is searched all the same.
+struct TicketLayout {
+    std::string Select;
+    bool Files = false;
+};
+
+TicketLayout ReadLayout(IBPP::Statement& statement)
 {
-    statement->Prepare("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME IN ('JOB', 'DEVICE', "
-                       "'CUSTOMERCONTACT')");
+    statement->Prepare("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME IN ('JOB', "
+                       "'DEVICE', 'CUSTOMERCONTACT', 'TICKETFILE')");
     statement->Execute();
-    int32_t tables = 0;
-    if (statement->Fetch())
-        statement->Get(1, tables);
+    int counterTables = 0;
+    TicketLayout layout;
+    while (statement->Fetch()) {
+        if (TextOrEmpty(statement, 1) == "TICKETFILE")
+            layout.Files = true;
+        else
+            ++counterTables;
+    }
     statement->Close();
-    return tables == 3 ? TicketColumns : TicketColumnsWithoutCounter;
+    layout.Select = counterTables == 3 ? TicketColumns : TicketColumnsWithoutCounter;
+    return layout;
+}
+
+// The files of the tickets with keys in (afterId, upToId], fetched beside the
+// tickets' statement as it goes, in the same key order. A file's bytes are
+// read only for its text, and only when it is text.
+class TicketFileRows {
+public:
+    TicketFileRows(DBConnection& connection, int32_t afterId, int32_t upToId)
+        : Connection(connection), Statement(connection.GetStatement())
+    {
+        Statement->Prepare("SELECT ProblemID, FileID, FileName, MediaType, ByteSize, Content FROM TicketFile "
+                           "WHERE ProblemID > ? AND ProblemID <= ? ORDER BY ProblemID, FileID");
+        Statement->Set(1, afterId);
+        Statement->Set(2, upToId);
+        Statement->Execute();
+        Next();
+    }
+
+    // Keys come in ascending order; the files of the tickets between are passed over.
+    void Take(TicketRecord& ticket, std::vector<FileText>* texts)
+    {
+        const int32_t problemId = ticket.Problem.ProblemID;
+        while (Pending && PendingProblem < problemId)
+            Next();
+        while (Pending && PendingProblem == problemId) {
+            TicketFileRecord file;
+            file.FileID = NumberOrZero(Statement, 2);
+            file.Name = TextOrEmpty(Statement, 3);
+            file.MediaType = TextOrEmpty(Statement, 4);
+            file.Size = NumberOrZero(Statement, 5);
+            if (texts)
+                texts->push_back(ReadFileText(Connection, Statement, 6, file.Name, file.MediaType));
+            ticket.Files.push_back(std::move(file));
+            Next();
+        }
+    }
+
+private:
+    void Next()
+    {
+        Pending = Statement->Fetch();
+        if (Pending)
+            PendingProblem = NumberOrZero(Statement, 1);
+    }
+
+    DBConnection& Connection;
+    IBPP::Statement Statement;
+    bool Pending = false;
+    int32_t PendingProblem = 0;
+};
+
+// The key of the last of the count tickets after afterId; afterId when there is none.
+int32_t LastKeyOfBatch(IBPP::Statement& statement, int32_t afterId, int count)
+{
+    statement->Prepare("SELECT MAX(B.ProblemID) FROM (SELECT ProblemID FROM Problem WHERE ProblemID > ? "
+                       "ORDER BY ProblemID ROWS ?) B");
+    statement->Set(1, afterId);
+    statement->Set(2, static_cast<int32_t>(count));
+    statement->Execute();
+    int32_t last = afterId;
+    if (statement->Fetch() && !statement->IsNull(1))
+        statement->Get(1, last);
+    statement->Close();
+    return last;
 }
 
 const char ContactSeparator = '\x1F';
@@ -154,36 +233,59 @@ void ReadRow(DBConnection& connection, IBPP::Statement& statement, TicketRecord&
 
 }  // namespace
 
-TicketRead ReadTicket(DBConnection& connection, int32_t problemId, TicketRecord& ticket)
+TicketRead ReadTicket(DBConnection& connection, int32_t problemId, TicketRecord& ticket, std::vector<FileText>* texts)
 {
     bool found = false;
+    if (texts)
+        texts->clear();
     const bool ok = RunRead(connection, "Uncaught Exception in ReadTicket", [&](IBPP::Statement& statement) {
-        statement->Prepare(TicketSelect(statement) + "WHERE P.ProblemID = ?");
+        const TicketLayout layout = ReadLayout(statement);
+        statement->Prepare(layout.Select + "WHERE P.ProblemID = ?");
         statement->Set(1, problemId);
         statement->Execute();
         found = statement->Fetch();
         if (found)
             ReadRow(connection, statement, ticket);
         statement->Close();
+        if (found && layout.Files && problemId > INT32_MIN) {
+            TicketFileRows files(connection, problemId - 1, problemId);
+            files.Take(ticket, texts);
+        }
     });
     if (!ok)
         return TicketRead::Failed;
     return found ? TicketRead::Found : TicketRead::Missing;
 }
 
-bool ReadTicketBatch(DBConnection& connection, int32_t afterId, int count,
-                     const std::function<void(const TicketRecord&)>& visit, int32_t& lastId)
+namespace {
+
+bool ReadBatch(DBConnection& connection, int32_t afterId, int count, std::vector<FileText>* texts,
+               const std::function<void(const TicketRecord&)>& visit, int32_t& lastId)
 {
     lastId = afterId;
     int32_t last = afterId;
     const bool ok = RunRead(connection, "Uncaught Exception in ReadTicketBatch", [&](IBPP::Statement& statement) {
-        statement->Prepare(TicketSelect(statement) + "WHERE P.ProblemID > ? ORDER BY P.ProblemID ROWS ?");
+        const TicketLayout layout = ReadLayout(statement);
+        // The files' statement needs the batch's range before the tickets are fetched.
+        // The tickets are held to the same range: none is read without its files.
+        std::unique_ptr<TicketFileRows> files;
+        int32_t upTo = INT32_MAX;
+        if (layout.Files) {
+            upTo = LastKeyOfBatch(statement, afterId, count);
+            files = std::make_unique<TicketFileRows>(connection, afterId, upTo);
+        }
+        statement->Prepare(layout.Select + "WHERE P.ProblemID > ? AND P.ProblemID <= ? ORDER BY P.ProblemID ROWS ?");
         statement->Set(1, afterId);
-        statement->Set(2, static_cast<int32_t>(count));
+        statement->Set(2, upTo);
+        statement->Set(3, static_cast<int32_t>(count));
         statement->Execute();
         TicketRecord ticket;
         while (statement->Fetch()) {
             ReadRow(connection, statement, ticket);
+            if (texts)
+                texts->clear();
+            if (files)
+                files->Take(ticket, texts);
             visit(ticket);
             last = ticket.Problem.ProblemID;
         }
@@ -191,6 +293,22 @@ bool ReadTicketBatch(DBConnection& connection, int32_t afterId, int count,
     if (ok)
         lastId = last;
     return ok;
+}
+
+}  // namespace
+
+bool ReadTicketBatch(DBConnection& connection, int32_t afterId, int count,
+                     const std::function<void(const TicketRecord&)>& visit, int32_t& lastId)
+{
+    return ReadBatch(connection, afterId, count, nullptr, visit, lastId);
+}
+
+bool ReadTicketBatch(DBConnection& connection, int32_t afterId, int count, const TicketWithFilesVisitor& visit,
+                     int32_t& lastId)
+{
+    std::vector<FileText> texts;
+    return ReadBatch(
+        connection, afterId, count, &texts, [&](const TicketRecord& ticket) { visit(ticket, texts); }, lastId);
 }
 
 int64_t CountTickets(DBConnection& connection, int32_t afterId)

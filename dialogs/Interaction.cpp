@@ -1,8 +1,11 @@
 #include "dialogs/Interaction.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -10,6 +13,8 @@
 #include <QProcess>
 #include <QStringList>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <memory>
 
 #include "dialogs/ServerLoginDialogUnit.h"
 
@@ -74,6 +79,16 @@ public:
         return RunFileDialog(request, QFileDialog::ExistingFiles, QFileDialog::AcceptOpen, chosenPaths);
     }
 
+    bool AskText(const QString& prompt, QString& text) override
+    {
+        bool accepted = false;
+        const QString answer =
+            QInputDialog::getText(QApplication::activeWindow(), title(), prompt, QLineEdit::Normal, text, &accepted);
+        if (accepted)
+            text = answer;
+        return accepted;
+    }
+
     bool Confirm(const QString& text) override
     {
         return QMessageBox::question(QApplication::activeWindow(), title(), text, QMessageBox::Yes | QMessageBox::No,
@@ -85,10 +100,27 @@ public:
         return RunFileDialog(request, QFileDialog::AnyFile, QFileDialog::AcceptSave, chosenPath);
     }
 
-    bool ChoosePrinter(QPrinter& printer) override
+    bool ChoosePrinter(QPrinter& printer, PrintRequest& request) override
     {
+        request.includePhotos = false;
         QPrintDialog dialog(&printer, QApplication::activeWindow());
-        return dialog.exec() == QDialog::Accepted;
+        // Declared after the dialog, so that it goes first, whoever its parent is then.
+        std::unique_ptr<QWidget> photosTab;
+        QCheckBox* photos = nullptr;
+        if (request.offerPhotos) {
+            photosTab = std::make_unique<QWidget>();
+            photosTab->setWindowTitle("Photos");
+            photos = new QCheckBox("Include the ticket's photos", photosTab.get());
+            photos->setObjectName("IncludePhotosCheckBox");
+            auto* layout = new QVBoxLayout(photosTab.get());
+            layout->addWidget(photos);
+            layout->addStretch();
+            dialog.setOptionTabs({photosTab.get()});
+        }
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        request.includePhotos = photos && photos->isChecked();
+        return true;
     }
 
     bool SetUpPage(QPrinter& printer) override
@@ -123,6 +155,11 @@ bool Backend::Confirm(const QString&)
     return false;
 }
 
+bool Backend::AskText(const QString&, QString&)
+{
+    return false;
+}
+
 bool Backend::OpenFiles(const OpenFileRequest&, QStringList&)
 {
     return false;
@@ -133,7 +170,7 @@ bool Backend::SaveFile(const OpenFileRequest&, QString&)
     return false;
 }
 
-bool Backend::ChoosePrinter(QPrinter&)
+bool Backend::ChoosePrinter(QPrinter&, PrintRequest&)
 {
     return false;
 }

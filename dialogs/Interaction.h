@@ -27,6 +27,12 @@ struct ServerLoginRequest {
     bool remember = false;  // answered
 };
 
+// What the print dialog offers beside the printer, and what was answered.
+struct PrintRequest {
+    bool offerPhotos = false;  // the ticket has photos: the box is shown, unticked
+    bool includePhotos = false;  // answered: the box was ticked
+};
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -41,13 +47,17 @@ public:
     virtual bool OpenFiles(const OpenFileRequest& request, QStringList& chosenPaths);
     // Opens a URL with the desktop's default handler; false when the launch failed.
     virtual bool OpenUrl(const QString& url) = 0;
+    // A line of text asked for, text holding the proposal; true with the answer,
+    // false on cancel. A backend that cannot ask cancels.
+    virtual bool AskText(const QString& prompt, QString& text);
     // A question answered Yes (true) or No; a backend that cannot ask says No.
     virtual bool Confirm(const QString& text);
     // The save-file dialog (request.initialFolder may name the proposed file);
     // true with the chosen file's full path, false on cancel.
     virtual bool SaveFile(const OpenFileRequest& request, QString& chosenPath);
-    // The print dialog for printer; true when the user chose to print.
-    virtual bool ChoosePrinter(QPrinter& printer);
+    // The print dialog for printer; true when the user chose to print, with
+    // the answers in request.
+    virtual bool ChoosePrinter(QPrinter& printer, PrintRequest& request);
     // The printer's page setup dialog; true when it was accepted.
     virtual bool SetUpPage(QPrinter& printer);
     // The server login dialog; true with the answers in request, false on
@@ -82,6 +92,10 @@ inline bool OpenUrl(const QString& url)
 {
     return Current().OpenUrl(url);
 }
+inline bool AskText(const QString& prompt, QString& text)
+{
+    return Current().AskText(prompt, text);
+}
 inline bool Confirm(const QString& text)
 {
     return Current().Confirm(text);
@@ -91,9 +105,15 @@ inline bool SaveFile(const OpenFileRequest& request, QString& chosenPath)
     return Current().SaveFile(request, chosenPath);
 }
 
+inline bool ChoosePrinter(QPrinter& printer, PrintRequest& request)
+{
+    return Current().ChoosePrinter(printer, request);
+}
+// The print dialog with nothing beside the printer.
 inline bool ChoosePrinter(QPrinter& printer)
 {
-    return Current().ChoosePrinter(printer);
+    PrintRequest request;
+    return ChoosePrinter(printer, request);
 }
 inline bool SetUpPage(QPrinter& printer)
 {

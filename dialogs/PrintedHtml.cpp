@@ -2,6 +2,9 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
+#include <QPageRanges>
+#include <QPagedPaintDevice>
+#include <QPainter>
 #include <QTextDocument>
 
 namespace PrintedHtml {
@@ -52,6 +55,53 @@ void LayOutOnOnePage(QTextDocument& document, const QString& html, QPaintDevice*
         if (document.pageCount() <= 1)
             break;
     }
+}
+
+bool PrintWithPageAfter(const QTextDocument& document, QPagedPaintDevice& printer,
+                        const std::function<void(QPainter&, const QRectF&)>& paintPage)
+{
+    const QSizeF pageSize = document.pageSize();
+    if (pageSize.isEmpty())
+        return false;
+    QPainter painter(&printer);
+    if (!painter.isActive())
+        return false;
+    const QRectF sheet(0, 0, printer.width(), printer.height());
+    const QPageRanges ranges = printer.pageRanges();
+    const int documentPages = document.pageCount();
+    bool painted = false;
+    // The sheet after the previous one; none is started before the first.
+    auto nextSheet = [&] {
+        if (painted && !printer.newPage())
+            return false;
+        painted = true;
+        return true;
+    };
+    for (int page = 1; page <= documentPages; ++page) {
+        if (!ranges.isEmpty() && !ranges.contains(page))
+            continue;
+        if (!nextSheet())
+            return false;
+        // The document's page scaled to the sheet, as QTextDocument::print
+        // scales it, so that a page looks the same printed either way.
+        painter.save();
+        painter.scale(sheet.width() / pageSize.width(), sheet.height() / pageSize.height());
+        painter.translate(0, -(page - 1) * pageSize.height());
+        const QRectF view(0, (page - 1) * pageSize.height(), pageSize.width(), pageSize.height());
+        painter.setClipRect(view);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = view;
+        // Black text whatever the desktop's palette says.
+        context.palette.setColor(QPalette::Text, Qt::black);
+        document.documentLayout()->draw(&painter, context);
+        painter.restore();
+    }
+    if (!ranges.isEmpty() && !ranges.contains(documentPages + 1))
+        return painted;
+    if (!nextSheet())
+        return false;
+    paintPage(painter, sheet);
+    return true;
 }
 
 }  // namespace PrintedHtml

@@ -6,8 +6,12 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
+class QPagedPaintDevice;
 class QPaintDevice;
+class QPainter;
+class QRectF;
 class QTextDocument;
 
 namespace PrintedHtml {
@@ -21,5 +25,12 @@ QString BusinessBlock(const QString& name, const QString& address, const QString
 // (the device's pixels), in a font small enough for one page where that can
 // be read. Resources the HTML refers to go into the document first.
 void LayOutOnOnePage(QTextDocument& document, const QString& html, QPaintDevice* device, const QSizeF& pageSize);
+// Prints document, laid out by LayOutOnOnePage for printer, page for page as
+// QTextDocument::print does, then one page more that paintPage paints within
+// the rect it is given (the painter's coordinates); pages outside the
+// printer's page range are left out. False when the printer took nothing or
+// refused a page.
+bool PrintWithPageAfter(const QTextDocument& document, QPagedPaintDevice& printer,
+                        const std::function<void(QPainter&, const QRectF&)>& paintPage);
 
 }  // namespace PrintedHtml

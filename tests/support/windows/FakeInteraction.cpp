@@ -28,6 +28,16 @@ bool FakeInteraction::OpenFiles(const Interaction::OpenFileRequest& request, QSt
     return true;
 }
 
+bool FakeInteraction::AskText(const QString& prompt, QString& text)
+{
+    textPrompts.append(prompt);
+    if (textAnswers.empty())
+        return false;
+    text = textAnswers.front();
+    textAnswers.pop_front();
+    return true;
+}
+
 bool FakeInteraction::Confirm(const QString& text)
 {
     questions.append(text);
@@ -60,9 +70,12 @@ bool FakeInteraction::OpenUrl(const QString& url)
     return urlLaunchSucceeds;
 }
 
-bool FakeInteraction::ChoosePrinter(QPrinter& printer)
+bool FakeInteraction::ChoosePrinter(QPrinter& printer, Interaction::PrintRequest& request)
 {
     ++printDialogs;
+    printRequests.push_back(request);
+    // A box not shown cannot be ticked.
+    request.includePhotos = request.offerPhotos && printPhotosAnswer;
     if (printAnswer.isEmpty())
         return false;
     printer.setOutputFormat(QPrinter::PdfFormat);

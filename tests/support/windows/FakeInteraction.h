@@ -21,10 +21,13 @@ public:
     bool OpenFiles(const Interaction::OpenFileRequest& request, QStringList& chosenPaths) override;
     bool OpenUrl(const QString& url) override;
     bool Confirm(const QString& text) override;
+    // Takes the next queued text answer; with none queued it is cancelled.
+    bool AskText(const QString& prompt, QString& text) override;
     bool SaveFile(const Interaction::OpenFileRequest& request, QString& chosenPath) override;
     // The print dialog "prints" to the PDF file printAnswer names; an empty
-    // answer cancels. The page setup answers pageSetupAnswer.
-    bool ChoosePrinter(QPrinter& printer) override;
+    // answer cancels. An offered photo box is ticked as printPhotosAnswer
+    // says. The page setup answers pageSetupAnswer.
+    bool ChoosePrinter(QPrinter& printer, Interaction::PrintRequest& request) override;
     bool SetUpPage(QPrinter& printer) override;
     // The login prompt takes the next queued answer (user, password, Remember);
     // with none queued it is cancelled.
@@ -38,12 +41,16 @@ public:
     std::vector<Interaction::OpenFileRequest> fileRequests;
     std::deque<QString> fileAnswers;  // a dialog with no queued answer cancels
     QStringList openedUrls;
+    QStringList textPrompts;
+    std::deque<QString> textAnswers;
     QStringList questions;  // every Confirm text, answered with confirmAnswer
     bool confirmAnswer = false;
     // Save dialogs take their answers from fileAnswers too.
     std::vector<Interaction::OpenFileRequest> saveRequests;
     QString printAnswer;
     int printDialogs = 0;
+    bool printPhotosAnswer = false;
+    std::vector<Interaction::PrintRequest> printRequests;  // as each print dialog was opened
     bool pageSetupAnswer = false;
     int pageSetups = 0;
     bool urlLaunchSucceeds = true;
