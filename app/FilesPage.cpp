@@ -100,7 +100,9 @@ TFilesPage::TFilesPage(QWidget* parent, BytesReader readBytes) : QWidget(parent)
     FilesListWidget->setResizeMode(QListView::Adjust);
     FilesListWidget->setMovement(QListView::Static);
     FilesListWidget->setIconSize(QSize(IconSide, IconSide));
-    FilesListWidget->setGridSize(QSize(IconSide + 48, IconSide + 56));
+    // Room for the icon and the two lines under it, the name and its size and time.
+    const int line = FilesListWidget->fontMetrics().height();
+    FilesListWidget->setGridSize(QSize(IconSide + 72, IconSide + 3 * line + 16));
     FilesListWidget->setWordWrap(true);
     FilesListWidget->setUniformItemSizes(true);
     // Drops go to the page, which takes files in; the list would move its items.
