@@ -1,6 +1,6 @@
 // The pieces every printed document of the program is made of: a text
-// escaped with its line breaks kept, the business at the top, and the layout
-// that keeps the document on one sheet.
+// escaped with its line breaks kept, the business at the top, the layout
+// that keeps the document on one sheet, and its print with a page after it.
 #pragma once
 
 #include <QSizeF>
