@@ -170,7 +170,10 @@ void TFilesPage::Fill(DBFrameWork::TicketRecord& ticket) const
 void TFilesPage::SaveEnded(const std::vector<DBFrameWork::TicketFileRecord>& files, bool stored)
 {
     if (stored) {
+        // The user's choice for the next photos stays.
+        const bool keepOriginal = KeepOriginalCheckBox->isChecked();
         Show(files);
+        KeepOriginalCheckBox->setChecked(keepOriginal);
         return;
     }
     // A waiting file is known by its bytes, which the save shared.
