@@ -431,12 +431,12 @@ std::string Snip(const Xapian::MSet& matches, const Xapian::Stem& stemmer, const
 }
 
 // "name: excerpt", the matched words marked in both.
-std::string FileSnippet(const Xapian::MSet& matches, const Xapian::Stem& stemmer, const StoredFile& file,
-                        size_t length)
+std::string FileSnippet(const Xapian::MSet& matches, const Xapian::Stem& stemmer, const StoredFile& file, size_t length)
 {
     std::string snippet = Snip(matches, stemmer, file.Name, file.Name.size() + 1);
     if (!file.Excerpt.empty())
-        snippet += ": " + Snip(matches, stemmer, file.Excerpt, std::max<size_t>(length - std::min(length, file.Name.size()), 60));
+        snippet += ": " +
+            Snip(matches, stemmer, file.Excerpt, std::max<size_t>(length - std::min(length, file.Name.size()), 60));
     return snippet;
 }
 
@@ -723,10 +723,9 @@ std::vector<FindHit> FindIndex::Impl::Run(Xapian::Database& database, const std:
         } else {
             const std::string own = Snip(matches, Stemmer, source, SharedSnippetLength,
                                          SnippetFlags | Xapian::MSet::SNIPPET_EMPTY_WITHOUT_MATCH);
-            hit.Snippet = MarkedToHtml(own.empty() ? FileSnippet(matches, Stemmer, *file, SnippetLength)
-                                                   : own + " | " +
-                                                       FileSnippet(matches, Stemmer, *file,
-                                                                   SnippetLength - SharedSnippetLength));
+            hit.Snippet = MarkedToHtml(
+                own.empty() ? FileSnippet(matches, Stemmer, *file, SnippetLength)
+                            : own + " | " + FileSnippet(matches, Stemmer, *file, SnippetLength - SharedSnippetLength));
         }
         hits.push_back(hit);
     }
@@ -838,7 +837,8 @@ bool FindIndex::CatchUp()
             const auto hole = self.Holes.find(change.Sequence);
             if (!fresh && hole == self.Holes.end())
                 continue;
-            if (Clock::now() - start > CatchUpBudget) {
+            // At least one change each call: a slow look must not leave every search behind.
+            if (!applied.empty() && Clock::now() - start > CatchUpBudget) {
                 complete = false;
                 break;
             }
