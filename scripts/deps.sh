@@ -9,6 +9,7 @@ packages=(
   firebird3.0-server-core libfbclient2 firebird-dev firebird3.0-utils firebird3.0-server
   libsimpleini-dev qtkeychain-qt6-dev
   libxapian-dev libqrencode-dev libcurl4-openssl-dev libmagic-dev
+  libcsv-dev libvformat-dev libzip-dev
   zbar-tools python3-aiosmtpd openssl
   xdg-utils file poppler-utils python3
   librsvg2-bin desktop-file-utils appstream dpkg-dev

@@ -164,6 +164,11 @@ void BackupFigures(const std::string& folder, double gigabytes)
 {
     const std::string dataFile = folder + "/backup/Data/Solutions.fdb";
     fs::create_directories(folder + "/backup");
+    // The data file is "Data/Solutions.fdb" of the working folder.
+    if (chdir((folder + "/backup").c_str()) != 0) {
+        std::printf("cannot enter %s\n", folder.c_str());
+        return;
+    }
     const int fileCount = static_cast<int>(gigabytes * 1024 / 4);
     {
         TMainForm window(ProgramPaths::InFolder(QString::fromStdString(folder + "/backup")));
@@ -221,6 +226,7 @@ void BackupFigures(const std::string& folder, double gigabytes)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QApplication application(argc, argv);
     BenchSupport::PrintingBackend backend;
     Interaction::SetBackend(&backend);
@@ -235,6 +241,8 @@ int main(int argc, char** argv)
     PhotoCost(smooth, "smooth");
     PhotoCost(sample, "detailed");
 
+    if (chdir((folder + "/desk").c_str()) != 0)
+        return 1;
     {
         TMainForm window(ProgramPaths::InFolder(QString::fromStdString(folder + "/desk")));
         window.resize(1200, 900);
@@ -293,6 +301,8 @@ int main(int argc, char** argv)
 
     if (backupGigabytes > 0)
         BackupFigures(folder, backupGigabytes);
+    if (chdir("/") != 0)
+        return 1;
     fs::remove_all(folder);
     Interaction::SetBackend(nullptr);
     IBPP::Shutdown();
