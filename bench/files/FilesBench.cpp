@@ -36,6 +36,7 @@
 #include "dbframework/DBFrameWork_TicketStore.h"
 #include "dialogs/FileIntake.h"
 #include "ibpp/ibpp.h"
+#include "tests/support/controls/Controls.h"
 
 namespace fs = std::filesystem;
 using BenchSupport::Median;
@@ -48,17 +49,6 @@ constexpr int OpenRuns = 20;
 constexpr int SaveRuns = 5;
 constexpr int BusyYearTickets = 5000;
 constexpr int PhotosPerTicket = 5;
-
-template <class T>
-T* Find(QWidget& window, const char* name)
-{
-    T* control = window.findChild<T*>(name);
-    if (!control) {
-        std::fprintf(stderr, "no control %s\n", name);
-        std::exit(1);
-    }
-    return control;
-}
 
 // Kilobytes of the process's memory in use now (VmRSS) or at most (VmHWM).
 long StatusKilobytes(const char* field)
@@ -136,14 +126,14 @@ void PhotoCost(const std::string& path, const char* kind)
 void TypeTicket(TMainForm& window, const QString& name)
 {
     window.NewFileMenuClick();
-    Find<QLineEdit>(window, "NameEdit")->setText(name);
+    Control<QLineEdit>(window, "NameEdit")->setText(name);
     window.SetAddressText("1 Main St");
-    Find<QComboBox>(window, "CityComboBox")->setEditText("Springfield");
-    Find<QComboBox>(window, "StateComboBox")->setEditText("IL");
-    Find<QComboBox>(window, "ZipComboBox")->setEditText("62701");
-    Find<QComboBox>(window, "TechnicianComboBox")->setEditText("Ann");
-    Find<QComboBox>(window, "OperatingSystemComboBox")->setEditText("Android 14");
-    Find<QTextEdit>(window, "ProblemRichEdit")->setPlainText("Cracked screen, the case is bent");
+    Control<QComboBox>(window, "CityComboBox")->setEditText("Springfield");
+    Control<QComboBox>(window, "StateComboBox")->setEditText("IL");
+    Control<QComboBox>(window, "ZipComboBox")->setEditText("62701");
+    Control<QComboBox>(window, "TechnicianComboBox")->setEditText("Ann");
+    Control<QComboBox>(window, "OperatingSystemComboBox")->setEditText("Android 14");
+    Control<QTextEdit>(window, "ProblemRichEdit")->setPlainText("Cracked screen, the case is bent");
 }
 
 double OpenMs(TMainForm& window, int32_t problemId)
@@ -259,8 +249,8 @@ int main(int argc, char** argv)
             photos.push_back(QString::fromStdString(path));
         }
         TypeTicket(window, "With photos");
-        auto* page = Find<TFilesPage>(window, "Files");
-        Find<QCheckBox>(window, "KeepOriginalCheckBox")->setChecked(true);
+        auto* page = Control<TFilesPage>(window, "Files");
+        Control<QCheckBox>(window, "KeepOriginalCheckBox")->setChecked(true);
         for (int n = 0; n < PhotosOnTheTicket; ++n)
             page->AddPaths({photos[static_cast<size_t>(n)]});
         window.SaveProblem();
@@ -281,7 +271,7 @@ int main(int argc, char** argv)
         const long photosKb = StatusKilobytes("VmRSS:");
         std::printf("\nopen a ticket without files: %.2f ms; with %d photos of %.1f MB (thumbnails shown): %.2f ms "
                     "(+%.2f ms; goal within 20 ms)\n",
-                    Median(openPlain), Find<QListWidget>(window, "FilesListWidget")->count(),
+                    Median(openPlain), Control<QListWidget>(window, "FilesListWidget")->count(),
                     fs::file_size(sample) / 1048576.0, Median(openPhotos),
                     Median(openPhotos) - Median(openPlain));
         std::printf("memory with the ticket open: %.1f MB against %.1f MB without files (+%.1f MB; goal under 100 MB)\n",
