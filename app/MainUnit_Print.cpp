@@ -11,6 +11,7 @@
 #include "dbframework/DBFrameWork_FileStore.h"
 #include "dialogs/DocumentOutput.h"
 #include "dialogs/Interaction.h"
+#include "dialogs/MediaType.h"
 #include "dialogs/PhotoPage.h"
 #include "dialogs/PrintedHtml.h"
 #include "settings/Quenbrook_Configuration.h"
@@ -27,11 +28,6 @@ QStringList Numbers(const Quenbrook::Configuration& config, const std::string& k
         numbers << QString::fromStdString(number);
     }
     return numbers;
-}
-
-bool IsPhoto(const DBFrameWork::TicketFileRecord& file)
-{
-    return QString::fromStdString(file.MediaType).startsWith(QLatin1String("image/"), Qt::CaseInsensitive);
 }
 
 }  // namespace
@@ -77,7 +73,7 @@ void TMainForm::PrintTicketDocument(QTextDocument& document)
         files.clear();  // the reason is in the debug output; the document prints without photos
     std::vector<DBFrameWork::TicketFileRecord> photos;
     for (const DBFrameWork::TicketFileRecord& file : files)
-        if (IsPhoto(file))
+        if (IsImageType(file.MediaType))
             photos.push_back(file);
 
     Interaction::PrintRequest request;

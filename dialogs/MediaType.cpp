@@ -80,5 +80,12 @@ std::string MediaTypeOf(const std::string& bytes, const std::string& name)
 
 bool IsImageType(const std::string& mediaType)
 {
-    return mediaType.compare(0, 6, "image/") == 0 && mediaType.size() > 6;
+    // Media types are case-insensitive; other programs may have stored "IMAGE/JPEG".
+    static const std::string prefix = "image/";
+    if (mediaType.size() <= prefix.size())
+        return false;
+    for (size_t at = 0; at < prefix.size(); ++at)
+        if (std::tolower(static_cast<unsigned char>(mediaType[at])) != prefix[at])
+            return false;
+    return true;
 }
