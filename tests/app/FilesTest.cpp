@@ -135,11 +135,12 @@ TEST_F(FilesOfATicket, FilesAddedByDialogDropAndClipboardWaitForTheSaveAndComeBa
     Write(Folder() + "/dropped/inner/notes.txt", "customer says it beeps twice");
     QMimeData dragged;
     dragged.setUrls({QUrl::fromLocalFile(Folder() + "/dropped")});
+    // Dropped on the strip itself, the drop reaches the page.
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(Page(), &enter);
+    QApplication::sendEvent(List()->viewport(), &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(Page(), &drop);
+    QApplication::sendEvent(List()->viewport(), &drop);
     EXPECT_EQ(List()->count(), 4);
 
     // Ctrl+V on the page takes a screenshot from the clipboard.
