@@ -340,8 +340,8 @@ void TFilesPage::OpenSelected()
     if (!OpenedCopies) {
         OpenedCopies = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/velmora-opened-XXXXXX");
         if (!OpenedCopies->isValid()) {
-            Interaction::ShowMessage(Quoted(entry->File.Name) + " could not be opened: " +
-                                     OpenedCopies->errorString() + ".");
+            Interaction::ShowMessage(Quoted(entry->File.Name) + " could not be opened: " + OpenedCopies->errorString() +
+                                     ".");
             OpenedCopies.reset();
             return;
         }
@@ -396,8 +396,9 @@ void TFilesPage::RenameSelected()
 void TFilesPage::RemoveSelected()
 {
     const Entry* entry = Selected();
-    if (!entry || !Interaction::Confirm("Remove " + Quoted(entry->File.Name) +
-                                        " from this ticket? It leaves the data file when the ticket is saved."))
+    if (!entry ||
+        !Interaction::Confirm("Remove " + Quoted(entry->File.Name) +
+                              " from this ticket? It leaves the data file when the ticket is saved."))
         return;
     // A file of a failed save may be stored after all: its key goes too.
     if (entry->File.FileID > 0)

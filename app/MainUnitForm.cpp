@@ -26,8 +26,8 @@
 
 #include "app/CounterControls.h"
 #include "app/FilesPage.h"
-#include "dbframework/DBFrameWork_FileStore.h"
 #include "dbframework/DBFrameWork_Columns.h"
+#include "dbframework/DBFrameWork_FileStore.h"
 #include "dialogs/DatePicker.h"
 #include "dialogs/PhoneNumbersEdit.h"
 

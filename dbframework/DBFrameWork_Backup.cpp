@@ -274,8 +274,7 @@ BackupResult Backup::Run(const std::string& backupFile, const ProgressHandler& p
         const int64_t bytesRestored = FileBytes(restored.ClientName(), user, password);
         if (bytesRestored != bytesBefore)
             throw std::runtime_error("the tickets' files hold " + std::to_string(bytesBefore) +
-                                     " bytes in the data file and " + std::to_string(bytesRestored) +
-                                     " in the backup");
+                                     " bytes in the data file and " + std::to_string(bytesRestored) + " in the backup");
         stage = "Backup failed: ";
         if (written != backupFile)
             fs::rename(written, backupFile);

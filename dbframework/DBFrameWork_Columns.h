@@ -85,7 +85,18 @@ const TableDefinition& JobEventTable();
 
 // The photos and files kept with a ticket, their bytes in the data file.
 namespace TicketFileColumn {
-enum Position : size_t { FileID, ProblemID, FileName, MediaType, ByteSize, AddedAt, UserName, Content, Thumbnail, Count };
+enum Position : size_t {
+    FileID,
+    ProblemID,
+    FileName,
+    MediaType,
+    ByteSize,
+    AddedAt,
+    UserName,
+    Content,
+    Thumbnail,
+    Count
+};
 }
 const TableDefinition& TicketFileTable();
 

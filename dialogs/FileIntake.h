@@ -18,10 +18,10 @@ constexpr int PhotoQuality = 85;
 constexpr int ThumbnailSide = 256;
 
 struct TakenFile {
-    QString Name;                              // as it will be stored (no folder)
+    QString Name;  // as it will be stored (no folder)
     std::string MediaType;
     std::shared_ptr<const std::string> Bytes;  // what is stored
-    std::string Thumbnail;                     // JPEG bytes; empty for non-images
+    std::string Thumbnail;  // JPEG bytes; empty for non-images
 };
 
 // Folders replaced by the regular files under them, sorted; files kept as given.

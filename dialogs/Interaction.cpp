@@ -82,8 +82,8 @@ public:
     bool AskText(const QString& prompt, QString& text) override
     {
         bool accepted = false;
-        const QString answer =
-            QInputDialog::getText(QApplication::activeWindow(), title(), prompt, QLineEdit::Normal, text, &accepted);
+        const QString answer = QInputDialog::getText(QApplication::activeWindow(), title(), prompt, QLineEdit::Normal,
+                                                     text, &accepted);
         if (accepted)
             text = answer;
         return accepted;

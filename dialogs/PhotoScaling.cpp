@@ -16,7 +16,7 @@ bool IsPhotoType(const std::string& mediaType)
 bool IsScalableType(const std::string& mediaType)
 {
     return mediaType == "image/bmp" || mediaType == "image/x-ms-bmp" || mediaType == "image/webp" ||
-           mediaType == "image/tiff";
+        mediaType == "image/tiff";
 }
 
 }  // namespace
@@ -31,7 +31,8 @@ bool IsStoredAsPhoto(const std::string& mediaType, const QSize& size)
 {
     if (IsPhotoType(mediaType))
         return true;
-    return IsScalableType(mediaType) && size.isValid() && std::max(size.width(), size.height()) > FileIntake::StoredPhotoSide;
+    return IsScalableType(mediaType) && size.isValid() &&
+        std::max(size.width(), size.height()) > FileIntake::StoredPhotoSide;
 }
 
 QSize FittedSize(const QSize& size, int longSide)
@@ -41,7 +42,8 @@ QSize FittedSize(const QSize& size, int longSide)
         return size;
     const double scale = static_cast<double>(longSide) / longest;
     const auto shrunk = [scale](int side) { return std::max(1, static_cast<int>(std::lround(side * scale))); };
-    return size.width() >= size.height() ? QSize(longSide, shrunk(size.height())) : QSize(shrunk(size.width()), longSide);
+    return size.width() >= size.height() ? QSize(longSide, shrunk(size.height()))
+                                         : QSize(shrunk(size.width()), longSide);
 }
 
 QString PhotoFileName(const QString& name)

@@ -7,8 +7,6 @@
 // nothing.
 //   files_bench [gigabytes of files for the backup, default 2]
 #include <QApplication>
-#include <algorithm>
-#include <functional>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -16,11 +14,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTextEdit>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <malloc.h>
 #include <random>
 #include <string>
@@ -196,8 +196,7 @@ void BackupFigures(const std::string& folder, double gigabytes)
             engine->Connect();
             engine->StartBackup(dataFile, folder + "/service.fbk", true);
             std::string line;
-            while (engine->WaitMsg(line)) {
-            }
+            while (engine->WaitMsg(line)) {}
         });
         std::printf("program's backup alone (the engine's service, verbose): %.1f s, %.2f GB\n", service,
                     fs::file_size(folder + "/service.fbk") / 1e9);
@@ -221,7 +220,8 @@ int main(int argc, char** argv)
     BenchSupport::PrintingBackend backend;
     Interaction::SetBackend(&backend);
     const double backupGigabytes = argc > 1 ? std::atof(argv[1]) : 2.0;
-    const std::string folder = (fs::temp_directory_path() / ("velmora-files-bench-" + std::to_string(getpid()))).string();
+    const std::string folder =
+        (fs::temp_directory_path() / ("velmora-files-bench-" + std::to_string(getpid()))).string();
     fs::create_directories(folder + "/desk");
 
     const std::string smooth = folder + "/smooth.jpg";
@@ -272,10 +272,10 @@ int main(int argc, char** argv)
         std::printf("\nopen a ticket without files: %.2f ms; with %d photos of %.1f MB (thumbnails shown): %.2f ms "
                     "(+%.2f ms; goal within 20 ms)\n",
                     Median(openPlain), Control<QListWidget>(window, "FilesListWidget")->count(),
-                    fs::file_size(sample) / 1048576.0, Median(openPhotos),
-                    Median(openPhotos) - Median(openPlain));
-        std::printf("memory with the ticket open: %.1f MB against %.1f MB without files (+%.1f MB; goal under 100 MB)\n",
-                    photosKb / 1024.0, plainKb / 1024.0, (photosKb - plainKb) / 1024.0);
+                    fs::file_size(sample) / 1048576.0, Median(openPhotos), Median(openPhotos) - Median(openPlain));
+        std::printf(
+            "memory with the ticket open: %.1f MB against %.1f MB without files (+%.1f MB; goal under 100 MB)\n",
+            photosKb / 1024.0, plainKb / 1024.0, (photosKb - plainKb) / 1024.0);
 
         std::vector<double> adds, saves;
         for (int run = 0; run < SaveRuns; ++run) {

@@ -173,7 +173,8 @@ TEST_F(FilesOfATicket, FilesAddedByDialogDropAndClipboardWaitForTheSaveAndComeBa
             EXPECT_EQ(file.MediaType, "image/jpeg");
             QImage copy;
             const std::string bytes = StoredBytes(file);
-            ASSERT_TRUE(copy.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size())));
+            ASSERT_TRUE(
+                copy.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size())));
             EXPECT_EQ(copy.size(), QSize(2048, 1365));
             QImage thumbnail;
             ASSERT_TRUE(thumbnail.loadFromData(reinterpret_cast<const uchar*>(file.Thumbnail.data()),
@@ -190,7 +191,8 @@ TEST_F(FilesOfATicket, FilesAddedByDialogDropAndClipboardWaitForTheSaveAndComeBa
             EXPECT_EQ(file.MediaType, "image/png") << file.Name;
             QImage pasted;
             const std::string bytes = StoredBytes(file);
-            ASSERT_TRUE(pasted.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size())));
+            ASSERT_TRUE(
+                pasted.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size())));
             EXPECT_EQ(pasted.pixel(320, 200), screenshot.pixel(320, 200));
         }
     }

@@ -120,13 +120,7 @@ TEST(FileIntake, folders_expandToTheirRegularFilesSortedWithoutFollowingLinkedFo
     const QString single = folder.filePath("single.txt");
     const QString missing = folder.filePath("missing.txt");
     const QStringList expected = {
-        single,
-        drop + "/.hidden",
-        drop + "/a.txt",
-        drop + "/b/c/d.txt",
-        drop + "/b/z.txt",
-        drop + "/link.txt",
-        missing,
+        single, drop + "/.hidden", drop + "/a.txt", drop + "/b/c/d.txt", drop + "/b/z.txt", drop + "/link.txt", missing,
     };
     EXPECT_EQ(FileIntake::FilesToAdd({single, drop, missing}), expected);
 }
