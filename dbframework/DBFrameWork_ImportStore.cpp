@@ -68,39 +68,48 @@ std::string RowProblem(const ImportRow& row)
     for (const Limit& limit : limits)
         if (limit.Value.size() > limit.Column.ByteLength) {
             const std::string name = *limit.Column.SpokenName ? limit.Column.SpokenName : limit.Column.Name;
-            return "The " + Lower(name) + " is " + std::to_string(limit.Value.size()) +
-                " bytes long; at most " + std::to_string(limit.Column.ByteLength) + " fit.";
+            return "The " + Lower(name) + " is " + std::to_string(limit.Value.size()) + " bytes long; at most " +
+                std::to_string(limit.Column.ByteLength) + " fit.";
         }
     return std::string();
 }
 
-// The match of Customer::SelectByAll, prepared once for every customer of the file.
+// The match of Customer::SelectByAll, prepared once for every customer of the
+// file. Its LIKE on COALESCE cannot use an index; the name's part before any
+// wildcard is asked for as well, with the same answer, through the name's index.
 class StoredCustomerMatch {
 public:
-    explicit StoredCustomerMatch(DBConnection& connection) : Statement(connection.GetStatement())
+    explicit StoredCustomerMatch(DBConnection& connection)
+        : ByName(connection.GetStatement()), Scanning(connection.GetStatement())
     {
         const TableDefinition& table = CustomerTable();
-        std::string sql = "SELECT FIRST 1 CustomerID FROM Customer WHERE ";
+        std::string conditions;
         for (size_t column = CustomerColumn::Name; column < CustomerColumn::Count; ++column)
-            sql += std::string(column > CustomerColumn::Name ? " AND " : "") + "COALESCE(" +
+            conditions += std::string(column > CustomerColumn::Name ? " AND " : "") + "COALESCE(" +
                 table.Columns[column].Name + ", '') LIKE ?";
-        Statement->Prepare(sql);
+        ByName->Prepare("SELECT FIRST 1 CustomerID FROM Customer WHERE " + conditions + " AND Name STARTING WITH ?");
+        Scanning->Prepare("SELECT FIRST 1 CustomerID FROM Customer WHERE " + conditions);
     }
 
     int32_t Find(const CustomerRecord& customer)
     {
+        const std::string fixed = customer.Name.substr(0, customer.Name.find_first_of("%_"));
+        IBPP::Statement& statement = fixed.empty() ? Scanning : ByName;
         const StringList values = ValuesOf(customer);
         const TableDefinition& table = CustomerTable();
         for (size_t column = CustomerColumn::Name; column < CustomerColumn::Count; ++column)
-            Statement->Set(static_cast<int>(column), MatchingPattern(values[column], table.Columns[column]));
-        Statement->Execute();
-        const int32_t found = Statement->Fetch() ? NumberOrZero(Statement, 1) : 0;
-        Statement->Close();
+            statement->Set(static_cast<int>(column), MatchingPattern(values[column], table.Columns[column]));
+        if (!fixed.empty())
+            statement->Set(static_cast<int>(CustomerColumn::Count), fixed);
+        statement->Execute();
+        const int32_t found = statement->Fetch() ? NumberOrZero(statement, 1) : 0;
+        statement->Close();
         return found;
     }
 
 private:
-    IBPP::Statement Statement;
+    IBPP::Statement ByName;
+    IBPP::Statement Scanning;
 };
 
 // Every stored number's digits and e-mail address with its customer, read once.
@@ -195,15 +204,19 @@ public:
         prepare(CustomerKey, "SELECT GEN_ID(CustomerIDValue, 1) FROM RDB$DATABASE");
         prepare(ProblemKey, "SELECT GEN_ID(ProblemIDValue, 1) FROM RDB$DATABASE");
         prepare(DeviceKey, "SELECT GEN_ID(DeviceIDValue, 1) FROM RDB$DATABASE");
-        prepare(Customer, "INSERT INTO Customer (CustomerID, Name, Address, City, State, Zip) VALUES (?, ?, ?, ?, ?, ?)");
-        prepare(Contact, "INSERT INTO CustomerContact (ContactID, CustomerID, Kind, Contact, Digits, ReversedDigits) "
-                         "VALUES (GEN_ID(ContactIDValue, 1), ?, ?, ?, ?, ?)");
-        prepare(Problem, "INSERT INTO Problem (ProblemID, Technician, Assigned, Completed, BillableHours, ActualHours, "
-                         "Description, Resolution, Comment, CustomerID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        prepare(Customer,
+                "INSERT INTO Customer (CustomerID, Name, Address, City, State, Zip) VALUES (?, ?, ?, ?, ?, ?)");
+        prepare(Contact,
+                "INSERT INTO CustomerContact (ContactID, CustomerID, Kind, Contact, Digits, ReversedDigits) "
+                "VALUES (GEN_ID(ContactIDValue, 1), ?, ?, ?, ?, ?)");
+        prepare(Problem,
+                "INSERT INTO Problem (ProblemID, Technician, Assigned, Completed, BillableHours, ActualHours, "
+                "Description, Resolution, Comment, CustomerID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         prepare(SystemInfo, "INSERT INTO SystemInfo (ProblemID, OperatingSystem, Description) VALUES (?, ?, ?)");
         prepare(Device, "INSERT INTO Device (DeviceID, CustomerID, Kind, MakeModel, Serial) VALUES (?, ?, ?, ?, ?)");
-        prepare(Job, "INSERT INTO Job (ProblemID, State, PromisedBy, DeviceID, Accessories, ArrivalCondition, "
-                     "TermsAgreed) VALUES (?, ?, ?, ?, ?, ?, ?)");
+        prepare(Job,
+                "INSERT INTO Job (ProblemID, State, PromisedBy, DeviceID, Accessories, ArrivalCondition, "
+                "TermsAgreed) VALUES (?, ?, ?, ?, ?, ?, ?)");
     }
 
     int32_t AddCustomer(const ImportRow& row)

@@ -147,12 +147,13 @@ TEST_F(Import, ACancelOrAFailureMidwayStoresNothing)
 
     size_t asked = 0;
     ImportReport report;
-    EXPECT_EQ(RunImport(db.Connection(), rows, preview,
-                        [&](size_t done, size_t) {
-                            asked = done;
-                            return done < 500;
-                        },
-                        report),
+    EXPECT_EQ(RunImport(
+                  db.Connection(), rows, preview,
+                  [&](size_t done, size_t) {
+                      asked = done;
+                      return done < 500;
+                  },
+                  report),
               ImportOutcome::Cancelled);
     EXPECT_EQ(asked, 500u);
     EXPECT_EQ(report.TicketsAdded, 0);
@@ -169,7 +170,8 @@ TEST_F(Import, ACancelOrAFailureMidwayStoresNothing)
     EXPECT_EQ(Count("Problem"), "2");
 
     // A cancelled preview says so.
-    EXPECT_EQ(PreviewImport(db.Connection(), rows, [](size_t done, size_t) { return done == 0; }, preview),
+    EXPECT_EQ(PreviewImport(
+                  db.Connection(), rows, [](size_t done, size_t) { return done == 0; }, preview),
               ImportOutcome::Cancelled);
 }
 
