@@ -12,6 +12,7 @@
 #include "dbframework/DBFrameWork_Platform.h"
 #include "dbframework/DBFrameWork_ReadTransaction.h"
 #include "dbframework/DBFrameWork_StatementValues.h"
+#include "dbframework/DBFrameWork_Transaction.h"
 #include "dbframework/DBFrameWork_TransactionGuard.h"
 
 namespace DBFrameWork {
@@ -313,6 +314,15 @@ std::set<size_t> RefusedLines(const ImportPreview& preview)
     return lines;
 }
 
+// An index made on an empty table keeps the figures of an empty table, and
+// the engine then reads every customer for each match: they are counted again.
+void RefreshMatchStatistics(DBConnection& connection)
+{
+    RunInTransaction(connection, "Uncaught Exception in RefreshMatchStatistics", [](IBPP::Statement& statement) {
+        statement->ExecuteImmediate("SET STATISTICS INDEX IX$CUSTOMER_NAME");
+    });
+}
+
 }  // namespace
 
 std::string ImportCustomerKey(const CustomerRecord& customer)
@@ -326,6 +336,8 @@ ImportOutcome PreviewImport(DBConnection& connection, const std::vector<ImportRo
                             const ImportProgress& progress, ImportPreview& preview)
 {
     preview = ImportPreview();
+    if (!connection.IsReadOnly())
+        RefreshMatchStatistics(connection);
     bool cancelled = false;
     const bool read = RunRead(connection, "Uncaught Exception in PreviewImport", [&](IBPP::Statement&) {
         StoredCustomerMatch match(connection);
