@@ -133,21 +133,17 @@ void ReadStoredContacts(DBConnection& connection, StoredContacts& contacts)
     }
 }
 
-// The first of the customer's numbers and address found in the map.
-template <typename Value>
-const Value* FoundByContact(const ContactsRecord& contacts, const std::map<std::string, Value>& byDigits,
-                            const std::map<std::string, Value>& byEmail)
+// The stored customer with one of these numbers or this address; 0 for none.
+int32_t FoundByContact(const ContactsRecord& contacts, const StoredContacts& stored)
 {
     for (const PhoneRecord& phone : contacts.Phones) {
         const std::string digits = PhoneDigits(phone.Number);
-        const auto found = byDigits.find(digits);
-        if (digits.size() >= MatchedPhoneDigits && found != byDigits.end())
-            return &found->second;
+        const auto found = stored.ByDigits.find(digits);
+        if (digits.size() >= MatchedPhoneDigits && found != stored.ByDigits.end())
+            return found->second;
     }
-    const auto found = byEmail.find(Lower(contacts.Email));
-    if (!contacts.Email.empty() && found != byEmail.end())
-        return &found->second;
-    return nullptr;
+    const auto found = stored.ByEmail.find(Lower(contacts.Email));
+    return !contacts.Email.empty() && found != stored.ByEmail.end() ? found->second : 0;
 }
 
 bool TellProgress(const ImportProgress& progress, size_t done, size_t total)
@@ -344,8 +340,6 @@ ImportOutcome PreviewImport(DBConnection& connection, const std::vector<ImportRo
         StoredContacts stored;
         ReadStoredContacts(connection, stored);
         std::set<std::string> known;
-        // New customers of the file, by their numbers and addresses, for the rows after them.
-        std::map<std::string, std::string> newByDigits, newByEmail;
         std::set<int32_t> matched;
         for (size_t done = 0; done < rows.size(); ++done) {
             if (!TellProgress(progress, done, rows.size())) {
@@ -364,25 +358,15 @@ ImportOutcome PreviewImport(DBConnection& connection, const std::vector<ImportRo
             if (!known.insert(key).second)
                 continue;
             int32_t customerId = match.Find(row.Customer);
-            if (customerId <= 0) {
-                const int32_t* byContact = FoundByContact(row.Contacts, stored.ByDigits, stored.ByEmail);
-                customerId = byContact ? *byContact : 0;
-            }
+            if (customerId <= 0)
+                customerId = FoundByContact(row.Contacts, stored);
             if (customerId > 0) {
                 preview.Matches[key] = customerId;
                 if (matched.insert(customerId).second)
                     ++preview.MatchedCustomers;
                 continue;
             }
-            if (const std::string* earlier = FoundByContact(row.Contacts, newByDigits, newByEmail)) {
-                preview.SameAs[key] = *earlier;
-                continue;
-            }
             ++preview.NewCustomers;
-            for (const PhoneRecord& phone : row.Contacts.Phones)
-                newByDigits.emplace(PhoneDigits(phone.Number), key);
-            if (!row.Contacts.Email.empty())
-                newByEmail.emplace(Lower(row.Contacts.Email), key);
         }
         TellProgress(progress, rows.size(), rows.size());
     });
@@ -414,10 +398,7 @@ ImportOutcome RunImport(DBConnection& connection, const std::vector<ImportRow>& 
             const ImportRow& row = rows[done];
             if (refused.count(row.Line) > 0)
                 continue;
-            std::string key = ImportCustomerKey(row.Customer);
-            const auto same = preview.SameAs.find(key);
-            if (same != preview.SameAs.end())
-                key = same->second;
+            const std::string key = ImportCustomerKey(row.Customer);
             auto customer = customers.find(key);
             if (customer == customers.end()) {
                 customer = customers.emplace(key, store.AddCustomer(row)).first;

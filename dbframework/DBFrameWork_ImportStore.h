@@ -42,10 +42,10 @@ struct ImportPreview {
     int MatchedCustomers = 0;
     int Tickets = 0;
     std::vector<ImportRefusal> Refused;
-    // The stored customer that each matched customer of the file is, by its key.
+    // The stored customer that each matched customer of the file is, by its
+    // key. Rows of the file are one new customer only when their five fields
+    // are the same: two people may share a number.
     std::map<std::string, int32_t> Matches;
-    // For a new customer met again by phone or e-mail: the key first met.
-    std::map<std::string, std::string> SameAs;
 };
 
 struct ImportReport {
