@@ -146,6 +146,9 @@ public:
     // The shop's job states, in order; the last completes a job.
     QStringList JobStates() const;
 
+    // Everything taken out into a folder or a .zip (MainUnit_Export.cpp).
+    void ExportAllFileMenuClick();
+
     // Setup, About and Exit (MainUnit_Setup.cpp)
     void ExitFileMenuClick();
     void GeneralSetupMenuClick();
@@ -185,6 +188,7 @@ private:
     // through the print dialog, which offers the ticket's photos when it has
     // any; their page follows the document when they were asked for.
     void PrintTicketDocument(QTextDocument& document);
+    void BuildExportMenu();
     // The counter's menu entries and their commands (MainUnit_Counter.cpp).
     void BuildCounterMenus();
     // Refused with a message, like the work order, while the ticket shows
@@ -310,6 +314,7 @@ private:
     QAction* N4 = nullptr;
     QAction* BackupFileMenu = nullptr;
     QAction* RestoreFileMenu = nullptr;
+    QAction* ExportAllFileMenu = nullptr;
     QAction* N1 = nullptr;
     QAction* ExitFileMenu = nullptr;
     QMenu* ViewMenu = nullptr;

@@ -445,6 +445,7 @@ void TMainForm::BuildMenu()
     ConnectCommand(AboutHelpMenu, &TMainForm::AboutHelpMenuClick);
     BuildReportMenus();
     BuildCounterMenus();
+    BuildExportMenu();
 }
 
 void TMainForm::NameAccessibly()

@@ -334,3 +334,35 @@ TEST_F(FilesOfATicket, AVerifiedBackupRestoredByTheEngineHoldsEveryByte)
     EXPECT_TRUE(bytes.empty());
     connection.Disconnect();
 }
+
+TEST_F(FilesOfATicket, ExportAllWritesEverythingIntoAFolderOrAZip)
+{
+    const std::string log = SaveTicketWithLog();
+    const int32_t id = desk.Form().GetProblemID();
+    const std::vector<DBFrameWork::TicketFileRecord> stored = StoredFiles();
+    ASSERT_EQ(stored.size(), 1u);
+
+    const QString folder = Folder() + "/export";
+    desk.fake.QueueFile(folder);
+    desk.Find<QAction>("ExportAllFileMenu")->trigger();
+    ASSERT_EQ(desk.fake.messages.size(), 1) << desk.fake.messages.join("|").toStdString();
+    EXPECT_TRUE(desk.fake.messages.back().startsWith("Exported 1 customers, 1 tickets, 0 reports and 1 files to "))
+        << desk.fake.messages.back().toStdString();
+    EXPECT_EQ(Mode(folder), 0700u);
+    const QString copy = folder + "/files/" + QString::number(id) + "/" + QString::number(stored.front().FileID) +
+        "-setup.log";
+    EXPECT_EQ(Bytes(copy), log);
+    EXPECT_EQ(Mode(copy), 0600u);
+    EXPECT_NE(Bytes(folder + "/customers.csv").find(TypedTicket().Customer.Name), std::string::npos);
+    EXPECT_TRUE(QFile::exists(folder + "/README.txt"));
+
+    const QString zip = Folder() + "/export.zip";
+    desk.fake.QueueFile(zip);
+    desk.Find<QAction>("ExportAllFileMenu")->trigger();
+    EXPECT_EQ(Bytes(zip).substr(0, 4), std::string("PK\x03\x04"));
+    EXPECT_EQ(Mode(zip), 0600u);
+    // An export never writes over what is there.
+    desk.fake.QueueFile(zip);
+    desk.Find<QAction>("ExportAllFileMenu")->trigger();
+    EXPECT_TRUE(desk.fake.messages.back().startsWith("The export failed: ")) << desk.fake.messages.back().toStdString();
+}

@@ -61,6 +61,7 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
                           {"N4", "", true},
                           {"BackupFileMenu", "&Backup...", true},
                           {"RestoreFileMenu", "&Restore...", true},
+                          {"ExportAllFileMenu", "Export &All...", true},
                           {"N1", "", true},
                           {"ExitFileMenu", "E&xit", true},
                           {"GeneralSetupMenu", "&General...", true},
@@ -81,11 +82,12 @@ TEST_F(Ticket, FormHoldsEveryControlAndMenuItemByName)
     EXPECT_EQ(Find<QMenu>("FileMenu")->title(), "&File");
     EXPECT_EQ(Find<QMenu>("SetupMenu")->title(), "&Setup");
     EXPECT_EQ(Find<QMenu>("HelpMenu")->title(), "&Help");
-    EXPECT_EQ(Find<QMenu>("FileMenu")->actions().size(), 17);
+    EXPECT_EQ(Find<QMenu>("FileMenu")->actions().size(), 18);
 
     EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->tabText(0), "Resolution");
     EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->tabText(1), "Comments");
     EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->tabText(2), "Device");
+    EXPECT_EQ(Find<QTabWidget>("ResolutionPageControl")->tabText(3), "Files");
     EXPECT_EQ(Find<QGroupBox>("GroupBox1")->title(), " System Information ");
     EXPECT_EQ(Find<QPushButton>("SaveButton")->text(), "&Save");
     EXPECT_EQ(Find<QPushButton>("CloseButton")->text(), "&Close");
