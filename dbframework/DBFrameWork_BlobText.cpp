@@ -4,6 +4,8 @@
 #include <array>
 #include <stdexcept>
 
+#include "dbframework/DBFrameWork_DBConnection.h"
+
 namespace DBFrameWork {
 
 std::string ReadBlobText(IBPP::Blob& blob)
@@ -52,6 +54,26 @@ void WriteBlobBytes(IBPP::Blob& blob, const std::string& bytes)
         blob->Write(bytes.data() + offset, static_cast<int>(piece));
     }
     blob->Close();
+}
+
+std::string ReadBlobColumn(DBConnection& connection, IBPP::Statement& statement, int column)
+{
+    if (statement->IsNull(column))
+        return std::string();
+    IBPP::Blob blob = connection.GetBlob();
+    statement->Get(column, blob);
+    return ReadBlobText(blob);
+}
+
+void SetBlobParameter(DBConnection& connection, IBPP::Statement& statement, int param, const std::string& bytes)
+{
+    if (bytes.empty()) {
+        statement->SetNull(param);
+        return;
+    }
+    IBPP::Blob blob = connection.GetBlob();
+    WriteBlobBytes(blob, bytes);
+    statement->Set(param, blob);
 }
 
 }  // namespace DBFrameWork

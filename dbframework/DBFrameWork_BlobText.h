@@ -23,4 +23,11 @@ std::string ReadBlobStart(IBPP::Blob& blob, size_t limit);
 // Creates the blob and writes the bytes into it, segment by segment.
 void WriteBlobBytes(IBPP::Blob& blob, const std::string& bytes);
 
+class DBConnection;
+
+// A blob column of the row fetched, whole; empty for NULL.
+std::string ReadBlobColumn(DBConnection& connection, IBPP::Statement& statement, int column);
+// A blob parameter of these bytes; NULL for none, as the window stores an empty text.
+void SetBlobParameter(DBConnection& connection, IBPP::Statement& statement, int param, const std::string& bytes);
+
 }  // namespace DBFrameWork

@@ -75,7 +75,7 @@ bool ReadContactsOf(DBConnection& connection, const std::vector<CustomerListRow*
             statement->Get(2, kind);
             statement->Get(3, contact);
             ContactsRecord& contacts = *byCustomer[customerId];
-            if (kind == "email")
+            if (kind == ContactKind::Email)
                 contacts.Email = contact;
             else
                 contacts.Phones.push_back({kind, contact});

@@ -15,26 +15,6 @@ const ColumnDefinition& Column(TicketFileColumn::Position position)
     return TicketFileTable().Columns[position];
 }
 
-std::string BlobOrEmpty(DBConnection& connection, IBPP::Statement& statement, int column)
-{
-    if (statement->IsNull(column))
-        return std::string();
-    IBPP::Blob blob = connection.GetBlob();
-    statement->Get(column, blob);
-    return ReadBlobText(blob);
-}
-
-void SetBlobOrNull(DBConnection& connection, IBPP::Statement& statement, int param, const std::string& bytes)
-{
-    if (bytes.empty()) {
-        statement->SetNull(param);
-        return;
-    }
-    IBPP::Blob blob = connection.GetBlob();
-    WriteBlobBytes(blob, bytes);
-    statement->Set(param, blob);
-}
-
 // Says in the debug output why the files cannot go with the ticket.
 bool WithinLimits(const std::vector<TicketFileRecord>& files)
 {
@@ -75,8 +55,8 @@ void InsertFile(DBConnection& connection, IBPP::Statement& statement, int32_t pr
     statement->Set(4, file.MediaType);
     statement->Set(5, file.Size);
     statement->Set(6, user);
-    SetBlobOrNull(connection, statement, 7, *file.Content);
-    SetBlobOrNull(connection, statement, 8, file.Thumbnail);
+    SetBlobParameter(connection, statement, 7, *file.Content);
+    SetBlobParameter(connection, statement, 8, file.Thumbnail);
     statement->Execute();
     statement->Prepare("SELECT AddedAt FROM TicketFile WHERE FileID = ?");
     statement->Set(1, file.FileID);
@@ -116,7 +96,7 @@ bool LoadFiles(DBConnection& connection, int32_t problemId, std::vector<TicketFi
             file.Size = NumberOrZero(statement, 4);
             file.Added = MinuteTextOrEmpty(statement, 5);
             file.User = TextOrEmpty(statement, 6);
-            file.Thumbnail = BlobOrEmpty(connection, statement, 7);
+            file.Thumbnail = ReadBlobColumn(connection, statement, 7);
             files.push_back(std::move(file));
         }
     });
@@ -180,7 +160,7 @@ bool ReadFileContent(DBConnection& connection, int32_t problemId, int32_t fileId
         statement->Execute();
         found = statement->Fetch();
         if (found)
-            bytes = BlobOrEmpty(connection, statement, 1);
+            bytes = ReadBlobColumn(connection, statement, 1);
         statement->Close();
     });
     return read && found;

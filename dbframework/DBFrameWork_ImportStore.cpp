@@ -20,7 +20,6 @@ namespace {
 
 // Progress is told this often, and asked whether to go on.
 constexpr size_t ProgressEvery = 250;
-const char* const EmailKind = "email";
 // Shorter runs of digits are extensions or house numbers, not numbers to match by.
 constexpr size_t MatchedPhoneDigits = 7;
 
@@ -126,7 +125,7 @@ void ReadStoredContacts(DBConnection& connection, StoredContacts& contacts)
     statement->Execute();
     while (statement->Fetch()) {
         const int32_t customerId = NumberOrZero(statement, 1);
-        if (TextOrEmpty(statement, 2) == EmailKind)
+        if (TextOrEmpty(statement, 2) == ContactKind::Email)
             contacts.ByEmail.emplace(Lower(TextOrEmpty(statement, 3)), customerId);
         else if (TextOrEmpty(statement, 4).size() >= MatchedPhoneDigits)
             contacts.ByDigits.emplace(TextOrEmpty(statement, 4), customerId);
@@ -165,18 +164,6 @@ void SetDate(IBPP::Statement& statement, int param, const CalendarDate& date)
         statement->Set(param, IBPP::Timestamp(date.year, date.month, date.day));
     else
         statement->SetNull(param);
-}
-
-// An empty text is stored as NULL, as the window stores it.
-void SetBlob(DBConnection& connection, IBPP::Statement& statement, int param, const std::string& text)
-{
-    if (text.empty()) {
-        statement->SetNull(param);
-        return;
-    }
-    IBPP::Blob blob = connection.GetBlob();
-    WriteBlobBytes(blob, text);
-    statement->Set(param, blob);
 }
 
 int32_t DrawKey(IBPP::Statement& statement, const char* generator)
@@ -231,7 +218,7 @@ public:
                 AddContact(key, phone.Kind.empty() ? "mobile" : phone.Kind, phone.Number,
                            PhoneDigits(phone.Number).substr(0, 30));
         if (!row.Contacts.Email.empty())
-            AddContact(key, EmailKind, row.Contacts.Email, std::string());
+            AddContact(key, ContactKind::Email, row.Contacts.Email, std::string());
         return key;
     }
 
@@ -245,14 +232,14 @@ public:
         SetDate(Problem, 4, problem.Completed);
         Problem->Set(5, problem.BillableHours);
         Problem->Set(6, problem.ActualHours);
-        SetBlob(Connection, Problem, 7, problem.Description);
-        SetBlob(Connection, Problem, 8, problem.Resolution);
-        SetBlob(Connection, Problem, 9, problem.Comment);
+        SetBlobParameter(Connection, Problem, 7, problem.Description);
+        SetBlobParameter(Connection, Problem, 8, problem.Resolution);
+        SetBlobParameter(Connection, Problem, 9, problem.Comment);
         Problem->Set(10, customerId);
         Problem->Execute();
         SystemInfo->Set(1, key);
         SetText(SystemInfo, 2, row.OperatingSystem);
-        SetBlob(Connection, SystemInfo, 3, std::string());
+        SetBlobParameter(Connection, SystemInfo, 3, std::string());
         SystemInfo->Execute();
         if (row.Job.IsEmpty())
             return;
@@ -274,7 +261,7 @@ public:
         else
             Job->SetNull(4);
         SetText(Job, 5, row.Job.Accessories);
-        SetBlob(Connection, Job, 6, row.Job.Condition);
+        SetBlobParameter(Connection, Job, 6, row.Job.Condition);
         if (row.Job.TermsAgreed)
             Job->Set(7, 1);
         else

@@ -10,8 +10,6 @@
 namespace DBFrameWork {
 namespace {
 
-const char* const EmailKind = "email";
-
 bool IsStoredKey(const std::string& key)
 {
     return !key.empty() && key != "0";
@@ -128,7 +126,7 @@ bool ReadContacts(DBConnection& connection, int32_t customerId, ContactsRecord& 
         while (statement->Fetch()) {
             const std::string kind = TextOrEmpty(statement, 1);
             const std::string contact = TextOrEmpty(statement, 2);
-            if (kind == EmailKind)
+            if (kind == ContactKind::Email)
                 contacts.Email = contact;
             else
                 contacts.Phones.push_back({kind, contact});
@@ -166,7 +164,7 @@ bool StoreContacts(DBConnection& connection, int32_t customerId, const ContactsR
             if (!phone.Number.empty())
                 insert(phone.Kind, phone.Number, PhoneDigits(phone.Number).substr(0, 30));
         if (!contacts.Email.empty())
-            insert(EmailKind, contacts.Email, std::string());
+            insert(ContactKind::Email, contacts.Email, std::string());
     });
 }
 

@@ -126,7 +126,6 @@ int32_t LastKeyOfBatch(IBPP::Statement& statement, int32_t afterId, int count)
 }
 
 const char ContactSeparator = '\x1F';
-const char* const EmailKind = "email";
 
 enum Column {
     ProblemIDColumn = 1,
@@ -155,16 +154,6 @@ enum Column {
     ContactsColumn
 };
 
-std::string BlobText(DBConnection& connection, IBPP::Statement& statement, int column)
-{
-    std::string value;
-    if (statement->IsNull(column))
-        return value;
-    IBPP::Blob blob = connection.GetBlob();
-    statement->Get(column, blob);
-    return ReadBlobText(blob);
-}
-
 // The LIST() of the contacts, in the order they were stored (LIST keeps none of its own).
 void ReadContactList(const std::string& list, ContactsRecord& contacts)
 {
@@ -183,7 +172,7 @@ void ReadContactList(const std::string& list, ContactsRecord& contacts)
         const long long key = std::atoll(item.substr(0, first).c_str());
         const std::string kind = item.substr(first + 1, second - first - 1);
         const std::string contact = item.substr(second + 1);
-        if (kind == EmailKind) {
+        if (kind == ContactKind::Email) {
             if (key > emailKey) {
                 emailKey = key;
                 contacts.Email = contact;
@@ -208,9 +197,9 @@ void ReadRow(DBConnection& connection, IBPP::Statement& statement, TicketRecord&
     problem.Completed = ReadDate(statement, CompletedColumn);
     problem.BillableHours = NumberOrZero(statement, BillableColumn);
     problem.ActualHours = NumberOrZero(statement, ActualColumn);
-    problem.Description = BlobText(connection, statement, DescriptionColumn);
-    problem.Resolution = BlobText(connection, statement, ResolutionColumn);
-    problem.Comment = BlobText(connection, statement, CommentColumn);
+    problem.Description = ReadBlobColumn(connection, statement, DescriptionColumn);
+    problem.Resolution = ReadBlobColumn(connection, statement, ResolutionColumn);
+    problem.Comment = ReadBlobColumn(connection, statement, CommentColumn);
     CustomerRecord& customer = ticket.Customer;
     customer.CustomerID = problem.CustomerID;
     customer.Name = TextOrEmpty(statement, NameColumn);
@@ -220,7 +209,7 @@ void ReadRow(DBConnection& connection, IBPP::Statement& statement, TicketRecord&
     customer.Zip = TextOrEmpty(statement, ZipColumn);
     ticket.SystemInfo.ProblemID = problem.ProblemID;
     ticket.SystemInfo.OperatingSystem = TextOrEmpty(statement, OperatingSystemColumn);
-    ticket.SystemInfo.Report = BlobText(connection, statement, ReportColumn);
+    ticket.SystemInfo.Report = ReadBlobColumn(connection, statement, ReportColumn);
     JobRecord& job = ticket.Job;
     job.Stored = !statement->IsNull(JobKeyColumn);
     job.State = TextOrEmpty(statement, JobStateColumn);
@@ -228,7 +217,7 @@ void ReadRow(DBConnection& connection, IBPP::Statement& statement, TicketRecord&
     job.Device.Kind = TextOrEmpty(statement, DeviceKindColumn);
     job.Device.MakeModel = TextOrEmpty(statement, MakeModelColumn);
     job.Device.Serial = TextOrEmpty(statement, SerialColumn);
-    ReadContactList(BlobText(connection, statement, ContactsColumn), ticket.Contacts);
+    ReadContactList(ReadBlobColumn(connection, statement, ContactsColumn), ticket.Contacts);
 }
 
 }  // namespace

@@ -51,6 +51,11 @@ struct PhoneRecord {
     bool operator==(const PhoneRecord& other) const { return Kind == other.Kind && Number == other.Number; }
 };
 
+// The kind of the contact row that holds the e-mail address; the phones' kinds are theirs.
+namespace ContactKind {
+constexpr const char* Email = "email";
+}  // namespace ContactKind
+
 struct ContactsRecord {
     std::vector<PhoneRecord> Phones;
     std::string Email;

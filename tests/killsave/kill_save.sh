@@ -5,7 +5,7 @@
 # Counts tickets with a Problem row but no SystemInfo row, customers without
 # a ticket, tickets with some but not all of the two files their second save
 # adds, files whose stored bytes are not all there, and data files in which
-# `gfix -v -full` finds errors. Fails when any
+# the engine's full validation (gfix, bounded below) finds errors. Fails when any
 # appear. Page warnings (pages a killed engine had allocated but not yet used)
 # are counted apart: gfix frees those pages, no data is touched.
 set -uo pipefail
